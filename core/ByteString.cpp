@@ -1,0 +1,52 @@
+#include "ByteString.h"
+
+#include <cstring>
+
+namespace {
+
+// The terminator is not counted in `len`; size_t arithmetic keeps `n` + 1
+// from overflowing for the largest counts.
+std::unique_ptr<char[]> AllocateWithTerminator(std::int32_t n) {
+  return std::make_unique<char[]>(static_cast<std::size_t>(n) + 1);
+}
+
+}  // namespace
+
+CByteString::CByteString(std::int32_t n)
+    : len(n < 0 ? 0 : n), data(AllocateWithTerminator(len)) {}
+
+CByteString::CByteString(const char* text)
+    : CByteString(
+          text == nullptr ? 0 : static_cast<std::int32_t>(std::strlen(text))) {
+  if (len > 0) std::memcpy(data.get(), text, static_cast<std::size_t>(len));
+}
+
+CByteString::CByteString(const CByteString& other) : CByteString(other.len) {
+  if (len > 0) {
+    std::memcpy(data.get(), other.data.get(), static_cast<std::size_t>(len));
+  }
+}
+
+std::unique_ptr<char[]> CByteString::ToHex() const {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  const std::size_t count = static_cast<std::size_t>(len);
+  auto text = std::make_unique_for_overwrite<char[]>(2 * count + 1);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(data.get());
+  char* out = text.get();
+  for (std::size_t i = 0; i < count; ++i) {
+    *out++ = kDigits[bytes[i] >> 4];
+    *out++ = kDigits[bytes[i] & 0x0F];
+  }
+  *out = '\0';
+  return text;
+}
+
+std::unique_ptr<CByteString> NewByteString(const void* buffer,
+                                           std::int32_t length) {
+  if (buffer == nullptr || length <= 0) {
+    return std::make_unique<CByteString>(0);
+  }
+  auto result = std::make_unique<CByteString>(length);
+  std::memcpy(result->data.get(), buffer, static_cast<std::size_t>(length));
+  return result;
+}

@@ -1,0 +1,49 @@
+// A code dictionary: byte-sequence keys to byte-sequence values for one
+// direction of conversion, held as a 256-way byte trie so that keys of
+// different lengths coexist and one key may be a prefix of another.
+//
+// Invariants: the dictionary owns its trie; a key exists only as the path of
+// nodes from the root to a node holding a value; the empty key is never
+// stored (the root's empty value is the trie's own marker, not a key).
+#pragma once
+
+#include <cstddef>
+#include <iosfwd>
+#include <memory>
+#include <span>
+
+#include "ByteString.h"
+#include "Trie.h"
+
+class CCodeDictionary {
+ public:
+  // A dictionary with no key.
+  CCodeDictionary();
+
+  // Owns its trie.
+  CCodeDictionary(const CCodeDictionary&) = delete;
+  CCodeDictionary& operator=(const CCodeDictionary&) = delete;
+
+  // Stores a copy of `value` under `key`; both stay the caller's. Returns
+  // false, changing nothing, for an empty key. When the key already holds a
+  // value, writes the line "Replacing old value" to standard error (flushed)
+  // and the new value replaces the old: the last insertion wins. An empty
+  // value is stored as such and still marks a key end.
+  bool Insert(const CByteString& key, const CByteString& value);
+
+  // The value stored under exactly `key`, or null when `key` is not a key.
+  // The dictionary keeps ownership.
+  [[nodiscard]] const CByteString* Find(
+      std::span<const unsigned char> key) const;
+
+  // Appends the translation of `input` to `out`: from the first byte on, the
+  // longest key equal to the input bytes at the current position is chosen,
+  // its value appended, and scanning continues after it; a byte that starts
+  // no key is skipped with no output. The input is only read, the dictionary
+  // is not changed, and every input has a translation (possibly empty).
+  // Output is handed to `out` in large writes; `out` receives exactly the
+  // translated bytes.
+  void Translate(std::ostream& out, std::span<const unsigned char> input) const;
+
+  std::unique_ptr<CTrie> trie;
+};

@@ -1,0 +1,38 @@
+// What a table-file load may report besides the table it builds: every line
+// it ignores, cuts or loads, and every entry that replaces an earlier one.
+// Reports are optional; an empty callback is simply not called.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string_view>
+
+#include "ByteString.h"
+
+// Why a non-empty line was not loaded.
+enum class LineFault {
+  kNoEquals,       // no "=" before the end of the line (or a zero byte)
+  kOddCodeLength,  // the part before the first "=" has an odd length
+  kCodeNotHex,     // the line does not start with a hexadecimal digit
+};
+
+// Which dictionary an entry replaced a value in.
+enum class Direction { kForward, kReverse };
+
+struct CLoadObserver {
+  // `line` is the 1-based physical line number, as a text editor counts lines
+  // (a CR LF pair ends one line). `content` is the line as handled, without
+  // its line end; it is valid only during the call.
+  std::function<void(std::size_t line, std::string_view content,
+                     LineFault fault)>
+      onIgnored;
+  // The physical line `line` is longer than the longest line a table may hold;
+  // it was cut and the rest is read as a further line with the same number.
+  std::function<void(std::size_t line)> onCut;
+  // An entry was read from `line` and is about to be inserted.
+  std::function<void(std::size_t line, const CByteString& code,
+                     const CByteString& text)>
+      onEntry;
+  // The entry of `line` replaced a value already stored in `direction`.
+  std::function<void(std::size_t line, Direction direction)> onReplaced;
+};

@@ -1,0 +1,39 @@
+#include "TrieNode.h"
+
+bool CTrieNode::Attach(std::unique_ptr<CTrieNode>&& child, int index) {
+  if (index < 0 || index > 255) return false;
+  const auto b = static_cast<unsigned char>(index);
+  child->parent = this;
+  if (!children && (!loneChild || loneIndex == b)) {
+    loneChild = std::move(child);
+    loneIndex = b;
+    return true;
+  }
+  if (!children) {
+    children = std::make_unique<ChildArray>();
+    (*children)[loneIndex] = std::move(loneChild);
+  }
+  (*children)[b] = std::move(child);
+  return true;
+}
+
+CTrieNode::~CTrieNode() {
+  if (!children && !loneChild) return;
+  std::vector<std::unique_ptr<CTrieNode>> pending;
+  TakeChildren(pending);
+  while (!pending.empty()) {
+    std::unique_ptr<CTrieNode> node = std::move(pending.back());
+    pending.pop_back();
+    node->TakeChildren(pending);
+  }
+}
+
+void CTrieNode::TakeChildren(std::vector<std::unique_ptr<CTrieNode>>& out) {
+  if (loneChild) out.push_back(std::move(loneChild));
+  if (children) {
+    for (auto& child : *children) {
+      if (child) out.push_back(std::move(child));
+    }
+    children.reset();
+  }
+}

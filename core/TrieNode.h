@@ -1,0 +1,59 @@
+// One node of a 256-way byte trie.
+//
+// Invariants:
+//   - The child reached by key byte b is found in one step by its value b:
+//     `Child(b)` never searches.
+//   - A node owns its value and its children; `parent` never owns.
+//   - `children`, the 256-entry child array, exists only once a node has had
+//     children at two different bytes. Until then a lone child is kept inline
+//     (`loneChild` at `loneIndex`), so leaves and the many single-path nodes of
+//     a table carry no array. Once the array exists it holds every child and
+//     the inline slot stays empty.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "ByteString.h"
+
+class CTrieNode {
+ public:
+  using ChildArray = std::array<std::unique_ptr<CTrieNode>, 256>;
+
+  // A node with no value, no children and no parent.
+  CTrieNode() = default;
+
+  // Nodes own whole subtrees; a copy would have to duplicate them.
+  CTrieNode(const CTrieNode&) = delete;
+  CTrieNode& operator=(const CTrieNode&) = delete;
+
+  // Frees the whole subtree without recursion, so that a key of any length
+  // (a chain of nodes as deep as the key is long) cannot exhaust the stack.
+  ~CTrieNode();
+
+  // Stores `child` at `index` (replacing any child there), makes this node
+  // the child's parent and returns true. An index outside 0..255 is refused:
+  // returns false, stores nothing, and `child` stays with the caller.
+  bool Attach(std::unique_ptr<CTrieNode>&& child, int index);
+
+  // The child reached by byte `b`, or null.
+  [[nodiscard]] CTrieNode* Child(unsigned char b) const {
+    if (children) return (*children)[b].get();
+    return loneIndex == b ? loneChild.get() : nullptr;
+  }
+
+  // The value of the key that ends here; null when no key ends here.
+  std::unique_ptr<CByteString> value;
+  // All children by byte value, once there are children at two bytes.
+  std::unique_ptr<ChildArray> children;
+  // The node this one hangs from; null for a root.
+  CTrieNode* parent = nullptr;
+
+ private:
+  // Moves every child of this node to the end of `out`.
+  void TakeChildren(std::vector<std::unique_ptr<CTrieNode>>& out);
+
+  std::unique_ptr<CTrieNode> loneChild;
+  unsigned char loneIndex = 0;
+};

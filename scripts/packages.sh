@@ -1,0 +1,4 @@
+# The Debian packages each step needs; sourced by run.sh and test.sh.
+# shellcheck shell=bash
+BUILD_PACKAGES=(cmake ninja-build g++ pkgconf)
+TEST_PACKAGES=(googletest libgtest-dev libgmock-dev)

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds every preset once and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")"
+source scripts/packages.sh
+scripts/ensure-packages.sh "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+
+# Window tests never need a display.
+export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
+
+build_and_test() {
+  local preset=$1
+  echo "== $preset: configure and build"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+  echo "== $preset: test"
+  ctest --preset "$preset"
+}
+
+# The sanitizer run comes last so that the output ends with its summary.
+build_and_test debug
+build_and_test asan

@@ -1,0 +1,168 @@
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "CodeDictionary.h"
+#include "CoreTestSupport.h"
+
+namespace {
+
+using dalvren_test::AsBytes;
+using dalvren_test::Contents;
+using dalvren_test::Hex;
+using dalvren_test::Put;
+
+// The value stored under `key`, or "<absent>".
+std::string ValueOf(const CCodeDictionary& dict, const std::string& key) {
+  const CByteString* value = dict.Find(AsBytes(key));
+  return value == nullptr ? "<absent>" : Contents(*value);
+}
+
+TEST(CodeDictionaryInsert, NewDictionaryHoldsNoKeyButRootHasEmptyValue) {
+  CCodeDictionary dict;
+  ASSERT_NE(dict.trie, nullptr);
+  ASSERT_NE(dict.trie->root, nullptr);
+  ASSERT_NE(dict.trie->root->value, nullptr);
+  EXPECT_EQ(dict.trie->root->value->len, 0);
+  EXPECT_EQ(dict.trie->root->parent, nullptr);
+  for (int b = 0; b < 256; ++b) {
+    EXPECT_EQ(dict.trie->root->Child(static_cast<unsigned char>(b)), nullptr);
+  }
+}
+
+TEST(CodeDictionaryInsert, EmptyKeyIsRefusedAndChangesNothing) {
+  CCodeDictionary dict;
+  const CByteString* rootValue = dict.trie->root->value.get();
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(Put(dict, "", "x"));
+  EXPECT_FALSE(Put(dict, "", "y"));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(dict.trie->root->value.get(), rootValue);
+  EXPECT_EQ(dict.trie->root->value->len, 0);
+  EXPECT_EQ(dict.Find(AsBytes("")), nullptr);
+}
+
+TEST(CodeDictionaryInsert, KeyAndItsExtensionCoexist) {
+  CCodeDictionary dict;
+  EXPECT_TRUE(Put(dict, Hex("41"), "A"));
+  EXPECT_TRUE(Put(dict, Hex("41 42"), "X"));
+  const CTrieNode* node41 = dict.trie->root->Child(0x41);
+  ASSERT_NE(node41, nullptr);
+  ASSERT_NE(node41->value, nullptr);
+  EXPECT_EQ(Contents(*node41->value), "A");
+  const CTrieNode* node4142 = node41->Child(0x42);
+  ASSERT_NE(node4142, nullptr);
+  EXPECT_EQ(Contents(*node4142->value), "X");
+  EXPECT_EQ(node4142->parent, node41);
+  EXPECT_EQ(node41->parent, dict.trie->root.get());
+}
+
+TEST(CodeDictionaryInsert, SameKeyAgainReplacesAndReportsOncePerReplacement) {
+  CCodeDictionary dict;
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(Put(dict, Hex("41"), "A"));
+  EXPECT_TRUE(Put(dict, Hex("42"), "B"));
+  EXPECT_TRUE(Put(dict, Hex("41"), "B"));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Replacing old value\n");
+  EXPECT_EQ(ValueOf(dict, Hex("41")), "B");
+
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(Put(dict, Hex("41"), "C"));
+  EXPECT_TRUE(Put(dict, Hex("42"), "D"));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "Replacing old value\nReplacing old value\n");
+}
+
+TEST(CodeDictionaryInsert, EmptyValueIsStoredNotAbsent) {
+  CCodeDictionary dict;
+  EXPECT_TRUE(Put(dict, Hex("41"), ""));
+  const CByteString* value = dict.Find(AsBytes(Hex("41")));
+  ASSERT_NE(value, nullptr);
+  EXPECT_EQ(value->len, 0);
+}
+
+TEST(CodeDictionaryInsert, ValueIsACopy) {
+  CCodeDictionary dict;
+  auto key = dalvren_test::MakeString("k");
+  auto value = dalvren_test::MakeString("v");
+  dict.Insert(*key, *value);
+  value->data[0] = 'w';
+  key->data[0] = 'z';
+  EXPECT_EQ(ValueOf(dict, "k"), "v");
+}
+
+TEST(CodeDictionaryInsert, ExtremeByteValuesAreOrdinaryKeyBytes) {
+  CCodeDictionary dict;
+  EXPECT_TRUE(Put(dict, Hex("00 FF"), "zf"));
+  EXPECT_TRUE(Put(dict, Hex("FF 00"), "fz"));
+  const CTrieNode* n0 = dict.trie->root->Child(0);
+  ASSERT_NE(n0, nullptr);
+  ASSERT_NE(n0->Child(255), nullptr);
+  EXPECT_EQ(Contents(*n0->Child(255)->value), "zf");
+  EXPECT_EQ(ValueOf(dict, Hex("FF 00")), "fz");
+  EXPECT_EQ(ValueOf(dict, Hex("00")), "<absent>");
+}
+
+TEST(CodeDictionaryFind, FindsExactKeysOnly) {
+  CCodeDictionary dict;
+  Put(dict, "the", "1");
+  EXPECT_EQ(ValueOf(dict, "the"), "1");
+  EXPECT_EQ(ValueOf(dict, "th"), "<absent>");
+  EXPECT_EQ(ValueOf(dict, "then"), "<absent>");
+}
+
+// Many keys sharing a prefix move a node from its inline lone child to the
+// full child array; every key must stay reachable through the move.
+TEST(CodeDictionaryInsert, EveryKeyStaysReachableAsNodesGrowChildArrays) {
+  CCodeDictionary dict;
+  for (int a = 0; a < 256; a += 3) {
+    for (int b = 255; b >= 0; b -= 5) {
+      std::string key = {static_cast<char>(a), static_cast<char>(b)};
+      Put(dict, key, std::to_string(a * 256 + b));
+    }
+  }
+  for (int a = 0; a < 256; a += 3) {
+    for (int b = 255; b >= 0; b -= 5) {
+      std::string key = {static_cast<char>(a), static_cast<char>(b)};
+      ASSERT_EQ(ValueOf(dict, key), std::to_string(a * 256 + b));
+    }
+  }
+}
+
+TEST(TrieNodeAttach, StoresChildAtIndexAndSetsParent) {
+  CTrieNode parent;
+  for (int index : {7, 0, 255, 7}) {
+    auto child = std::make_unique<CTrieNode>();
+    CTrieNode* raw = child.get();
+    EXPECT_TRUE(parent.Attach(std::move(child), index));
+    EXPECT_EQ(parent.Child(static_cast<unsigned char>(index)), raw);
+    EXPECT_EQ(raw->parent, &parent);
+  }
+  EXPECT_EQ(parent.Child(1), nullptr);
+  EXPECT_NE(parent.Child(0), nullptr);
+}
+
+TEST(TrieNodeAttach, IndexOutsideByteRangeIsRefusedAndChildStaysWithCaller) {
+  CTrieNode parent;
+  for (int index : {256, 1000, -1}) {
+    auto child = std::make_unique<CTrieNode>();
+    EXPECT_FALSE(parent.Attach(std::move(child), index));
+    EXPECT_NE(child, nullptr);
+    EXPECT_EQ(child->parent, nullptr);
+  }
+  for (int b = 0; b < 256; ++b) {
+    EXPECT_EQ(parent.Child(static_cast<unsigned char>(b)), nullptr);
+  }
+}
+
+// A key a million bytes long is a chain of a million nodes; releasing the
+// dictionary must not recurse once per node.
+TEST(CodeDictionaryRelease, VeryLongKeyIsReleasedWithoutExhaustingTheStack) {
+  auto dict = std::make_unique<CCodeDictionary>();
+  const std::string key(1'000'000, 'k');
+  EXPECT_TRUE(Put(*dict, key, "v"));
+  EXPECT_EQ(ValueOf(*dict, key), "v");
+  dict.reset();
+}
+
+}  // namespace

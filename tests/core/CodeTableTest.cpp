@@ -1,0 +1,230 @@
+#include <algorithm>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "CodeTable.h"
+#include "CoreTestSupport.h"
+
+namespace {
+
+using namespace std::string_literals;
+using dalvren_test::AsBytes;
+using dalvren_test::Contents;
+using dalvren_test::Hex;
+
+// Every key of a dictionary with its value, in byte order, as "key=value"
+// lines with the key in hex: a readable picture of a whole dictionary.
+void Collect(const CTrieNode& node, std::string& path,
+             std::vector<std::string>& out) {
+  if (node.value && !path.empty()) {
+    out.push_back(dalvren_test::MakeString(path)->ToHex().get() + "="s +
+                  Contents(*node.value));
+  }
+  for (int b = 0; b < 256; ++b) {
+    if (const CTrieNode* child = node.Child(static_cast<unsigned char>(b))) {
+      path.push_back(static_cast<char>(b));
+      Collect(*child, path, out);
+      path.pop_back();
+    }
+  }
+}
+
+std::vector<std::string> Entries(const CCodeDictionary& dict) {
+  std::vector<std::string> out;
+  std::string path;
+  Collect(*dict.trie->root, path, out);
+  return out;
+}
+
+struct LoadCase {
+  std::string file;
+  std::vector<std::string> forward;  // hex code "=" text
+  std::vector<std::string> reverse;  // hex of text "=" code bytes
+};
+
+std::string HexOf(const std::string& s) {
+  return dalvren_test::MakeString(s)->ToHex().get();
+}
+
+TEST(Load, ReadsEntryLinesByTheLineRules) {
+  const std::string long600 = "41=" + std::string(508, 'a') + "4243=b" +
+                              std::string(83, 'c');  // 600 characters
+  ASSERT_EQ(long600.size(), 600u);
+  const LoadCase cases[] = {
+      {"41=A", {"41=A"}, {"41=" + Hex("41")}},
+      {"8283=ab", {"8283=ab"}, {HexOf("ab") + "=" + Hex("82 83")}},
+      {"3D==", {"3D=="}, {"3D=" + Hex("3D")}},
+      {"41= A ", {"41= A "}, {HexOf(" A ") + "=" + Hex("41")}},
+      {"41=a=b", {"41=a=b"}, {HexOf("a=b") + "=" + Hex("41")}},
+      // An empty text stands in the forward direction only.
+      {"41=", {"41="}, {}},
+      // Ignored: no code, odd code, code not starting with a hex digit,
+      // a blank before "=", no "=" at all.
+      {"=A\n411=A\nG1=A\n41 =A\nAB\n", {}, {}},
+      // Only the first character is tested; later pairs convert by strtol.
+      {"4G=x", {"04=x"}, {HexOf("x") + "=" + Hex("04")}},
+      {"4GGG=x", {"0400=x"}, {HexOf("x") + "=" + Hex("04 00")}},
+      {"a -1=x", {"0AFF=x"}, {HexOf("x") + "=" + Hex("0A FF")}},
+      // The last line needs no line end, and its text is exactly its bytes.
+      {"41=A\n42=B", {"41=A", "42=B"}, {"41=A", "42=B"}},
+      // A single character between line ends is ignored; the rest loads.
+      {"41=A\nx\n42=B\n", {"41=A", "42=B"}, {"41=A", "42=B"}},
+      // 0xFF is an ordinary text byte, not an end of file.
+      {"41=\xff"
+       "B\n42=C",
+       {"41=\xff"
+        "B",
+        "42=C"},
+       {"FF42=A", "43=B"}},
+      // The first "=" is only searched for up to a zero byte.
+      {"41\0=A\n42=B"s, {"42=B"}, {"42=B"}},
+      // A zero byte after the "=" belongs to the text.
+      {"41=A\0B\n"s, {"41=A\0B"s}, {"410042=A"}},
+      // A line longer than 511 characters is cut after its 511th; the rest
+      // is read as a new line.
+      {long600,
+       {"41=" + std::string(508, 'a'), "4243=b" + std::string(83, 'c')},
+       {HexOf(std::string(508, 'a')) + "=A",
+        HexOf("b" + std::string(83, 'c')) + "=" + Hex("42 43")}},
+      {"", {}, {}},
+      {"\n\r\n\r\r\n", {}, {}},
+  };
+  for (const auto& c : cases) {
+    testing::internal::CaptureStderr();
+    auto table = dalvren_test::LoadFromString(c.file);
+    testing::internal::GetCapturedStderr();
+    ASSERT_NE(table, nullptr);
+    ASSERT_NE(table->forward, nullptr);
+    ASSERT_NE(table->reverse, nullptr);
+    EXPECT_EQ(Entries(*table->forward), c.forward)
+        << testing::PrintToString(c.file);
+    auto reverse = Entries(*table->reverse);
+    std::sort(reverse.begin(), reverse.end());
+    auto expectedReverse = c.reverse;
+    std::sort(expectedReverse.begin(), expectedReverse.end());
+    EXPECT_EQ(reverse, expectedReverse) << testing::PrintToString(c.file);
+  }
+}
+
+TEST(Load, LineOfExactlyTheLimitIsNotCut) {
+  const std::string line511 = "41=" + std::string(508, 'a');
+  for (const char* end : {"", "\n", "\r\n"}) {
+    auto table = dalvren_test::LoadFromString(line511 + end + "42=B");
+    EXPECT_EQ(
+        Entries(*table->forward),
+        (std::vector<std::string>{"41=" + std::string(508, 'a'), "42=B"}));
+  }
+}
+
+TEST(Load, AnyMixOfLineEndsGivesTheSameTable) {
+  const std::vector<std::string> lines = {"41=A", "42=B", "8283=ab", "C0=the"};
+  std::vector<std::vector<std::string>> seen;
+  for (const char* end : {"\n", "\r", "\r\n", "\n\n", "\r\r\n\n"}) {
+    std::string file;
+    for (const auto& line : lines) file += line + end;
+    auto table = dalvren_test::LoadFromString(file);
+    seen.push_back(Entries(*table->forward));
+    EXPECT_EQ(Entries(*table->reverse).size(), lines.size());
+  }
+  for (const auto& s : seen) EXPECT_EQ(s, seen.front());
+  EXPECT_EQ(seen.front().size(), lines.size());
+}
+
+TEST(Load, LaterLineWinsAndEachReplacementIsReported) {
+  testing::internal::CaptureStderr();
+  // 41 is given twice (forward replacement); "A" is given by 41 and 42
+  // (reverse replacement); the third line replaces in both directions.
+  auto table = dalvren_test::LoadFromString("41=A\n42=A\n41=A\n");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "Replacing old value\nReplacing old value\nReplacing old value\n");
+  EXPECT_EQ(Contents(*table->reverse->Find(AsBytes("A"))), Hex("41"));
+  EXPECT_EQ(Entries(*table->forward),
+            (std::vector<std::string>{"41=A", "42=A"}));
+}
+
+TEST(Load, FailedOrEmptyStreamGivesTwoEmptyDictionaries) {
+  std::istringstream failed("41=A");
+  failed.setstate(std::ios::failbit);
+  for (std::istream* in : {static_cast<std::istream*>(&failed)}) {
+    auto table = Load(*in);
+    ASSERT_NE(table->forward, nullptr);
+    ASSERT_NE(table->reverse, nullptr);
+    EXPECT_TRUE(Entries(*table->forward).empty());
+    EXPECT_TRUE(Entries(*table->reverse).empty());
+  }
+  auto empty = dalvren_test::LoadFromString("");
+  EXPECT_TRUE(Entries(*empty->forward).empty());
+}
+
+TEST(Load, TranslatesBothWaysThroughTheLoadedTable) {
+  auto table = dalvren_test::LoadFromString(
+      "41=A\n42=B\n4142=X\n8283=\xe3\x81\x82\nC1=the\n74=t\n68=h\n65=e\n");
+  EXPECT_EQ(dalvren_test::TranslateToString(*table->forward,
+                                            Hex("41 42 41 82 83 C1")),
+            "XA\xe3\x81\x82the");
+  EXPECT_EQ(
+      dalvren_test::TranslateToString(*table->reverse, "XAB\xe3\x81\x82then"),
+      Hex("41 42 41 42 82 83 C1"));
+}
+
+struct Report {
+  std::vector<std::string> events;
+};
+
+CLoadObserver Recorder(Report& report) {
+  CLoadObserver observer;
+  observer.onIgnored = [&report](std::size_t line, std::string_view content,
+                                 LineFault fault) {
+    report.events.push_back("ignored " + std::to_string(line) + " " +
+                            std::to_string(static_cast<int>(fault)) + " " +
+                            std::string(content));
+  };
+  observer.onCut = [&report](std::size_t line) {
+    report.events.push_back("cut " + std::to_string(line));
+  };
+  observer.onEntry = [&report](std::size_t line, const CByteString& code,
+                               const CByteString& text) {
+    report.events.push_back("entry " + std::to_string(line) + " " +
+                            code.ToHex().get() + " " + Contents(text));
+  };
+  observer.onReplaced = [&report](std::size_t line, Direction direction) {
+    report.events.push_back(
+        "replaced " + std::to_string(line) +
+        (direction == Direction::kForward ? " forward" : " reverse"));
+  };
+  return observer;
+}
+
+TEST(LoadObserver, ReportsPhysicalLineNumbersAsAnEditorCountsThem) {
+  Report report;
+  testing::internal::CaptureStderr();
+  const std::string file = "41=A\r\n\r\nnothing\r42=B\n\n=A\n411=A\nG1=A\n" +
+                           std::string(520, '4') + "=x\r\n41=Z\n43=B";
+  std::istringstream in(file);
+  auto table = Load(in, Recorder(report));
+  testing::internal::GetCapturedStderr();
+  const int noEquals = static_cast<int>(LineFault::kNoEquals);
+  const int notHex = static_cast<int>(LineFault::kCodeNotHex);
+  const int odd = static_cast<int>(LineFault::kOddCodeLength);
+  const std::vector<std::string> expected = {
+      "entry 1 41 A",
+      "ignored 3 " + std::to_string(noEquals) + " nothing",
+      "entry 4 42 B",
+      "ignored 6 " + std::to_string(notHex) + " =A",
+      "ignored 7 " + std::to_string(odd) + " 411=A",
+      "ignored 8 " + std::to_string(notHex) + " G1=A",
+      "cut 9",
+      "ignored 9 " + std::to_string(noEquals) + " " + std::string(511, '4'),
+      "ignored 9 " + std::to_string(odd) + " 444444444=x",
+      "entry 10 41 Z",
+      "replaced 10 forward",
+      "entry 11 43 B",
+      "replaced 11 reverse",
+  };
+  EXPECT_EQ(report.events, expected);
+}
+
+}  // namespace
