@@ -6,45 +6,10 @@
 
 namespace {
 
-// Gathers output locally so the stream sees a few large writes instead of
-// one call per matched code, which would dominate the cost of translation.
-class BufferedWriter {
- public:
-  explicit BufferedWriter(std::ostream& out) : out_(out) {}
-  BufferedWriter(const BufferedWriter&) = delete;
-  BufferedWriter& operator=(const BufferedWriter&) = delete;
-  ~BufferedWriter() { Flush(); }
-
-  void Append(const char* bytes, std::size_t count) {
-    if (count > kCapacity - used_) {
-      Flush();
-      if (count > kCapacity) {
-        out_.write(bytes, static_cast<std::streamsize>(count));
-        return;
-      }
-    }
-    // Most values are a few bytes; a short loop beats a call to memcpy.
-    char* dest = buffer_ + used_;
-    if (count <= 8) {
-      for (std::size_t i = 0; i < count; ++i) dest[i] = bytes[i];
-    } else {
-      std::memcpy(dest, bytes, count);
-    }
-    used_ += count;
-  }
-
-  void Flush() {
-    if (used_ == 0) return;
-    out_.write(buffer_, static_cast<std::streamsize>(used_));
-    used_ = 0;
-  }
-
- private:
-  static constexpr std::size_t kCapacity = 64 * 1024;
-  std::ostream& out_;
-  std::size_t used_ = 0;
-  char buffer_[kCapacity];
-};
+// Output is gathered in a local block and handed to the stream in large
+// writes: one stream call per matched code would cost more than the
+// translation itself.
+constexpr std::size_t kOutputBlock = 64 * 1024;
 
 }  // namespace
 
@@ -82,19 +47,66 @@ const CByteString* CCodeDictionary::Find(
 
 void CCodeDictionary::Translate(std::ostream& out,
                                 std::span<const unsigned char> input) const {
+  // The first step from the root is taken for every input position, and in
+  // most tables it ends at a leaf: a one-byte code, or a text's first
+  // character. Resolving all 256 first steps once per call turns those
+  // positions into a single table lookup.
+  struct FirstStep {
+    const char* leafData;  // the value when the step ends at a leaf
+    std::int32_t leafLength;
+    const CTrieNode* node;  // otherwise the node to walk on from, or null
+  };
+  FirstStep first[256];
   const CTrieNode* const root = trie->root.get();
+  for (int b = 0; b < 256; ++b) {
+    const CTrieNode* node = root->Child(static_cast<unsigned char>(b));
+    const bool leaf = node != nullptr && node->value && !node->HasChildren();
+    first[b] = {leaf ? node->value->data.get() : nullptr,
+                leaf ? node->value->len : 0, node};
+  }
+
   const unsigned char* const in = input.data();
   const std::size_t size = input.size();
-  BufferedWriter writer(out);
-  // Equivalent to a single pass with back-up: from each position, walk the
-  // trie as far as the input allows, remembering the last node that ends a
-  // key; emit it and resume after it, or drop one byte when none matched.
+  // The cursor is a plain local, not a member of some writer object: byte
+  // stores may alias any object whose address is known, which would force
+  // the compiler to reload a member cursor after every byte written.
+  char block[kOutputBlock];
+  char* cursor = block;
+  const auto append = [&](const char* bytes, std::size_t count) {
+    if (count > static_cast<std::size_t>(block + kOutputBlock - cursor)) {
+      out.write(block, cursor - block);
+      cursor = block;
+      if (count > kOutputBlock) {
+        out.write(bytes, static_cast<std::streamsize>(count));
+        return;
+      }
+    }
+    if (count <= 8) {
+      for (std::size_t i = 0; i < count; ++i) cursor[i] = bytes[i];
+    } else {
+      std::memcpy(cursor, bytes, count);
+    }
+    cursor += count;
+  };
+  // From each position, walk the trie as far as the input allows, remembering
+  // the last node that ends a key; emit it and resume after it, or drop one
+  // byte when none matched. This is the single pass with back-up, unrolled.
   std::size_t pos = 0;
   while (pos < size) {
-    const CTrieNode* node = root;
-    const CByteString* match = nullptr;
-    std::size_t matchEnd = pos;
-    for (std::size_t i = pos; i < size;) {
+    const FirstStep& step = first[in[pos]];
+    if (step.leafData != nullptr) {
+      append(step.leafData, static_cast<std::size_t>(step.leafLength));
+      ++pos;
+      continue;
+    }
+    const CTrieNode* node = step.node;
+    if (node == nullptr) {
+      ++pos;
+      continue;
+    }
+    const CByteString* match = node->value.get();
+    std::size_t matchEnd = pos + 1;
+    for (std::size_t i = pos + 1; i < size;) {
       node = node->Child(in[i]);
       if (node == nullptr) break;
       ++i;
@@ -104,10 +116,11 @@ void CCodeDictionary::Translate(std::ostream& out,
       }
     }
     if (match != nullptr) {
-      writer.Append(match->data.get(), static_cast<std::size_t>(match->len));
+      append(match->data.get(), static_cast<std::size_t>(match->len));
       pos = matchEnd;
     } else {
       ++pos;
     }
   }
+  out.write(block, cursor - block);
 }

@@ -43,6 +43,11 @@ class CTrieNode {
     return loneIndex == b ? loneChild.get() : nullptr;
   }
 
+  // Whether any child hangs from this node.
+  [[nodiscard]] bool HasChildren() const {
+    return children != nullptr || loneChild != nullptr;
+  }
+
   // The value of the key that ends here; null when no key ends here.
   std::unique_ptr<CByteString> value;
   // All children by byte value, once there are children at two bytes.

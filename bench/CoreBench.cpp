@@ -1,0 +1,215 @@
+// Speed and memory of the translation core on realistic and hostile tables.
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <malloc.h>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include <benchmark/benchmark.h>
+
+#include "CodeTable.h"
+#include "TableGenerator.h"
+
+namespace {
+
+using dalvren_bench::GeneratedEntry;
+
+std::span<const unsigned char> AsBytes(const std::string& s) {
+  return {reinterpret_cast<const unsigned char*>(s.data()), s.size()};
+}
+
+// Loads without the "Replacing old value" lines that tables with shared
+// texts would print on every iteration.
+std::unique_ptr<CCodeTable> LoadQuietly(const std::string& file) {
+  std::istringstream in(file);
+  std::streambuf* const saved = std::cerr.rdbuf(nullptr);
+  auto table = Load(in);
+  std::cerr.rdbuf(saved);
+  return table;
+}
+
+// Bytes of heap in use, from the allocator's own accounting (includes its
+// per-block overhead, so it is what the table really costs).
+std::size_t HeapInUse() { return mallinfo2().uordblks; }
+
+// Resident set size of the process in bytes.
+std::size_t Resident() {
+  std::ifstream statm("/proc/self/statm");
+  std::size_t pages = 0;
+  std::size_t resident = 0;
+  statm >> pages >> resident;
+  return resident * 4096;
+}
+
+// Translation into a string stream that already holds room for the output,
+// as in the lookup-table loop below: what translation itself costs. The
+// growth of a fresh stream is a cost of the caller's buffer, measured apart
+// (the *FreshStream benchmarks), and on this virtual machine dominated by the
+// kernel's handling of page faults on newly mapped memory.
+void TranslateBench(benchmark::State& state, const CCodeDictionary& dict,
+                    const std::string& input, bool freshStream = false) {
+  std::size_t produced = 0;
+  std::ostringstream reused;
+  for (auto _ : state) {
+    std::ostringstream fresh;
+    std::ostringstream& out = freshStream ? fresh : reused;
+    out.seekp(0);
+    dict.Translate(out, AsBytes(input));
+    produced = static_cast<std::size_t>(out.tellp());
+    benchmark::DoNotOptimize(produced);
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(input.size()));
+  state.counters["output_bytes"] = static_cast<double>(produced);
+}
+
+struct Realistic {
+  Realistic()
+      : entries(dalvren_bench::RealisticEntries()),
+        file(dalvren_bench::TableFile(entries)),
+        table(LoadQuietly(file)),
+        rom(dalvren_bench::RomOf(entries, 4u << 20)) {
+    std::ostringstream out;
+    table->forward->Translate(out, AsBytes(rom));
+    text = out.str();
+  }
+  std::vector<GeneratedEntry> entries;
+  std::string file;
+  std::unique_ptr<CCodeTable> table;
+  std::string rom;
+  std::string text;
+};
+
+const Realistic& RealisticData() {
+  static const Realistic data;
+  return data;
+}
+
+void BM_TranslateForwardRealistic(benchmark::State& state) {
+  const auto& d = RealisticData();
+  TranslateBench(state, *d.table->forward, d.rom);
+}
+BENCHMARK(BM_TranslateForwardRealistic)->Unit(benchmark::kMillisecond);
+
+void BM_TranslateForwardRealisticFreshStream(benchmark::State& state) {
+  const auto& d = RealisticData();
+  TranslateBench(state, *d.table->forward, d.rom, true);
+}
+BENCHMARK(BM_TranslateForwardRealisticFreshStream)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_TranslateReverseRealistic(benchmark::State& state) {
+  const auto& d = RealisticData();
+  TranslateBench(state, *d.table->reverse, d.text);
+}
+BENCHMARK(BM_TranslateReverseRealistic)->Unit(benchmark::kMillisecond);
+
+struct SingleByte {
+  SingleByte()
+      : entries(dalvren_bench::SingleByteEntries()),
+        table(LoadQuietly(dalvren_bench::TableFile(entries))),
+        rom(dalvren_bench::RomOf(entries, 16u << 20)) {
+    for (const auto& e : entries) {
+      lookup[static_cast<unsigned char>(e.code[0])] = e.text[0];
+    }
+  }
+  std::vector<GeneratedEntry> entries;
+  std::unique_ptr<CCodeTable> table;
+  std::string rom;
+  char lookup[256] = {};
+};
+
+const SingleByte& SingleByteData() {
+  static const SingleByte data;
+  return data;
+}
+
+// The practical limit for a one-byte-to-one-byte table: a flat lookup loop
+// into a preallocated buffer.
+void BM_LookupTableLoopSingleByte(benchmark::State& state) {
+  const auto& d = SingleByteData();
+  std::string out(d.rom.size(), '\0');
+  for (auto _ : state) {
+    const auto* in = reinterpret_cast<const unsigned char*>(d.rom.data());
+    char* o = out.data();
+    for (std::size_t i = 0; i < d.rom.size(); ++i) o[i] = d.lookup[in[i]];
+    benchmark::DoNotOptimize(out.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(d.rom.size()));
+}
+BENCHMARK(BM_LookupTableLoopSingleByte)->Unit(benchmark::kMillisecond);
+
+void BM_TranslateForwardSingleByte(benchmark::State& state) {
+  const auto& d = SingleByteData();
+  TranslateBench(state, *d.table->forward, d.rom);
+}
+BENCHMARK(BM_TranslateForwardSingleByte)->Unit(benchmark::kMillisecond);
+
+void BM_TranslateForwardSingleByteFreshStream(benchmark::State& state) {
+  const auto& d = SingleByteData();
+  TranslateBench(state, *d.table->forward, d.rom, true);
+}
+BENCHMARK(BM_TranslateForwardSingleByteFreshStream)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_LoadRealistic(benchmark::State& state) {
+  const auto& d = RealisticData();
+  for (auto _ : state) {
+    auto table = LoadQuietly(d.file);
+    benchmark::DoNotOptimize(table.get());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(d.file.size()));
+  state.counters["lines"] = static_cast<double>(d.entries.size());
+}
+BENCHMARK(BM_LoadRealistic)->Unit(benchmark::kMillisecond);
+
+// Memory held by one loaded table (forward + reverse), measured as the
+// growth of the heap and of the resident set while it is alive.
+void TableMemory(benchmark::State& state,
+                 const std::vector<GeneratedEntry>& entries) {
+  const std::string file = dalvren_bench::TableFile(entries);
+  std::size_t heap = 0;
+  std::size_t resident = 0;
+  for (auto _ : state) {
+    malloc_trim(0);
+    const std::size_t heapBefore = HeapInUse();
+    const std::size_t residentBefore = Resident();
+    auto table = LoadQuietly(file);
+    heap = HeapInUse() - heapBefore;
+    const std::size_t residentAfter = Resident();
+    resident =
+        residentAfter > residentBefore ? residentAfter - residentBefore : 0;
+    benchmark::DoNotOptimize(table.get());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(file.size()));
+  state.counters["heap_MiB"] = static_cast<double>(heap) / (1 << 20);
+  state.counters["rss_growth_MiB"] = static_cast<double>(resident) / (1 << 20);
+  state.counters["lines"] = static_cast<double>(entries.size());
+}
+
+void BM_MemoryRealisticTable(benchmark::State& state) {
+  TableMemory(state, RealisticData().entries);
+}
+BENCHMARK(BM_MemoryRealisticTable)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+
+void BM_MemoryLongCodes(benchmark::State& state) {
+  TableMemory(state, dalvren_bench::LongCodeEntries());
+}
+BENCHMARK(BM_MemoryLongCodes)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_MemoryLongTexts(benchmark::State& state) {
+  TableMemory(state, dalvren_bench::LongTextEntries());
+}
+BENCHMARK(BM_MemoryLongTexts)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+BENCHMARK_MAIN();
