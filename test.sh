@@ -3,7 +3,8 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/packages.sh
-scripts/ensure-packages.sh "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+scripts/ensure-packages.sh "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" \
+  "${FUZZ_PACKAGES[@]}"
 
 # Window tests never need a display.
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
@@ -19,4 +20,5 @@ build_and_test() {
 
 # The sanitizer run comes last so that the output ends with its summary.
 build_and_test debug
+build_and_test fuzz
 build_and_test asan

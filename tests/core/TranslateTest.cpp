@@ -10,10 +10,12 @@ using namespace std::string_literals;
 
 #include "CodeDictionary.h"
 #include "CoreTestSupport.h"
+#include "NaiveLongestMatch.h"
 
 namespace {
 
 using dalvren_test::Hex;
+using dalvren_test::NaiveLongestMatch;
 using dalvren_test::Put;
 using dalvren_test::TranslateToString;
 
@@ -114,28 +116,6 @@ TEST(CodeDictionaryTranslate, LargeOutputsAndValuesArriveWholeAndInOrder) {
     expected += (i % 7 == 3) ? big : "xyz";
   }
   EXPECT_EQ(TranslateToString(dict, input), expected);
-}
-
-// The obviously correct rule: at each position try every key length from the
-// longest down; emit the first that is a key, or drop one byte.
-std::string NaiveLongestMatch(const std::map<std::string, std::string>& dict,
-                              const std::string& input) {
-  std::size_t longest = 0;
-  for (const auto& [key, value] : dict) longest = std::max(longest, key.size());
-  std::string out;
-  std::size_t pos = 0;
-  while (pos < input.size()) {
-    std::size_t len = std::min(longest, input.size() - pos);
-    for (; len > 0; --len) {
-      auto it = dict.find(input.substr(pos, len));
-      if (it != dict.end()) {
-        out += it->second;
-        break;
-      }
-    }
-    pos += len > 0 ? len : 1;
-  }
-  return out;
 }
 
 TEST(CodeDictionaryTranslate, AgreesWithNaiveLongestMatchOnRandomDictionaries) {
