@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -168,6 +169,45 @@ TEST(Load, TranslatesBothWaysThroughTheLoadedTable) {
   EXPECT_EQ(
       dalvren_test::TranslateToString(*table->reverse, "XAB\xe3\x81\x82then"),
       Hex("41 42 41 42 82 83 C1"));
+}
+
+TEST(Load, TenMegabyteLineIsReadAsCutPiecesWithoutLosingTheFirstEntry) {
+  const std::string line = "41=" + std::string(10'000'000, 'a');
+  const std::string file = line + "\n42=B";
+  std::size_t cuts = 0;
+  CLoadObserver observer;
+  observer.onCut = [&cuts](std::size_t line) {
+    EXPECT_EQ(line, 1u);
+    ++cuts;
+  };
+  std::istringstream in(file);
+  auto table = Load(in, observer);
+  // A cut is made after every full piece that more characters follow.
+  EXPECT_EQ(cuts, (line.size() - 1) / kMaxTableLine);
+  EXPECT_EQ(Entries(*table->forward),
+            (std::vector<std::string>{"41=" + std::string(508, 'a'), "42=B"}));
+}
+
+TEST(Load, BinaryGarbageLoadsAndKeepsEveryReportedEntry) {
+  std::mt19937 rng(99);
+  std::string file(1 << 20, '\0');
+  for (char& c : file) c = static_cast<char>(rng() % 4 == 0 ? '=' : rng());
+  std::size_t entries = 0;
+  CLoadObserver observer;
+  std::vector<std::string> codes;
+  observer.onEntry = [&](std::size_t, const CByteString& code,
+                         const CByteString&) {
+    ++entries;
+    codes.push_back(Contents(code));
+  };
+  testing::internal::CaptureStderr();
+  std::istringstream in(file);
+  auto table = Load(in, observer);
+  testing::internal::GetCapturedStderr();
+  EXPECT_GT(entries, 0u);
+  for (const auto& code : codes) {
+    EXPECT_NE(table->forward->Find(AsBytes(code)), nullptr);
+  }
 }
 
 struct Report {
