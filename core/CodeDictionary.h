@@ -8,12 +8,33 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <span>
+#include <string>
 
 #include "ByteString.h"
 #include "Trie.h"
+
+// Optional steps a translation takes besides the dictionary's own. Both may
+// be empty; translation without them is the plain longest-match rule.
+struct CTranslateHooks {
+  // Called at each position where a match would be looked for, before the
+  // dictionary is consulted, with the input from that position on. When it
+  // returns a count n > 0, those n bytes are consumed and whatever it appended
+  // to `emit` (which arrives empty) is written in their place; 0 lets the
+  // dictionary translate. It must depend on its arguments only: a translation
+  // may ask it more than once about the same position.
+  std::function<std::size_t(std::span<const unsigned char> rest,
+                            std::string& emit)>
+      before;
+  // Called for each byte that starts no key, with its offset in the input;
+  // whatever it appends to `emit` (which arrives empty) is written in the
+  // byte's place.
+  std::function<void(std::size_t offset, unsigned char byte, std::string& emit)>
+      onSkip;
+};
 
 class CCodeDictionary {
  public:
@@ -44,6 +65,22 @@ class CCodeDictionary {
   // Output is handed to `out` in large writes; `out` receives exactly the
   // translated bytes.
   void Translate(std::ostream& out, std::span<const unsigned char> input) const;
+
+  // As above, taking the steps of `hooks` as well.
+  void Translate(std::ostream& out, std::span<const unsigned char> input,
+                 const CTranslateHooks& hooks) const;
+
+  // Appends the shortest translation of `input` to `out`: among all ways to
+  // cut the input into keys (a byte that starts no key is skipped, as in
+  // Translate), the one that skips the fewest bytes and, among those, writes
+  // the fewest bytes; where several are equally short, the longer key is
+  // taken at the earliest position where they differ, so the result equals
+  // Translate's whenever that is already shortest. Takes time proportional
+  // to the input's length times the longest key, and 16 bytes of memory per
+  // input byte.
+  void TranslateShortest(std::ostream& out,
+                         std::span<const unsigned char> input,
+                         const CTranslateHooks& hooks = {}) const;
 
   std::unique_ptr<CTrie> trie;
 };

@@ -115,7 +115,13 @@ void HandleLine(CCodeTable& table, std::string_view line, std::size_t number,
   for (std::size_t i = 0; i < equals; i += 2) {
     code.data[i / 2] = static_cast<char>(HexPairValue(line[i], line[i + 1]));
   }
-  const std::string_view rest = line.substr(equals + 1);
+  std::string_view rest = line.substr(equals + 1);
+  std::string converted;
+  if (observer != nullptr && observer->convertText) {
+    converted = rest;
+    observer->convertText(number, converted);
+    rest = converted;
+  }
   const std::unique_ptr<CByteString> text =
       NewByteString(rest.data(), static_cast<std::int32_t>(rest.size()));
   InsertEntry(table, number, code, *text, observer);

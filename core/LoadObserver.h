@@ -1,10 +1,12 @@
-// What a table-file load may report besides the table it builds: every line
-// it ignores, cuts or loads, and every entry that replaces an earlier one.
-// Reports are optional; an empty callback is simply not called.
+// What a table-file load may report besides the table it builds (every line
+// it ignores, cuts or loads, and every entry that replaces an earlier one),
+// and one way to take part in it: rewriting texts as they are read. Every
+// callback is optional; an empty one is simply not called.
 #pragma once
 
 #include <cstddef>
 #include <functional>
+#include <string>
 #include <string_view>
 
 #include "ByteString.h"
@@ -29,6 +31,9 @@ struct CLoadObserver {
   // The physical line `line` is longer than the longest line a table may hold;
   // it was cut and the rest is read as a further line with the same number.
   std::function<void(std::size_t line)> onCut;
+  // May rewrite the text of the entry on `line` (for instance from a legacy
+  // character set into UTF-8) before it is reported and stored.
+  std::function<void(std::size_t line, std::string& text)> convertText;
   // An entry was read from `line` and is about to be inserted.
   std::function<void(std::size_t line, const CByteString& code,
                      const CByteString& text)>

@@ -62,5 +62,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   dict.Translate(out, {reinterpret_cast<const unsigned char*>(input.data()),
                        input.size()});
   if (out.str() != dalvren_test::NaiveLongestMatch(model, input)) std::abort();
+
+  // The hooked and the shortest translations against the plain one: with a
+  // skip counter the output is unchanged, and the shortest never skips more,
+  // nor (skipping as much) writes more.
+  const auto translate = [&](bool shortest, std::size_t& skipped) {
+    CTranslateHooks hooks;
+    hooks.onSkip = [&skipped](std::size_t, unsigned char, std::string&) {
+      ++skipped;
+    };
+    std::ostringstream result;
+    const std::span<const unsigned char> bytes(
+        reinterpret_cast<const unsigned char*>(input.data()), input.size());
+    if (shortest) {
+      dict.TranslateShortest(result, bytes, hooks);
+    } else {
+      dict.Translate(result, bytes, hooks);
+    }
+    return result.str();
+  };
+  std::size_t greedySkipped = 0;
+  std::size_t shortestSkipped = 0;
+  const std::string greedy = translate(false, greedySkipped);
+  const std::string shortest = translate(true, shortestSkipped);
+  if (greedy != out.str()) std::abort();
+  if (shortestSkipped > greedySkipped) std::abort();
+  if (shortestSkipped == greedySkipped && shortest.size() > greedy.size()) {
+    std::abort();
+  }
   return 0;
 }

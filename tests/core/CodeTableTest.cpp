@@ -210,6 +210,27 @@ TEST(Load, BinaryGarbageLoadsAndKeepsEveryReportedEntry) {
   }
 }
 
+TEST(LoadObserver, ConvertedTextsAreWhatIsStoredAndReported) {
+  CLoadObserver observer;
+  std::vector<std::size_t> lines;
+  observer.convertText = [&lines](std::size_t line, std::string& text) {
+    lines.push_back(line);
+    text = "<" + text + ">";
+  };
+  std::vector<std::string> reported;
+  observer.onEntry = [&reported](std::size_t, const CByteString&,
+                                 const CByteString& text) {
+    reported.push_back(Contents(text));
+  };
+  std::istringstream in("41=A\nxx\n42=\n");
+  auto table = Load(in, observer);
+  EXPECT_EQ(lines, (std::vector<std::size_t>{1, 3}));
+  EXPECT_EQ(reported, (std::vector<std::string>{"<A>", "<>"}));
+  EXPECT_EQ(Entries(*table->forward),
+            (std::vector<std::string>{"41=<A>", "42=<>"}));
+  EXPECT_EQ(Contents(*table->reverse->Find(AsBytes("<>"))), Hex("42"));
+}
+
 struct Report {
   std::vector<std::string> events;
 };
