@@ -18,7 +18,9 @@ CByteString::CByteString(std::int32_t n)
 CByteString::CByteString(const char* text)
     : CByteString(
           text == nullptr ? 0 : static_cast<std::int32_t>(std::strlen(text))) {
-  if (len > 0) std::memcpy(data.get(), text, static_cast<std::size_t>(len));
+  if (text != nullptr && len > 0) {
+    std::memcpy(data.get(), text, static_cast<std::size_t>(len));
+  }
 }
 
 CByteString::CByteString(const CByteString& other) : CByteString(other.len) {

@@ -12,7 +12,7 @@ namespace {
 // Output is gathered in a local block and handed to the stream in large
 // writes: one stream call per matched code would cost more than the
 // translation itself.
-constexpr std::size_t kOutputBlock = 64 * 1024;
+constexpr std::size_t kOutputBlock = std::size_t{64} * 1024;
 
 // The one longest-match walk, shared by the plain and the hooked
 // translation. kHooked selects at compile time whether the hooks are asked,
