@@ -1,0 +1,45 @@
+// The command line of the converter: which command, on which files, with
+// which options. Parsing only; nothing is opened here.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+enum class Command { kNone, kDump, kInsert, kCheck, kHelp, kVersion };
+
+struct CCommandLine {
+  Command command = Command::kNone;
+  // The table file (-t); never empty once parsing succeeded for dump, insert
+  // or check.
+  std::string table;
+  // The input (INPUT) and output (-o) paths; "-" stands for standard input
+  // and standard output.
+  std::string input = "-";
+  std::string output = "-";
+  bool hexIn = false;
+  bool hexOut = false;
+  bool quiet = false;
+  // The range of input bytes to dump; absent means from the start and to the
+  // end. When both are given their sum does not overflow.
+  std::optional<std::uint64_t> offset;
+  std::optional<std::uint64_t> length;
+};
+
+// Parses the arguments that follow the program name into `line`. Options may
+// stand before or after the command word; "--" ends the options. "--help" or
+// "--version" anywhere wins over everything else. Returns false and a
+// one-line description in `error` for bad usage: an unknown option or
+// command, a missing or repeated value, a bad number, an option the command
+// does not take, an INPUT for check, or more than one INPUT. `line` is
+// unspecified then.
+[[nodiscard]] bool ParseCommandLine(std::span<const char* const> args,
+                                    CCommandLine& line, std::string& error);
+
+// Reads a byte count: decimal digits, or hexadecimal digits after "0x" (or
+// "0X"). Leading zeros keep a number decimal ("010" is ten). Returns false
+// for anything else: empty text, a sign, blanks, stray characters, "0x"
+// without digits, or a value beyond 64 bits.
+[[nodiscard]] bool ParseCount(std::string_view text, std::uint64_t& value);

@@ -1,0 +1,23 @@
+// The converter's whole run: parses the command line, loads the table and
+// carries out dump, insert or check.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+// The largest input one run converts: byte strings count their length in a
+// signed 32-bit number, so larger inputs are refused rather than truncated.
+inline constexpr std::size_t kMaxInputBytes = INT32_MAX;
+
+// Exit statuses: success; check found a line that did not load as written;
+// bad usage, a file that cannot be opened, read or written, or a bad range.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitCheckFound = 1;
+inline constexpr int kExitError = 2;
+
+// Runs the converter with `args`, the arguments after the program name.
+// Reads standard input and writes standard output and standard error as the
+// command line asks, and returns the exit status. An output file is replaced
+// only when the whole conversion succeeded.
+[[nodiscard]] int RunConvertTool(std::span<const char* const> args);

@@ -1,0 +1,113 @@
+#include "InputFile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+std::unique_ptr<CInputFile> CInputFile::Open(const std::string& path,
+                                             bool regularOnly,
+                                             std::string& reason) {
+  if (path == "-") return std::make_unique<CInputFile>(Key(), 0, false);
+  // Opening without blocking lets the type be checked first: opening a FIFO
+  // for reading waits for a writer.
+  const int flags = O_RDONLY | O_CLOEXEC | (regularOnly ? O_NONBLOCK : 0);
+  const int fd = ::open(path.c_str(), flags);
+  if (fd < 0) {
+    reason = std::strerror(errno);
+    return nullptr;
+  }
+  struct stat st {};
+  const int refusal = ::fstat(fd, &st) != 0 ? errno
+                      : S_ISDIR(st.st_mode) ? EISDIR
+                                            : 0;
+  if (refusal != 0 || (regularOnly && !S_ISREG(st.st_mode))) {
+    reason = refusal != 0 ? std::strerror(refusal) : "Not a regular file";
+    ::close(fd);
+    return nullptr;
+  }
+  // Reads block as usual from here on.
+  if (regularOnly) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return std::make_unique<CInputFile>(Key(), fd, true);
+}
+
+CInputFile::CInputFile(Key, int fd, bool owned) : fd_(fd), owned_(owned) {}
+
+CInputFile::~CInputFile() {
+  if (owned_) ::close(fd_);
+}
+
+long CInputFile::ReadSome(char* into, std::size_t count) {
+  for (;;) {
+    const ssize_t got = ::read(fd_, into, count);
+    if (got >= 0) return static_cast<long>(got);
+    if (errno != EINTR) {
+      if (error_ == 0) error_ = errno;
+      return -1;
+    }
+  }
+}
+
+bool CInputFile::ReadAll(CInputBytes& bytes, std::size_t limit,
+                         std::string& reason) {
+  const auto tooLarge = [&](std::size_t size) {
+    bytes = CInputBytes();
+    reason = "larger than " + std::to_string(limit) + " bytes" +
+             (size > 0 ? " (" + std::to_string(size) + " bytes)" : "") +
+             ", the most one run can convert";
+    return false;
+  };
+  struct stat st {};
+  std::size_t expected = 0;
+  if (::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+    expected = static_cast<std::size_t>(st.st_size);
+    if (expected > limit) return tooLarge(expected);
+  }
+  // Left uninitialised: zero-filling a whole ROM first would cost as much as
+  // reading it. One byte is always kept free for the terminator, and one
+  // more lets the end of a regular file be seen without growing.
+  const auto pending = static_cast<std::size_t>(egptr() - gptr());
+  std::size_t capacity = std::max(expected + 2, kBufferSize) + pending;
+  auto data = std::make_unique_for_overwrite<char[]>(capacity);
+  // Bytes already taken into the stream buffer count as the start.
+  if (pending > 0) std::memcpy(data.get(), gptr(), pending);
+  std::size_t used = pending;
+  setg(buffer_, buffer_, buffer_);
+  for (;;) {
+    if (used + 1 == capacity) {
+      // Room for one byte beyond the limit, to tell "too large" apart.
+      const std::size_t grown = std::min(capacity * 2, limit + 2);
+      auto larger = std::make_unique_for_overwrite<char[]>(grown);
+      std::memcpy(larger.get(), data.get(), used);
+      data = std::move(larger);
+      capacity = grown;
+    }
+    const long got = ReadSome(data.get() + used, capacity - 1 - used);
+    if (got < 0) {
+      bytes = CInputBytes();
+      reason = std::strerror(error_);
+      return false;
+    }
+    if (got == 0) break;
+    used += static_cast<std::size_t>(got);
+    if (used > limit) return tooLarge(0);
+  }
+  data[used] = '\0';
+  bytes.data = std::move(data);
+  bytes.size = used;
+  return true;
+}
+
+std::string CInputFile::Error() const {
+  return error_ == 0 ? std::string() : std::string(std::strerror(error_));
+}
+
+CInputFile::int_type CInputFile::underflow() {
+  if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
+  const long got = ReadSome(buffer_, kBufferSize);
+  if (got <= 0) return traits_type::eof();
+  setg(buffer_, buffer_, buffer_ + got);
+  return traits_type::to_int_type(*gptr());
+}

@@ -1,0 +1,143 @@
+#include "OutputFile.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// What a newly created file gets: what the shell's ">" would give it.
+unsigned NewFileMode() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666u & ~static_cast<unsigned>(mask);
+}
+
+}  // namespace
+
+std::unique_ptr<COutputFile> COutputFile::Open(const std::string& path,
+                                               std::string& reason) {
+  if (path == "-") return std::make_unique<COutputFile>(Key(), 1, false);
+  const auto fail = [&reason](int error) {
+    reason = std::strerror(error);
+    return nullptr;
+  };
+  std::string target = path;
+  unsigned mode = NewFileMode();
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) return fail(EISDIR);
+    if (!S_ISREG(st.st_mode)) {
+      const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+      if (fd < 0) return fail(errno);
+      return std::make_unique<COutputFile>(Key(), fd, true);
+    }
+    // Replacing would bypass a file's write protection; refuse as ">" does.
+    if (::access(path.c_str(), W_OK) != 0) return fail(errno);
+    mode = st.st_mode & 07777;
+    if (char* resolved = ::realpath(path.c_str(), nullptr)) {
+      target = resolved;
+      std::free(resolved);
+    }
+  }
+  // Beside the target, so that the rename stays within one file system.
+  const std::size_t slash = target.rfind('/');
+  const std::string folder =
+      slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+  const std::string base =
+      slash == std::string::npos ? target : target.substr(slash + 1);
+  std::string pattern = folder + "." + base + ".XXXXXX";
+  std::vector<char> name(pattern.begin(), pattern.end());
+  name.push_back('\0');
+  const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+  if (fd < 0) return fail(errno);
+  auto file = std::make_unique<COutputFile>(Key(), fd, true);
+  file->tempPath_ = name.data();
+  file->finalPath_ = target;
+  file->mode_ = mode;
+  return file;
+}
+
+COutputFile::COutputFile(Key, int fd, bool owned) : fd_(fd), owned_(owned) {
+  setp(buffer_, buffer_ + kBufferSize);
+}
+
+COutputFile::~COutputFile() {
+  if (owned_ && fd_ >= 0) ::close(fd_);
+  if (!tempPath_.empty()) ::unlink(tempPath_.c_str());
+}
+
+bool COutputFile::WriteOut(const char* bytes, std::size_t count) {
+  while (count > 0 && error_ == 0) {
+    const ssize_t wrote = ::write(fd_, bytes, count);
+    if (wrote < 0) {
+      if (errno != EINTR) error_ = errno;
+      continue;
+    }
+    bytes += wrote;
+    count -= static_cast<std::size_t>(wrote);
+  }
+  return error_ == 0;
+}
+
+bool COutputFile::FlushBuffer() {
+  const bool ok = WriteOut(pbase(), static_cast<std::size_t>(pptr() - pbase()));
+  setp(buffer_, buffer_ + kBufferSize);
+  return ok;
+}
+
+COutputFile::int_type COutputFile::overflow(int_type c) {
+  if (!FlushBuffer()) return traits_type::eof();
+  if (traits_type::eq_int_type(c, traits_type::eof())) {
+    return traits_type::not_eof(c);
+  }
+  *pptr() = traits_type::to_char_type(c);
+  pbump(1);
+  return c;
+}
+
+std::streamsize COutputFile::xsputn(const char* s, std::streamsize n) {
+  const auto count = static_cast<std::size_t>(n);
+  const auto room = static_cast<std::size_t>(epptr() - pptr());
+  if (count <= room) {
+    std::memcpy(pptr(), s, count);
+    pbump(static_cast<int>(count));
+    return n;
+  }
+  // Large writes bypass the buffer instead of being copied through it.
+  if (!FlushBuffer() || !WriteOut(s, count)) return 0;
+  return n;
+}
+
+int COutputFile::sync() { return FlushBuffer() ? 0 : -1; }
+
+bool COutputFile::Commit(std::string& reason) {
+  FlushBuffer();
+  if (error_ == 0 && !tempPath_.empty()) {
+    // Durable before it replaces anything, so that a crash right after the
+    // rename cannot leave an empty file where a good one stood.
+    if (::fchmod(fd_, static_cast<mode_t>(mode_)) != 0 || ::fsync(fd_) != 0) {
+      error_ = errno;
+    }
+  }
+  if (owned_) {
+    if (::close(fd_) != 0 && error_ == 0) error_ = errno;
+    fd_ = -1;
+  }
+  if (error_ == 0 && !tempPath_.empty()) {
+    if (::rename(tempPath_.c_str(), finalPath_.c_str()) != 0) {
+      error_ = errno;
+    } else {
+      tempPath_.clear();
+    }
+  }
+  if (error_ != 0) {
+    reason = std::strerror(error_);
+    return false;
+  }
+  return true;
+}

@@ -1,0 +1,69 @@
+// Where converted bytes go: standard output, or a file that appears complete
+// or not at all.
+//
+// A file is written to a temporary file beside it and renamed into place by
+// Commit, so a failed run never leaves a partial file, and an existing file
+// is replaced only by a complete new one (which may therefore also be the
+// input). A symbolic link is followed and its target replaced. An existing
+// path that is neither a regular file nor a directory (a device such as
+// /dev/null, a FIFO) cannot be replaced and is written directly.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <streambuf>
+#include <string>
+
+class COutputFile : public std::streambuf {
+ public:
+  // Prepares writing to `path`; "-" is standard output, which is written but
+  // never closed. Returns null and sets `reason` to the system's reason when
+  // the file or its temporary file cannot be created: a missing or
+  // unwritable folder, a directory, an existing file without write
+  // permission.
+  [[nodiscard]] static std::unique_ptr<COutputFile> Open(
+      const std::string& path, std::string& reason);
+
+  // Use Open; the key keeps construction to it.
+  class Key {
+    friend class COutputFile;
+    Key() = default;
+  };
+  COutputFile(Key, int fd, bool owned);
+
+  // Removes the temporary file unless Commit succeeded.
+  ~COutputFile() override;
+
+  // Owns a file descriptor and possibly a temporary file.
+  COutputFile(const COutputFile&) = delete;
+  COutputFile& operator=(const COutputFile&) = delete;
+
+  // Writes out what is buffered; for a file, also makes it durable, gives it
+  // the permissions of the file it replaces (or the usual ones for a new
+  // file) and renames it into place. Returns false and sets `reason` when any
+  // write so far failed or this last step fails; the temporary file is
+  // removed then and an existing file stays as it was.
+  [[nodiscard]] bool Commit(std::string& reason);
+
+ protected:
+  int_type overflow(int_type c) override;
+  std::streamsize xsputn(const char* s, std::streamsize n) override;
+  int sync() override;
+
+ private:
+  // Writes `count` bytes to the descriptor; false (error recorded) on
+  // failure. After one failure nothing more is written.
+  bool WriteOut(const char* bytes, std::size_t count);
+  bool FlushBuffer();
+
+  int fd_;
+  bool owned_;
+  int error_ = 0;
+  // Empty when writing directly.
+  std::string tempPath_;
+  std::string finalPath_;
+  // The permissions the final file gets.
+  unsigned mode_ = 0;
+  static constexpr std::size_t kBufferSize = 64 * 1024;
+  char buffer_[kBufferSize];
+};

@@ -1,0 +1,146 @@
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "CommandLine.h"
+
+namespace {
+
+bool Parse(const std::vector<const char*>& args, CCommandLine& line,
+           std::string& error) {
+  return ParseCommandLine(args, line, error);
+}
+
+TEST(ParseCount, ReadsDecimalAndPrefixedHexOnly) {
+  struct Case {
+    const char* text;
+    bool ok;
+    std::uint64_t value;
+  };
+  const Case cases[] = {
+      {"0", true, 0},
+      {"95", true, 95},
+      {"010", true, 10},  // leading zeros stay decimal
+      {"0x10", true, 16},
+      {"0X1f", true, 31},
+      {"0x00FF", true, 255},
+      {"18446744073709551615", true, UINT64_MAX},
+      {"0xFFFFFFFFFFFFFFFF", true, UINT64_MAX},
+      {"18446744073709551616", false, 0},  // one beyond 64 bits
+      {"0x10000000000000000", false, 0},
+      {"", false, 0},
+      {"0x", false, 0},
+      {"-1", false, 0},
+      {"+1", false, 0},
+      {"0x-1", false, 0},
+      {" 5", false, 0},
+      {"5 ", false, 0},
+      {"12a", false, 0},
+      {"1e3", false, 0},
+      {"0x1g", false, 0},
+      {"ten", false, 0},
+  };
+  for (const auto& c : cases) {
+    std::uint64_t value = 12345;
+    EXPECT_EQ(ParseCount(c.text, value), c.ok) << c.text;
+    EXPECT_EQ(value, c.ok ? c.value : 12345u) << c.text;
+  }
+}
+
+TEST(ParseCommandLine, TakesOptionsOnEitherSideOfTheCommandWord) {
+  const std::vector<std::vector<const char*>> spellings = {
+      {"-t", "a.tbl", "dump", "-q", "--hex-in", "--hex-out", "--offset", "0x10",
+       "--length", "8", "-o", "out", "in.rom"},
+      {"dump", "in.rom", "--length=8", "-oout", "--offset=16", "--hex-out",
+       "-q", "--hex-in", "-ta.tbl"},
+      {"--hex-in", "-q", "dump", "--hex-out", "-o", "out", "-t", "a.tbl",
+       "--offset", "16", "--length", "0x8", "--", "in.rom"},
+  };
+  for (const auto& args : spellings) {
+    CCommandLine line;
+    std::string error;
+    ASSERT_TRUE(Parse(args, line, error)) << error;
+    EXPECT_EQ(line.command, Command::kDump);
+    EXPECT_EQ(line.table, "a.tbl");
+    EXPECT_EQ(line.input, "in.rom");
+    EXPECT_EQ(line.output, "out");
+    EXPECT_TRUE(line.hexIn && line.hexOut && line.quiet);
+    EXPECT_EQ(line.offset, 16u);
+    EXPECT_EQ(line.length, 8u);
+  }
+}
+
+TEST(ParseCommandLine, DefaultsToStandardStreamsAndTheWholeInput) {
+  CCommandLine line;
+  std::string error;
+  ASSERT_TRUE(Parse({"insert", "-t", "x.tbl"}, line, error)) << error;
+  EXPECT_EQ(line.command, Command::kInsert);
+  EXPECT_EQ(line.input, "-");
+  EXPECT_EQ(line.output, "-");
+  EXPECT_FALSE(line.hexIn || line.hexOut || line.quiet);
+  EXPECT_FALSE(line.offset || line.length);
+
+  ASSERT_TRUE(Parse({"-t", "x.tbl", "check", "-q"}, line, error)) << error;
+  EXPECT_EQ(line.command, Command::kCheck);
+  // After "--" even a word like an option is the INPUT.
+  ASSERT_TRUE(Parse({"-t", "x", "dump", "--", "-q"}, line, error)) << error;
+  EXPECT_EQ(line.input, "-q");
+  EXPECT_FALSE(line.quiet);
+}
+
+TEST(ParseCommandLine, HelpAndVersionWinOverEverythingElse) {
+  CCommandLine line;
+  std::string error;
+  ASSERT_TRUE(Parse({"--help"}, line, error));
+  EXPECT_EQ(line.command, Command::kHelp);
+  ASSERT_TRUE(Parse({"dump", "--bogus", "--version"}, line, error));
+  EXPECT_EQ(line.command, Command::kVersion);
+  ASSERT_TRUE(Parse({"-t", "x", "check", "in", "--help"}, line, error));
+  EXPECT_EQ(line.command, Command::kHelp);
+}
+
+TEST(ParseCommandLine, RefusesBadUsageNamingTheProblem) {
+  struct Case {
+    std::vector<const char*> args;
+    const char* mentions;
+  };
+  const std::vector<Case> cases = {
+      {{}, "no command"},
+      {{"-t", "x"}, "no command"},
+      {{"-t", "x", "convert"}, "unknown command 'convert'"},
+      {{"dump", "in"}, "no table"},
+      {{"-t"}, "-t needs a value"},
+      {{"-t", "x", "dump", "-o"}, "-o needs a value"},
+      {{"-t", "", "dump"}, "-t needs a file name"},
+      {{"-t", "x", "-t", "y", "dump"}, "-t is given twice"},
+      {{"-t", "x", "dump", "-o", "a", "-o", "b"}, "-o is given twice"},
+      {{"-t", "x", "dump", "--offset", "1", "--offset=2"}, "given twice"},
+      {{"-t", "x", "dump", "--verbose"}, "unknown option '--verbose'"},
+      {{"-t", "x", "dump", "-x"}, "unknown option '-x'"},
+      {{"-t", "x", "dump", "-qv"}, "unknown option '-qv'"},
+      {{"-t", "x", "dump", "--hex-in=yes"}, "unknown option"},
+      {{"-t", "x", "dump", "--offset", "-1"}, "'-1'"},
+      {{"-t", "x", "dump", "--length", "12k"}, "'12k'"},
+      {{"-t", "x", "dump", "--offset", "99999999999999999999"}, "--offset"},
+      {{"-t", "x", "dump", "--offset", "0xFFFFFFFFFFFFFFFF", "--length", "1"},
+       "--offset plus --length"},
+      {{"-t", "x", "dump", "a", "b"}, "more than one INPUT"},
+      {{"-t", "x", "check", "in"}, "check takes no INPUT"},
+      {{"-t", "x", "check", "-"}, "check takes no INPUT"},
+      {{"-t", "x", "check", "--hex-in"}, "check does not take --hex-in"},
+      {{"-t", "x", "check", "-o", "out"}, "check does not take -o"},
+      {{"-t", "x", "insert", "--offset", "1"}, "insert does not take --offset"},
+      {{"-t", "x", "insert", "--length", "1"}, "insert does not take --length"},
+  };
+  for (const auto& c : cases) {
+    CCommandLine line;
+    std::string error;
+    EXPECT_FALSE(Parse(c.args, line, error)) << c.mentions;
+    EXPECT_NE(error.find(c.mentions), std::string::npos)
+        << "error: " << error << "\nexpected to mention: " << c.mentions;
+  }
+}
+
+}  // namespace
