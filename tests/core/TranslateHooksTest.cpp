@@ -35,11 +35,11 @@ std::string Shortest(const CCodeDictionary& dict, const std::string& input,
 CTranslateHooks SkipMarker() {
   CTranslateHooks hooks;
   hooks.onSkip = [](std::size_t offset, unsigned char byte, std::string& emit) {
-    emit = "<" + std::to_string(offset) + ":" +
-           dalvren_test::MakeString(std::string(1, static_cast<char>(byte)))
-               ->ToHex()
-               .get() +
-           ">";
+    const auto digits =
+        dalvren_test::MakeString(std::string(1, static_cast<char>(byte)))
+            ->ToHex();
+    emit.append("<").append(std::to_string(offset)).append(":");
+    emit.append(digits.get()).append(">");
   };
   return hooks;
 }
