@@ -13,6 +13,8 @@ bool IsCommandWord(std::string_view word, Command& command) {
     command = Command::kInsert;
   } else if (word == "check") {
     command = Command::kCheck;
+  } else if (word == "roundtrip") {
+    command = Command::kRoundTrip;
   } else {
     return false;
   }
@@ -64,30 +66,57 @@ bool SetCount(std::string_view name, std::optional<std::uint64_t>& slot,
   return true;
 }
 
+constexpr unsigned Bit(Command command) {
+  return 1u << static_cast<unsigned>(command);
+}
+
+const char* CommandWord(Command command) {
+  switch (command) {
+    case Command::kDump:
+      return "dump";
+    case Command::kInsert:
+      return "insert";
+    case Command::kCheck:
+      return "check";
+    case Command::kRoundTrip:
+      return "roundtrip";
+    default:
+      return "this command";
+  }
+}
+
 // Refuses options the command does not take, so that a misplaced option is
 // never silently ignored.
 bool CheckFitsCommand(const CCommandLine& line, bool outputSeen,
-                      std::size_t inputs, std::string& error) {
-  if (line.command == Command::kCheck) {
-    const char* unfit = line.hexIn    ? "--hex-in"
-                        : line.hexOut ? "--hex-out"
-                        : line.offset ? "--offset"
-                        : line.length ? "--length"
-                        : outputSeen  ? "-o"
-                                      : nullptr;
-    if (unfit != nullptr) {
-      error = std::string("check does not take ") + unfit;
+                      bool unknownSeen, std::size_t inputs,
+                      std::string& error) {
+  constexpr unsigned kDump = Bit(Command::kDump);
+  constexpr unsigned kInsert = Bit(Command::kInsert);
+  constexpr unsigned kRoundTrip = Bit(Command::kRoundTrip);
+  const struct {
+    const char* option;
+    bool given;
+    unsigned takenBy;
+  } options[] = {
+      {"--hex-in", line.hexIn, kDump | kInsert | kRoundTrip},
+      {"--hex-out", line.hexOut, kDump | kInsert},
+      {"--offset", line.offset.has_value(), kDump | kRoundTrip},
+      {"--length", line.length.has_value(), kDump | kRoundTrip},
+      {"-o", outputSeen, kDump | kInsert},
+      {"--unknown", unknownSeen, kDump | kInsert | kRoundTrip},
+      {"--optimal", line.optimal, kInsert | kRoundTrip},
+      {"--stats", line.stats, kInsert},
+      {"--strict", line.strict, Bit(Command::kCheck)},
+  };
+  for (const auto& o : options) {
+    if (o.given && (o.takenBy & Bit(line.command)) == 0) {
+      error =
+          std::string(CommandWord(line.command)) + " does not take " + o.option;
       return false;
     }
-    if (inputs > 0) {
-      error = "check takes no INPUT: it reads only the table";
-      return false;
-    }
-    return true;
   }
-  if (line.command == Command::kInsert && (line.offset || line.length)) {
-    error = std::string("insert does not take ") +
-            (line.offset ? "--offset" : "--length");
+  if (line.command == Command::kCheck && inputs > 0) {
+    error = "check takes no INPUT: it reads only the table";
     return false;
   }
   if (inputs > 1) {
@@ -98,6 +127,38 @@ bool CheckFitsCommand(const CCommandLine& line, bool outputSeen,
     error = "--offset plus --length is beyond any input size";
     return false;
   }
+  return true;
+}
+
+bool SetUnknown(UnknownBytes& slot, bool& seen, const std::string& value,
+                std::string& error) {
+  if (seen) {
+    error = "--unknown is given twice";
+    return false;
+  }
+  seen = true;
+  if (value == "skip") {
+    slot = UnknownBytes::kSkip;
+  } else if (value == "hex") {
+    slot = UnknownBytes::kHex;
+  } else {
+    error = "--unknown needs skip or hex, not '" + value + "'";
+    return false;
+  }
+  return true;
+}
+
+bool SetEncoding(std::string& slot, const std::string& value,
+                 std::string& error) {
+  if (!slot.empty()) {
+    error = "--table-encoding is given twice";
+    return false;
+  }
+  if (value.empty()) {
+    error = "--table-encoding needs the name of a character set";
+    return false;
+  }
+  slot = value;
   return true;
 }
 
@@ -139,6 +200,7 @@ bool ParseCommandLine(std::span<const char* const> args, CCommandLine& line,
   bool optionsEnded = false;
   bool tableSeen = false;
   bool outputSeen = false;
+  bool unknownSeen = false;
   std::vector<std::string> operands;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string_view arg = args[i];
@@ -167,7 +229,8 @@ bool ParseCommandLine(std::span<const char* const> args, CCommandLine& line,
       hasAttached = true;
     }
     const bool takesValue = name == "-t" || name == "-o" ||
-                            name == "--offset" || name == "--length";
+                            name == "--offset" || name == "--length" ||
+                            name == "--unknown" || name == "--table-encoding";
     if (hasAttached && !takesValue) {
       error = "unknown option '" + std::string(arg) + "'";
       break;
@@ -179,6 +242,12 @@ bool ParseCommandLine(std::span<const char* const> args, CCommandLine& line,
         line.hexOut = true;
       } else if (name == "-q") {
         line.quiet = true;
+      } else if (name == "--optimal") {
+        line.optimal = true;
+      } else if (name == "--stats") {
+        line.stats = true;
+      } else if (name == "--strict") {
+        line.strict = true;
       } else {
         error = "unknown option '" + std::string(arg) + "'";
         break;
@@ -190,16 +259,25 @@ bool ParseCommandLine(std::span<const char* const> args, CCommandLine& line,
       error = std::string(name) + " needs a value";
       break;
     }
-    const bool ok =
-        name == "-t"   ? SetOnce("-t", line.table, tableSeen, value, error)
-        : name == "-o" ? SetOnce("-o", line.output, outputSeen, value, error)
-        : name == "--offset" ? SetCount(name, line.offset, value, error)
-                             : SetCount(name, line.length, value, error);
+    bool ok = false;
+    if (name == "-t") {
+      ok = SetOnce("-t", line.table, tableSeen, value, error);
+    } else if (name == "-o") {
+      ok = SetOnce("-o", line.output, outputSeen, value, error);
+    } else if (name == "--offset") {
+      ok = SetCount(name, line.offset, value, error);
+    } else if (name == "--length") {
+      ok = SetCount(name, line.length, value, error);
+    } else if (name == "--unknown") {
+      ok = SetUnknown(line.unknown, unknownSeen, value, error);
+    } else {
+      ok = SetEncoding(line.tableEncoding, value, error);
+    }
     if (!ok) break;
   }
   if (!error.empty()) return false;
   if (operands.empty()) {
-    error = "no command given (dump, insert or check)";
+    error = "no command given (dump, insert, check or roundtrip)";
     return false;
   }
   if (!IsCommandWord(operands.front(), line.command)) {
@@ -210,7 +288,8 @@ bool ParseCommandLine(std::span<const char* const> args, CCommandLine& line,
     error = "no table given (-t TABLE)";
     return false;
   }
-  if (!CheckFitsCommand(line, outputSeen, operands.size() - 1, error)) {
+  if (!CheckFitsCommand(line, outputSeen, unknownSeen, operands.size() - 1,
+                        error)) {
     return false;
   }
   if (operands.size() == 2) line.input = operands[1];

@@ -8,7 +8,19 @@
 #include <string>
 #include <string_view>
 
-enum class Command { kNone, kDump, kInsert, kCheck, kHelp, kVersion };
+enum class Command {
+  kNone,
+  kDump,
+  kInsert,
+  kCheck,
+  kRoundTrip,
+  kHelp,
+  kVersion
+};
+
+// What dump and insert do with bytes that start no code: skip them, as the
+// window does, or keep them as "<$XX>" tokens.
+enum class UnknownBytes { kSkip, kHex };
 
 struct CCommandLine {
   Command command = Command::kNone;
@@ -26,15 +38,25 @@ struct CCommandLine {
   // end. When both are given their sum does not overflow.
   std::optional<std::uint64_t> offset;
   std::optional<std::uint64_t> length;
+  UnknownBytes unknown = UnknownBytes::kSkip;
+  // insert and roundtrip: the shortest insertion instead of the greedy one.
+  bool optimal = false;
+  // insert: figures on standard error.
+  bool stats = false;
+  // check: warnings count as findings for the exit status.
+  bool strict = false;
+  // The character set of the table's texts, for iconv; empty means the bytes
+  // are taken as they are.
+  std::string tableEncoding;
 };
 
 // Parses the arguments that follow the program name into `line`. Options may
 // stand before or after the command word; "--" ends the options. "--help" or
 // "--version" anywhere wins over everything else. Returns false and a
 // one-line description in `error` for bad usage: an unknown option or
-// command, a missing or repeated value, a bad number, an option the command
-// does not take, an INPUT for check, or more than one INPUT. `line` is
-// unspecified then.
+// command, a missing or repeated value, a bad number or --unknown mode, an
+// option the command does not take, an INPUT for check, or more than one
+// INPUT. `line` is unspecified then.
 [[nodiscard]] bool ParseCommandLine(std::span<const char* const> args,
                                     CCommandLine& line, std::string& error);
 

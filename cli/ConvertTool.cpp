@@ -1,17 +1,22 @@
 #include "ConvertTool.h"
 
+#include <cstdint>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <ostream>
 #include <streambuf>
 #include <string>
 
+#include "ByteToken.h"
 #include "CodeTable.h"
 #include "CommandLine.h"
 #include "HexWriteBuf.h"
 #include "InputFile.h"
 #include "OutputFile.h"
+#include "RoundTrip.h"
 #include "TableCheck.h"
+#include "TableEncoding.h"
 
 #ifndef DALVREN_VERSION
 #define DALVREN_VERSION "unknown"
@@ -45,6 +50,51 @@ class CSilencedStderr {
   std::streambuf* saved_;
 };
 
+// Passes everything on to `sink` (or nowhere, when null) and counts it.
+class CCountingBuf : public std::streambuf {
+ public:
+  explicit CCountingBuf(std::streambuf* sink) : sink_(sink) {}
+
+  std::uint64_t count = 0;
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (traits_type::eq_int_type(c, traits_type::eof())) {
+      return traits_type::not_eof(c);
+    }
+    const char byte = traits_type::to_char_type(c);
+    return xsputn(&byte, 1) == 1 ? c : traits_type::eof();
+  }
+  std::streamsize xsputn(const char* s, std::streamsize n) override {
+    const std::streamsize done = sink_ != nullptr ? sink_->sputn(s, n) : n;
+    count += static_cast<std::uint64_t>(done);
+    return done;
+  }
+  int sync() override { return sink_ != nullptr ? sink_->pubsync() : 0; }
+
+ private:
+  std::streambuf* sink_;
+};
+
+// Converts the texts of a table as it loads, and remembers the lines whose
+// text does not convert: the load cannot stop midway, so the failure is
+// reported once it is over.
+struct CTextConversion {
+  void operator()(std::size_t line, std::string& text) {
+    std::string error;
+    if (encoding->Convert(text, error)) return;
+    if (failures++ == 0) {
+      firstLine = line;
+      firstError = error;
+    }
+  }
+
+  CTableEncoding* encoding = nullptr;
+  std::size_t failures = 0;
+  std::size_t firstLine = 0;
+  std::string firstError;
+};
+
 int Fail(const std::string& message) {
   std::cerr << "Error! " << message << std::endl;
   return kExitError;
@@ -62,6 +112,14 @@ std::string Naming(const std::string& path, const char* kind,
 std::unique_ptr<CCodeTable> LoadTable(const CCommandLine& line,
                                       CTableCheck* check, int& status) {
   std::string reason;
+  std::unique_ptr<CTableEncoding> encoding;
+  if (!line.tableEncoding.empty()) {
+    encoding = CTableEncoding::Open(line.tableEncoding, reason);
+    if (!encoding) {
+      status = Fail(reason);
+      return nullptr;
+    }
+  }
   const auto file = CInputFile::Open(line.table, true, reason);
   if (!file) {
     status =
@@ -70,14 +128,39 @@ std::unique_ptr<CCodeTable> LoadTable(const CCommandLine& line,
   }
   std::istream in(file.get());
   std::unique_ptr<CCodeTable> table;
+  CTextConversion conversion;
+  conversion.encoding = encoding.get();
+  std::function<void(std::size_t, std::string&)> convert;
+  if (encoding) {
+    convert = [&conversion](std::size_t number, std::string& text) {
+      conversion(number, text);
+    };
+  }
   {
     // check reports every replacement itself, with the lines involved.
     CSilencedStderr quiet(line.quiet || check != nullptr);
-    table = check != nullptr ? check->Run(in) : Load(in);
+    if (check != nullptr) {
+      table = check->Run(in, convert);
+    } else {
+      CLoadObserver observer;
+      observer.convertText = convert;
+      table = Load(in, observer);
+    }
   }
   if (const std::string error = file->Error(); !error.empty()) {
     status =
         Fail("Unable to read table file " + Quoted(line.table) + ": " + error);
+    return nullptr;
+  }
+  if (conversion.failures > 0) {
+    const std::size_t more = conversion.failures - 1;
+    status = Fail("Line " + std::to_string(conversion.firstLine) +
+                  " of table file " + Quoted(line.table) +
+                  " does not convert from " + line.tableEncoding + ": " +
+                  conversion.firstError +
+                  (more > 0 ? " (and " + std::to_string(more) +
+                                  (more == 1 ? " more line)" : " more lines)")
+                            : ""));
     return nullptr;
   }
   return table;
@@ -89,25 +172,29 @@ int RunCheck(const CCommandLine& line) {
   if (!LoadTable(line, &check, status)) return status;
   std::cout.flush();
   if (!std::cout) return Fail("Unable to write standard output");
-  return check.Clean() ? kExitOk : kExitCheckFound;
+  const bool found = !check.Clean() || (line.strict && check.warnings > 0);
+  return found ? kExitCheckFound : kExitOk;
 }
 
-int RunConvert(const CCommandLine& line) {
-  int status = kExitOk;
-  const auto table = LoadTable(line, nullptr, status);
-  if (!table) return status;
-
+// Reads the input named on the command line, decodes it with --hex-in, and
+// selects the range of --offset and --length. `bytes` and `decoded` keep
+// the data that `range` points into.
+bool ReadRange(const CCommandLine& line, CInputBytes& bytes,
+               std::unique_ptr<CByteString>& decoded,
+               std::span<const unsigned char>& range, int& status) {
   std::string reason;
   const std::string inputName = Naming(line.input, "input", "standard input");
-  CInputBytes bytes;
   {
     const auto input = CInputFile::Open(line.input, false, reason);
-    if (!input) return Fail("Unable to open " + inputName + ": " + reason);
+    if (!input) {
+      status = Fail("Unable to open " + inputName + ": " + reason);
+      return false;
+    }
     if (!input->ReadAll(bytes, kMaxInputBytes, reason)) {
-      return Fail("Unable to read " + inputName + ": " + reason);
+      status = Fail("Unable to read " + inputName + ": " + reason);
+      return false;
     }
   }
-  std::unique_ptr<CByteString> decoded;
   std::span<const unsigned char> all = bytes.Bytes();
   if (line.hexIn) {
     // Read as the window's Hex fields read their text: up to a zero byte.
@@ -119,46 +206,145 @@ int RunConvert(const CCommandLine& line) {
   const std::uint64_t size = all.size();
   const std::uint64_t offset = line.offset.value_or(0);
   if (offset > size) {
-    return Fail("Offset " + std::to_string(offset) +
-                " is past the end of the input (" + std::to_string(size) +
-                " bytes)");
+    status = Fail("Offset " + std::to_string(offset) +
+                  " is past the end of the input (" + std::to_string(size) +
+                  " bytes)");
+    return false;
   }
   const std::uint64_t length = line.length.value_or(size - offset);
   if (length > size - offset) {
-    return Fail("Range of " + std::to_string(length) + " bytes at offset " +
-                std::to_string(offset) +
-                " reaches past the end of the input (" + std::to_string(size) +
-                " bytes)");
+    status =
+        Fail("Range of " + std::to_string(length) + " bytes at offset " +
+             std::to_string(offset) + " reaches past the end of the input (" +
+             std::to_string(size) + " bytes)");
+    return false;
   }
-  const auto range = all.subspan(offset, length);
+  range = all.subspan(offset, length);
+  return true;
+}
 
+// Translates `range` as dump or insert does with the options of `line`, and
+// returns the bytes of text that insert had to skip.
+std::uint64_t Convert(const CCommandLine& line, const CCodeTable& table,
+                      std::ostream& out, std::span<const unsigned char> range) {
+  const bool hex = line.unknown == UnknownBytes::kHex;
+  std::uint64_t skipped = 0;
+  if (line.command == Command::kDump) {
+    if (hex) {
+      table.forward->Translate(out, range, TokenWritingHooks());
+    } else {
+      table.forward->Translate(out, range);
+    }
+    return 0;
+  }
+  CTranslateHooks hooks = hex ? TokenReadingHooks() : CTranslateHooks();
+  hooks.onSkip = [&skipped](std::size_t, unsigned char, std::string&) {
+    ++skipped;
+  };
+  if (line.optimal) {
+    table.reverse->TranslateShortest(out, range, hooks);
+  } else {
+    table.reverse->Translate(out, range, hooks);
+  }
+  return skipped;
+}
+
+std::string Plural(std::int64_t n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 || n == -1 ? one : many);
+}
+
+// The figures of --stats: the bytes written and the text skipped, and with
+// --optimal how that compares with the greedy insertion.
+void PrintStats(const CCommandLine& line, const CCodeTable& table,
+                std::span<const unsigned char> range, std::uint64_t written,
+                std::uint64_t skipped) {
+  std::cerr << "bytes written:        " << written << '\n'
+            << "text bytes skipped:   " << skipped << '\n';
+  if (line.optimal) {
+    CCommandLine greedy = line;
+    greedy.optimal = false;
+    CCountingBuf counter(nullptr);
+    std::ostream nowhere(&counter);
+    const std::uint64_t greedySkipped = Convert(greedy, table, nowhere, range);
+    const auto saved = static_cast<std::int64_t>(counter.count) -
+                       static_cast<std::int64_t>(written);
+    std::cerr << "saved against greedy: " << Plural(saved, "byte", "bytes")
+              << " (greedy writes " << counter.count;
+    if (greedySkipped > skipped) {
+      std::cerr << " but skips "
+                << Plural(static_cast<std::int64_t>(greedySkipped - skipped),
+                          "text byte", "text bytes")
+                << " more";
+    }
+    std::cerr << ")\n";
+  }
+  std::cerr.flush();
+}
+
+int RunConvert(const CCommandLine& line) {
+  int status = kExitOk;
+  const auto table = LoadTable(line, nullptr, status);
+  if (!table) return status;
+  CInputBytes bytes;
+  std::unique_ptr<CByteString> decoded;
+  std::span<const unsigned char> range;
+  if (!ReadRange(line, bytes, decoded, range, status)) return status;
+
+  std::string reason;
   const std::string outputName =
       Naming(line.output, "output", "standard output");
   const auto output = COutputFile::Open(line.output, reason);
   if (!output) return Fail("Unable to open " + outputName + ": " + reason);
+  std::uint64_t written = 0;
+  std::uint64_t skipped = 0;
   {
     CHexWriteBuf hex(*output);
-    std::ostream out(line.hexOut ? static_cast<std::streambuf*>(&hex)
-                                 : output.get());
-    const CCodeDictionary& dictionary =
-        line.command == Command::kDump ? *table->forward : *table->reverse;
-    dictionary.Translate(out, range);
+    CCountingBuf counter(line.hexOut ? static_cast<std::streambuf*>(&hex)
+                                     : output.get());
+    std::ostream out(&counter);
+    skipped = Convert(line, *table, out, range);
     out.flush();
+    // The bytes converted, before any hex rendering.
+    written = counter.count;
   }
   if (!output->Commit(reason)) {
     return Fail("Unable to write " + outputName + ": " + reason);
   }
+  if (line.stats) {
+    PrintStats(line, *table, range, written, skipped);
+  }
   return kExitOk;
 }
 
+int RunRoundTrip(const CCommandLine& line) {
+  int status = kExitOk;
+  const auto table = LoadTable(line, nullptr, status);
+  if (!table) return status;
+  CInputBytes bytes;
+  std::unique_ptr<CByteString> decoded;
+  std::span<const unsigned char> range;
+  if (!ReadRange(line, bytes, decoded, range, status)) return status;
+  const CRoundTrip trip(*table, range, line.offset.value_or(0),
+                        line.unknown == UnknownBytes::kHex, line.optimal);
+  trip.Print(std::cout);
+  std::cout.flush();
+  if (!std::cout) return Fail("Unable to write standard output");
+  return trip.Identical() ? kExitOk : kExitDiffers;
+}
+
 const char* UsageText() {
-  return "Usage: dalvren-convert -t TABLE dump   [--hex-in] [--hex-out] "
-         "[--offset N] [--length N]\n"
-         "                                       [-q] [-o OUT] [INPUT]\n"
-         "       dalvren-convert -t TABLE insert [--hex-in] [--hex-out] [-q] "
-         "[-o OUT] [INPUT]\n"
-         "       dalvren-convert -t TABLE check\n"
-         "       dalvren-convert --help | --version\n";
+  return "Usage: dalvren-convert -t TABLE dump [--hex-in] [--hex-out] "
+         "[--offset N]\n"
+         "           [--length N] [--unknown=skip|hex] [-q] [-o OUT] [INPUT]\n"
+         "       dalvren-convert -t TABLE insert [--hex-in] [--hex-out]\n"
+         "           [--unknown=skip|hex] [--optimal] [--stats] [-q] [-o OUT] "
+         "[INPUT]\n"
+         "       dalvren-convert -t TABLE check [--strict]\n"
+         "       dalvren-convert -t TABLE roundtrip [--hex-in] [--offset N] "
+         "[--length N]\n"
+         "           [--unknown=skip|hex] [--optimal] [-q] [INPUT]\n"
+         "       dalvren-convert --help | --version\n"
+         "Every command also takes --table-encoding NAME.\n";
 }
 
 const char* HelpText() {
@@ -167,11 +353,18 @@ const char* HelpText() {
 
 SYNOPSIS
     dalvren-convert -t TABLE dump   [--hex-in] [--hex-out] [--offset N]
-                                    [--length N] [-q] [-o OUT] [INPUT]
-    dalvren-convert -t TABLE insert [--hex-in] [--hex-out] [-q] [-o OUT]
+                                    [--length N] [--unknown=skip|hex]
+                                    [-q] [-o OUT] [INPUT]
+    dalvren-convert -t TABLE insert [--hex-in] [--hex-out]
+                                    [--unknown=skip|hex] [--optimal]
+                                    [--stats] [-q] [-o OUT] [INPUT]
+    dalvren-convert -t TABLE check  [--strict]
+    dalvren-convert -t TABLE roundtrip [--hex-in] [--offset N] [--length N]
+                                    [--unknown=skip|hex] [--optimal] [-q]
                                     [INPUT]
-    dalvren-convert -t TABLE check
     dalvren-convert --help | --version
+
+    Every command also takes --table-encoding NAME.
 
 DESCRIPTION
     TABLE is a character table file (.tbl): lines such as 41=A or 8283=ab,
@@ -185,7 +378,24 @@ DESCRIPTION
             ignored lines (with the reason), lines cut at 511 characters,
             and entries that replace an earlier line (forward: the same
             code; reverse: the same text, for which insert uses the later
-            line). Ends with a summary of the counts. Empty lines are fine.
+            line). It also warns, by line, about entries that load but are
+            likely mistakes: a byte-order mark at the start of the file
+            (it hides the first code), a text with a blank at its start or
+            end, a code whose text is empty (dump drops it, insert never
+            writes it), a text several codes share (insert writes only
+            one of them), and a text that is not valid UTF-8, with a guess
+            at its character set. Ends with the number of warnings, if
+            any, and a summary of the counts. Empty lines are fine.
+    roundtrip
+            Dumps the input (or its range), inserts the text back and
+            compares the result with the input. Reports the bytes in, the
+            bytes decoded through codes (with their share), the bytes
+            skipped (with the first ten offsets), and whether the
+            re-inserted bytes are identical; if not, the first offset
+            where they differ, with the bytes around it on both sides.
+            Offsets count from the start of the input. With
+            --unknown=hex it also reports how many skipped bytes the
+            tokens gave back.
 
     INPUT is read whole, byte for byte; it is standard input when absent or
     "-". Inputs of 2 GiB or more are refused. The output is exactly the
@@ -202,11 +412,44 @@ OPTIONS
                   a zero byte ends the text).
     --hex-out     Write the output as upper-case hexadecimal digits, two per
                   byte, with no separators.
-    --offset N    dump only: start at byte N of the input (after hex
-                  decoding with --hex-in).
-    --length N    dump only: convert N bytes; the default is the rest.
-                  N is decimal (010 is ten) or hexadecimal after 0x. A range
-                  that reaches past the end of the input is an error.
+    --offset N    dump and roundtrip: start at byte N of the input (after
+                  hex decoding with --hex-in).
+    --length N    dump and roundtrip: convert N bytes; the default is the
+                  rest. N is decimal (010 is ten) or hexadecimal after 0x.
+                  A range that reaches past the end of the input is an
+                  error.
+    --unknown=skip|hex
+                  What becomes of bytes that start no code. skip (the
+                  default): they are dropped, as in the window. hex: dump
+                  writes each as the token <$XX> (upper-case digits), and
+                  insert reads a token <$XX> (digits of either case) as
+                  that raw byte, looking for one at each position before
+                  the table. So a dump inserts back without loss, unless a
+                  text of the table itself reads as a token (roundtrip
+                  tells).
+    --optimal     insert and roundtrip: instead of the greedy cut, write
+                  the shortest output among all ways to cut the text into
+                  texts of the table, in time linear in the text. It first
+                  drops as few text bytes as possible, then writes as few
+                  bytes as possible; among equals it takes the greedy
+                  choice. So it is never longer than greedy whenever greedy
+                  drops no text; where greedy drops characters that another
+                  cut keeps, it keeps them and may be longer.
+    --stats       insert: print on standard error the bytes written and the
+                  text bytes skipped; with --optimal also the bytes saved
+                  against greedy.
+    --strict      check: warnings count as findings for the exit status.
+    --table-encoding NAME
+                  The texts of TABLE are in the character set NAME (any
+                  name iconv knows: Shift_JIS, CP932, EUC-JP, windows-1252,
+                  ISO-8859-1, ...) and are converted to UTF-8 as it loads.
+                  Without it the bytes are taken as they are. The codes,
+                  "=" and line ends must be the ASCII bytes they are in
+                  UTF-8, so UTF-16 and UTF-32 are refused. A text that does
+                  not convert is an error naming its line. Tables saved as
+                  "Shift_JIS" by Windows programs are often CP932, which
+                  keeps the backslash and tilde and adds the NEC and IBM
+                  characters.
     -q            Do not print "Replacing old value" for table entries that
                   replace earlier ones.
     --help        Show this text.
@@ -214,10 +457,13 @@ OPTIONS
     Options may stand before or after the command word; "--" ends them.
 
 EXIT STATUS
-    0  success (check: every line loaded as written)
-    1  check found ignored, cut or replaced lines
+    0  success (check: every line loaded as written; roundtrip: the bytes
+       came back identical)
+    1  check found ignored, cut or replaced lines (with --strict, also
+       warnings); roundtrip gave back different bytes
     2  bad usage, a table, input or output that cannot be opened, read or
-       written, or a range past the end of the input
+       written, a range past the end of the input, or a table encoding
+       that is unknown, unusable or does not fit a line of the table
 
 EXAMPLE
     Dump the text of a ROM, edit it, and insert it back:
@@ -226,14 +472,23 @@ EXAMPLE
         $EDITOR script.txt
         dalvren-convert -t game.tbl insert -o new.bin script.txt
 
+    The same, keeping the bytes the table does not cover:
+
+        dalvren-convert -t game.tbl dump --unknown=hex -o script.txt game.rom
+        dalvren-convert -t game.tbl insert --unknown=hex -o new.bin script.txt
+
+    See how well a table covers a ROM and whether a dump inserts back:
+
+        dalvren-convert -t game.tbl roundtrip --unknown=hex game.rom
+
     Dump 32 bytes at 0x1F00, and convert hex pasted from a hex editor:
 
         dalvren-convert -t game.tbl dump --offset 0x1F00 --length 32 game.rom
         echo 'C5 21 FF' | dalvren-convert -t game.tbl dump --hex-in
 
-    Find the lines of a table that do not load:
+    Find the lines of a table that do not load, in a Shift_JIS table:
 
-        dalvren-convert -t game.tbl check
+        dalvren-convert -t game.tbl --table-encoding Shift_JIS check
 )";
 }
 
@@ -258,6 +513,8 @@ int RunConvertTool(std::span<const char* const> args) {
     case Command::kDump:
     case Command::kInsert:
       return RunConvert(line);
+    case Command::kRoundTrip:
+      return RunRoundTrip(line);
     case Command::kNone:
       break;
   }

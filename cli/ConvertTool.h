@@ -1,5 +1,5 @@
 // The converter's whole run: parses the command line, loads the table and
-// carries out dump, insert or check.
+// carries out dump, insert, check or roundtrip.
 #pragma once
 
 #include <cstddef>
@@ -10,10 +10,13 @@
 // signed 32-bit number, so larger inputs are refused rather than truncated.
 inline constexpr std::size_t kMaxInputBytes = INT32_MAX;
 
-// Exit statuses: success; check found a line that did not load as written;
-// bad usage, a file that cannot be opened, read or written, or a bad range.
+// Exit statuses: success; check found a line that did not load as written
+// (or, with --strict, a warning), or roundtrip did not give back the same
+// bytes; bad usage, a file that cannot be opened, read or written, a bad
+// range, or a table encoding that cannot be used.
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitCheckFound = 1;
+inline constexpr int kExitDiffers = 1;
 inline constexpr int kExitError = 2;
 
 // Runs the converter with `args`, the arguments after the program name.

@@ -90,6 +90,36 @@ TEST(ParseCommandLine, DefaultsToStandardStreamsAndTheWholeInput) {
   EXPECT_FALSE(line.quiet);
 }
 
+TEST(ParseCommandLine, TakesTheToolkitOptionsOfEachCommand) {
+  CCommandLine line;
+  std::string error;
+  ASSERT_TRUE(Parse({"-t", "x", "insert", "--unknown=hex", "--optimal",
+                     "--stats", "--table-encoding", "Shift_JIS", "in"},
+                    line, error))
+      << error;
+  EXPECT_EQ(line.command, Command::kInsert);
+  EXPECT_EQ(line.unknown, UnknownBytes::kHex);
+  EXPECT_TRUE(line.optimal && line.stats);
+  EXPECT_EQ(line.tableEncoding, "Shift_JIS");
+
+  ASSERT_TRUE(Parse({"roundtrip", "--unknown", "skip", "--offset", "3",
+                     "--table-encoding=EUC-JP", "-t", "x", "--hex-in", "in"},
+                    line, error))
+      << error;
+  EXPECT_EQ(line.command, Command::kRoundTrip);
+  EXPECT_EQ(line.unknown, UnknownBytes::kSkip);
+  EXPECT_EQ(line.offset, 3u);
+  EXPECT_TRUE(line.hexIn);
+  EXPECT_EQ(line.input, "in");
+  EXPECT_EQ(line.tableEncoding, "EUC-JP");
+
+  ASSERT_TRUE(Parse({"-t", "x", "check", "--strict"}, line, error)) << error;
+  EXPECT_TRUE(line.strict);
+  EXPECT_TRUE(line.tableEncoding.empty());
+  EXPECT_FALSE(line.optimal || line.stats);
+  EXPECT_EQ(line.unknown, UnknownBytes::kSkip);
+}
+
 TEST(ParseCommandLine, HelpAndVersionWinOverEverythingElse) {
   CCommandLine line;
   std::string error;
@@ -133,6 +163,32 @@ TEST(ParseCommandLine, RefusesBadUsageNamingTheProblem) {
       {{"-t", "x", "check", "-o", "out"}, "check does not take -o"},
       {{"-t", "x", "insert", "--offset", "1"}, "insert does not take --offset"},
       {{"-t", "x", "insert", "--length", "1"}, "insert does not take --length"},
+      {{"-t", "x", "dump", "--unknown=bogus"},
+       "--unknown needs skip or hex, not 'bogus'"},
+      {{"-t", "x", "dump", "--unknown=HEX"}, "not 'HEX'"},
+      {{"-t", "x", "dump", "--unknown"}, "--unknown needs a value"},
+      {{"-t", "x", "dump", "--unknown=hex", "--unknown=hex"},
+       "--unknown is given twice"},
+      {{"-t", "x", "dump", "--table-encoding=a", "--table-encoding", "b"},
+       "--table-encoding is given twice"},
+      {{"-t", "x", "dump", "--table-encoding="},
+       "--table-encoding needs the name"},
+      {{"-t", "x", "dump", "--optimal"}, "dump does not take --optimal"},
+      {{"-t", "x", "dump", "--stats"}, "dump does not take --stats"},
+      {{"-t", "x", "dump", "--strict"}, "dump does not take --strict"},
+      {{"-t", "x", "insert", "--strict"}, "insert does not take --strict"},
+      {{"-t", "x", "check", "--unknown=hex"}, "check does not take --unknown"},
+      {{"-t", "x", "check", "--optimal"}, "check does not take --optimal"},
+      {{"-t", "x", "check", "--stats"}, "check does not take --stats"},
+      {{"-t", "x", "roundtrip", "--stats"}, "roundtrip does not take --stats"},
+      {{"-t", "x", "roundtrip", "--hex-out"},
+       "roundtrip does not take --hex-out"},
+      {{"-t", "x", "roundtrip", "-o", "out"}, "roundtrip does not take -o"},
+      {{"-t", "x", "roundtrip", "--strict"},
+       "roundtrip does not take --strict"},
+      {{"-t", "x", "roundtrip", "a", "b"}, "more than one INPUT"},
+      {{"-t", "x", "insert", "--optimal=yes"}, "unknown option"},
+      {{"-t", "x", "round-trip"}, "unknown command 'round-trip'"},
   };
   for (const auto& c : cases) {
     CCommandLine line;

@@ -326,20 +326,38 @@ TEST_F(ConvertTool, CheckListsFaultyLinesAndExitsWithOne) {
             "4 entries, 3 ignored lines, 0 cut lines, 2 replacements\n");
   EXPECT_EQ(r.err, "") << "check reports replacements itself";
 
+  // The sample's one remark is the blank its "er " ends with, and a
+  // warning alone fails only a strict check.
+  const std::string tableText = ReadFile(table_);
+  const std::size_t erLine =
+      std::count(tableText.begin(),
+                 tableText.begin() + tableText.find("C4=er \n"), '\n') +
+      1;
+  const std::string report =
+      "line " + std::to_string(erLine) +
+      ": warning: text \"er \" ends with a blank\n1 warning\n" +
+      std::to_string(std::count(tableText.begin(), tableText.end(), '\n')) +
+      " entries, 0 ignored lines, 0 cut lines, 0 replacements\n";
   const ToolResult sample = RunTool({"-t", table_, "check"});
   EXPECT_EQ(sample.status, 0) << sample.out;
-  const std::string tableText = ReadFile(table_);
-  EXPECT_EQ(
-      sample.out,
-      std::to_string(std::count(tableText.begin(), tableText.end(), '\n')) +
-          " entries, 0 ignored lines, 0 cut lines, 0 replacements\n");
+  EXPECT_EQ(sample.out, report);
+  const ToolResult strict = RunTool({"-t", table_, "check", "--strict"});
+  EXPECT_EQ(strict.status, 1);
+  EXPECT_EQ(strict.out, report);
+
+  const std::string clean = dir_.Write("clean.tbl", "41=A\n20= \n");
+  EXPECT_EQ(RunTool({"-t", clean, "check", "--strict"}).status, 0);
+  // Findings fail a check with or without --strict.
+  EXPECT_EQ(RunTool({"-t", table, "check", "--strict"}).status, 1);
 }
 
 TEST_F(ConvertTool, HelpReadsLikeAManualPageAndVersionIsOneLine) {
   const ToolResult help = RunTool({"--help"});
   EXPECT_EQ(help.status, 0);
-  for (const char* part : {"NAME", "SYNOPSIS", "dump", "insert", "check",
-                           "--offset N", "EXIT STATUS", "EXAMPLE"}) {
+  for (const char* part :
+       {"NAME", "SYNOPSIS", "dump", "insert", "check", "roundtrip",
+        "--offset N", "--unknown=skip|hex", "--optimal", "--stats", "--strict",
+        "--table-encoding NAME", "EXIT STATUS", "EXAMPLE"}) {
     EXPECT_TRUE(Contains(help.out, part)) << part;
   }
   EXPECT_EQ(help.err, "");

@@ -1,6 +1,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -15,7 +16,7 @@ using namespace std::string_literals;
 
 struct Checked {
   std::string report;
-  std::size_t entries, ignored, cut, replaced;
+  std::size_t entries, ignored, cut, replaced, warnings;
   bool clean;
 };
 
@@ -27,8 +28,8 @@ Checked Check(const std::string& file) {
   const auto table = check.Run(in);
   testing::internal::GetCapturedStderr();
   EXPECT_NE(table, nullptr);
-  return {report.str(), check.entries,  check.ignored,
-          check.cut,    check.replaced, check.Clean()};
+  return {report.str(),   check.entries,  check.ignored, check.cut,
+          check.replaced, check.warnings, check.Clean()};
 }
 
 TEST(TableCheck, ReportsEachFaultyLineByItsEditorLineNumber) {
@@ -49,6 +50,11 @@ TEST(TableCheck, ReportsEachFaultyLineByItsEditorLineNumber) {
             "line 9: ignored: code of odd length\n"
             "line 10: replaces line 1 (forward, code 41)\n"
             "line 11: replaces line 4 (reverse, text \"B\")\n"
+            "line 12: warning: code 44 has an empty text: dump drops it and "
+            "insert never writes it\n"
+            "line 11: warning: text \"B\" is shared by codes 42 (line 4) and "
+            "43 (line 11); insert writes only 43\n"
+            "2 warnings\n"
             "5 entries, 7 ignored lines, 1 cut line, 2 replacements\n");
   EXPECT_EQ(checked.entries, 5u);
   EXPECT_EQ(checked.ignored, 7u);
@@ -61,11 +67,14 @@ TEST(TableCheck, NamesTheLatestEarlierLineAndBothDirections) {
   // Line 4 repeats line 3 exactly, so it replaces it in both directions;
   // an empty text stands in no reverse entry and replaces nothing there.
   EXPECT_EQ(Check("41=A\n41=\n41=\"\\\x01\n41=\"\\\x01\n8283=A\n").report,
+            "line 2: warning: code 41 has an empty text: dump drops it and "
+            "insert never writes it\n"
             "line 2: replaces line 1 (forward, code 41)\n"
             "line 3: replaces line 2 (forward, code 41)\n"
             "line 4: replaces line 3 (forward, code 41)\n"
             "line 4: replaces line 3 (reverse, text \"\\\"\\\\\\x01\")\n"
             "line 5: replaces line 1 (reverse, text \"A\")\n"
+            "1 warning\n"
             "5 entries, 0 ignored lines, 0 cut lines, 5 replacements\n");
 }
 
@@ -76,6 +85,150 @@ TEST(TableCheck, CleanTableHasOnlyTheSummary) {
     EXPECT_EQ(checked.report.find("line "), std::string::npos);
     EXPECT_EQ(checked.report.back(), '\n');
   }
+}
+
+TEST(TableCheck, WarnsAboutEntriesThatLoadButAreLikelyMistakes) {
+  const struct {
+    std::string file;
+    std::string report;
+    std::size_t warnings;
+  } cases[] = {
+      {"\xEF\xBB\xBF"
+       "41=A\n42=B\n",
+       "line 1: ignored: code not starting with a hexadecimal digit\n"
+       "line 1: warning: the file starts with a UTF-8 byte-order mark, which "
+       "hides the code of this line: its entry is lost (save the table "
+       "without it)\n"
+       "1 warning\n"
+       "1 entry, 1 ignored line, 0 cut lines, 0 replacements\n",
+       1},
+      {"\xEF\xBB\xBF\r\n41=A\n",
+       "line 1: ignored: no \"=\"\n"
+       "line 1: warning: the file starts with a UTF-8 byte-order mark (save "
+       "the table without it)\n"
+       "1 warning\n"
+       "1 entry, 1 ignored line, 0 cut lines, 0 replacements\n",
+       1},
+      // Only the start of the file is checked.
+      {"41=A\n\xEF\xBB\xBF"
+       "42=B\n",
+       "line 2: ignored: code not starting with a hexadecimal digit\n"
+       "1 entry, 1 ignored line, 0 cut lines, 0 replacements\n",
+       0},
+      {"\xFF\xFE"
+       "4\0"
+       "1\0=\0A\0\n\0"s,
+       "line 1: ignored: no \"=\"\n"
+       "line 1: warning: the file starts with a UTF-16 byte-order mark: no "
+       "line of it can load (save the table as UTF-8)\n"
+       "line 2: ignored: no \"=\"\n"
+       "1 warning\n"
+       "0 entries, 2 ignored lines, 0 cut lines, 0 replacements\n",
+       1},
+      // Texts of blanks only are the codes of blanks, and blanks inside a
+      // text are part of it.
+      {"41= A\n42=B \n43= C \n44=\tD\n20= \n09=\t\n45=E F\n",
+       "line 1: warning: text \" A\" starts with a blank\n"
+       "line 2: warning: text \"B \" ends with a blank\n"
+       "line 3: warning: text \" C \" starts and ends with a blank\n"
+       "line 4: warning: text \"\\x09D\" starts with a blank\n"
+       "4 warnings\n"
+       "7 entries, 0 ignored lines, 0 cut lines, 0 replacements\n",
+       4},
+      {"41=\n42=B\n",
+       "line 1: warning: code 41 has an empty text: dump drops it and insert "
+       "never writes it\n"
+       "1 warning\n"
+       "2 entries, 0 ignored lines, 0 cut lines, 0 replacements\n",
+       1},
+      {"41=A\n42=A\n43=B\n8081=A\n",
+       "line 2: replaces line 1 (reverse, text \"A\")\n"
+       "line 4: replaces line 2 (reverse, text \"A\")\n"
+       "line 4: warning: text \"A\" is shared by codes 41 (line 1), 42 (line "
+       "2) and 8081 (line 4); insert writes only 8081\n"
+       "1 warning\n"
+       "4 entries, 0 ignored lines, 0 cut lines, 2 replacements\n",
+       1},
+      // Once 42 means B, "A" has one code left, though insert writes 42.
+      {"41=A\n42=A\n42=B\n",
+       "line 2: replaces line 1 (reverse, text \"A\")\n"
+       "line 3: replaces line 2 (forward, code 42)\n"
+       "3 entries, 0 ignored lines, 0 cut lines, 2 replacements\n",
+       0},
+      // Shared texts are listed by their last line.
+      {"01=x\n02=x\n03=x\n04=x\n05=x\n06=x\n07=x\n10=y\n11=y\n",
+       "line 2: replaces line 1 (reverse, text \"x\")\n"
+       "line 3: replaces line 2 (reverse, text \"x\")\n"
+       "line 4: replaces line 3 (reverse, text \"x\")\n"
+       "line 5: replaces line 4 (reverse, text \"x\")\n"
+       "line 6: replaces line 5 (reverse, text \"x\")\n"
+       "line 7: replaces line 6 (reverse, text \"x\")\n"
+       "line 9: replaces line 8 (reverse, text \"y\")\n"
+       "line 7: warning: text \"x\" is shared by codes 01 (line 1), 02 (line "
+       "2), 03 (line 3), 04 (line 4), 05 (line 5) and 2 more; insert writes "
+       "only 07\n"
+       "line 9: warning: text \"y\" is shared by codes 10 (line 8) and 11 "
+       "(line 9); insert writes only 11\n"
+       "2 warnings\n"
+       "9 entries, 0 ignored lines, 0 cut lines, 7 replacements\n",
+       2},
+      {"41=\x82\xA0\n42=\x83\x41\n43=ok\n",
+       "line 1: warning: text is not valid UTF-8 (82 A0)\n"
+       "line 2: warning: text is not valid UTF-8 (83 41)\n"
+       "texts not valid UTF-8: looks like Shift_JIS; try --table-encoding "
+       "Shift_JIS\n"
+       "2 warnings\n"
+       "3 entries, 0 ignored lines, 0 cut lines, 0 replacements\n",
+       2},
+      {"41=caf\xE9 au lait\n",
+       "line 1: warning: text is not valid UTF-8 (63 61 66 E9 20 61 75 20 "
+       "...)\n"
+       "texts not valid UTF-8: looks like windows-1252; try --table-encoding "
+       "windows-1252\n"
+       "1 warning\n"
+       "1 entry, 0 ignored lines, 0 cut lines, 0 replacements\n",
+       1},
+      {"41=\x81\n",
+       "line 1: warning: text is not valid UTF-8 (81)\n"
+       "texts not valid UTF-8: no guess (they are not EUC-JP, Shift_JIS, "
+       "CP932 or windows-1252 either)\n"
+       "1 warning\n"
+       "1 entry, 0 ignored lines, 0 cut lines, 0 replacements\n",
+       1},
+  };
+  for (const auto& c : cases) {
+    const Checked checked = Check(c.file);
+    EXPECT_EQ(checked.report, c.report) << testing::PrintToString(c.file);
+    EXPECT_EQ(checked.warnings, c.warnings) << testing::PrintToString(c.file);
+  }
+}
+
+TEST(TableCheck, WarningsAreCountedApartFromFindings) {
+  std::istringstream in("41=A \n42=\n");
+  std::ostringstream report;
+  CTableCheck check(report);
+  const auto table = check.Run(in);
+  EXPECT_EQ(check.warnings, 2u);
+  EXPECT_TRUE(check.Clean()) << "warnings alone leave a table clean";
+}
+
+TEST(TableCheck, ChecksTextsAsConvertedWhenAConversionIsGiven) {
+  std::istringstream in("41=\x82\xA0\n42=B\n");
+  std::ostringstream report;
+  CTableCheck check(report);
+  std::vector<std::size_t> lines;
+  const auto table = check.Run(in, [&](std::size_t line, std::string& text) {
+    lines.push_back(line);
+    if (text == "\x82\xA0") text = "あ ";
+  });
+  EXPECT_EQ(lines, (std::vector<std::size_t>{1, 2}));
+  EXPECT_EQ(report.str(),
+            "line 1: warning: text \"あ \" ends with a blank\n"
+            "1 warning\n"
+            "2 entries, 0 ignored lines, 0 cut lines, 0 replacements\n");
+  const auto* code = table->reverse->Find(dalvren_test::AsBytes("あ "));
+  ASSERT_NE(code, nullptr);
+  EXPECT_EQ(dalvren_test::Contents(*code), "A");
 }
 
 TEST(QuotedText, EscapesWhatATerminalWouldMangle) {

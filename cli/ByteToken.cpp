@@ -1,0 +1,45 @@
+#include "ByteToken.h"
+
+#include "HexCodec.h"
+
+void AppendByteToken(unsigned char byte, std::string& out) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  out += "<$";
+  out += kDigits[byte >> 4];
+  out += kDigits[byte & 0xF];
+  out += '>';
+}
+
+bool ReadByteToken(std::span<const unsigned char> text, unsigned char& byte) {
+  if (text.size() < kByteTokenLength || text[0] != '<' || text[1] != '$' ||
+      text[4] != '>') {
+    return false;
+  }
+  const char high = static_cast<char>(text[2]);
+  const char low = static_cast<char>(text[3]);
+  // HexPairValue alone would also take signs and blanks; a token is exactly
+  // two digits.
+  if (!IsHexDigit(high) || !IsHexDigit(low)) return false;
+  byte = HexPairValue(high, low);
+  return true;
+}
+
+CTranslateHooks TokenWritingHooks() {
+  CTranslateHooks hooks;
+  hooks.onSkip = [](std::size_t, unsigned char byte, std::string& emit) {
+    AppendByteToken(byte, emit);
+  };
+  return hooks;
+}
+
+CTranslateHooks TokenReadingHooks() {
+  CTranslateHooks hooks;
+  hooks.before = [](std::span<const unsigned char> rest,
+                    std::string& emit) -> std::size_t {
+    unsigned char byte = 0;
+    if (!ReadByteToken(rest, byte)) return 0;
+    emit.push_back(static_cast<char>(byte));
+    return kByteTokenLength;
+  };
+  return hooks;
+}

@@ -1,0 +1,205 @@
+#include "RoundTrip.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <streambuf>
+
+#include "ByteToken.h"
+#include "SpacedHex.h"
+
+namespace {
+
+// Collects what is written to it in a string, without the copy that
+// std::ostringstream::str() makes of a text as large as a whole dump.
+class CStringSink : public std::streambuf {
+ public:
+  explicit CStringSink(std::string& text) : text_(text) {}
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (!traits_type::eq_int_type(c, traits_type::eof())) {
+      text_ += traits_type::to_char_type(c);
+    }
+    return traits_type::not_eof(c);
+  }
+  std::streamsize xsputn(const char* s, std::streamsize n) override {
+    text_.append(s, static_cast<std::size_t>(n));
+    return n;
+  }
+
+ private:
+  std::string& text_;
+};
+
+// Swallows whatever is written to it.
+class CDiscardSink : public std::streambuf {
+ protected:
+  int_type overflow(int_type c) override { return traits_type::not_eof(c); }
+  std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
+};
+
+// Compares what is written to it with the expected bytes as it arrives, and
+// keeps only the first difference and the bytes written from there on.
+class CCompareSink : public std::streambuf {
+ public:
+  explicit CCompareSink(std::span<const unsigned char> expected)
+      : expected_(expected) {}
+
+  std::uint64_t count = 0;
+  bool mismatch = false;
+  std::uint64_t at = 0;
+  std::string from;
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (traits_type::eq_int_type(c, traits_type::eof())) {
+      return traits_type::not_eof(c);
+    }
+    const char byte = traits_type::to_char_type(c);
+    xsputn(&byte, 1);
+    return c;
+  }
+  std::streamsize xsputn(const char* s, std::streamsize n) override {
+    const auto size = static_cast<std::uint64_t>(n);
+    std::uint64_t i = 0;
+    if (!mismatch) {
+      const std::uint64_t comparable =
+          count < expected_.size() ? std::min(size, expected_.size() - count)
+                                   : 0;
+      const unsigned char* want = expected_.data() + count;
+      while (i < comparable && static_cast<unsigned char>(s[i]) == want[i]) {
+        ++i;
+      }
+      if (i < size) {
+        mismatch = true;
+        at = count + i;
+      }
+    }
+    if (mismatch) {
+      for (; i < size && from.size() <= CRoundTrip::kContext; ++i) {
+        from += s[i];
+      }
+    }
+    count += size;
+    return n;
+  }
+
+ private:
+  std::span<const unsigned char> expected_;
+};
+
+std::string Offset(std::uint64_t offset) {
+  char hex[24];
+  std::snprintf(hex, sizeof hex, "%llX",
+                static_cast<unsigned long long>(offset));
+  return std::to_string(offset) + " (0x" + hex + ")";
+}
+
+// The bytes around a difference, the one at the difference in brackets.
+std::string Context(const std::string& before, const std::string& from) {
+  std::string shown = SpacedHex(before);
+  if (!shown.empty()) shown += ' ';
+  if (from.empty()) return shown + "[end]";
+  shown += "[" + SpacedHex(from.substr(0, 1)) + "]";
+  if (from.size() > 1) shown += " " + SpacedHex(from.substr(1));
+  return shown;
+}
+
+}  // namespace
+
+CRoundTrip::CRoundTrip(const CCodeTable& table,
+                       std::span<const unsigned char> range,
+                       std::uint64_t firstOffset, bool tokens, bool optimal)
+    : tokens(tokens), bytesIn(range.size()) {
+  std::string text;
+  {
+    CTranslateHooks hooks;
+    hooks.onSkip = [&](std::size_t offset, unsigned char byte,
+                       std::string& emit) {
+      if (skipped < kOffsetsListed) firstSkips.push_back(firstOffset + offset);
+      ++skipped;
+      if (tokens) AppendByteToken(byte, emit);
+    };
+    CStringSink sink(text);
+    std::ostream out(&sink);
+    table.forward->Translate(out, range, hooks);
+  }
+  textBytes = text.size();
+
+  const auto script = std::span<const unsigned char>(
+      reinterpret_cast<const unsigned char*>(text.data()), text.size());
+  const CTranslateHooks reading =
+      tokens ? TokenReadingHooks() : CTranslateHooks();
+  CCompareSink compare(range);
+  {
+    std::ostream out(&compare);
+    if (optimal) {
+      table.reverse->TranslateShortest(out, script, reading);
+    } else {
+      table.reverse->Translate(out, script, reading);
+    }
+  }
+  reinserted = compare.count;
+  differs = compare.mismatch || compare.count != range.size();
+  if (!differs) {
+    skippedBefore = skipped;
+    return;
+  }
+  const std::uint64_t at = compare.mismatch ? compare.at : compare.count;
+  firstDifference = firstOffset + at;
+  const std::uint64_t start = at > kContext ? at - kContext : 0;
+  const auto bytes = [&](std::uint64_t from, std::uint64_t count) {
+    const auto* data = reinterpret_cast<const char*>(range.data()) + from;
+    return std::string(data, static_cast<std::size_t>(count));
+  };
+  before = bytes(start, at - start);
+  inputFrom =
+      at < range.size()
+          ? bytes(at, std::min<std::uint64_t>(kContext + 1, range.size() - at))
+          : "";
+  reinsertedFrom = compare.from;
+  // The bytes skipped before the difference came back in place; counting
+  // them again costs a second dump, but only when the round trip failed.
+  CTranslateHooks counting;
+  counting.onSkip = [&](std::size_t offset, unsigned char, std::string&) {
+    if (offset < at) ++skippedBefore;
+  };
+  CDiscardSink nowhere;
+  std::ostream discard(&nowhere);
+  table.forward->Translate(discard, range, counting);
+}
+
+void CRoundTrip::Print(std::ostream& out) const {
+  out << "bytes in:              " << bytesIn << '\n';
+  out << "decoded through codes: " << bytesIn - skipped;
+  if (bytesIn > 0) {
+    // Rounded down, so that 100.0% means that nothing at all was skipped.
+    const std::uint64_t permille = (bytesIn - skipped) * 1000 / bytesIn;
+    out << " (" << permille / 10 << '.' << permille % 10 << "%)";
+  }
+  out << '\n';
+  out << "skipped:               " << skipped;
+  for (std::size_t i = 0; i < firstSkips.size(); ++i) {
+    out << (i > 0                         ? ", "
+            : skipped > firstSkips.size() ? ", first at offsets "
+            : skipped > 1                 ? ", at offsets "
+                                          : ", at offset ")
+        << firstSkips[i];
+  }
+  if (tokens && skipped > 0) out << "; written as <$XX> tokens";
+  out << '\n';
+  if (tokens) {
+    out << "recovered by tokens:   " << skippedBefore << " of " << skipped
+        << (differs && skipped > skippedBefore
+                ? " (those before the first difference)"
+                : "")
+        << '\n';
+  }
+  out << "re-inserted:           " << reinserted
+      << (reinserted == 1 ? " byte, " : " bytes, ")
+      << (differs ? "not identical" : "identical") << '\n';
+  if (!differs) return;
+  out << "first difference at offset " << Offset(firstDifference) << ":\n";
+  out << "  input:       " << Context(before, inputFrom) << '\n';
+  out << "  re-inserted: " << Context(before, reinsertedFrom) << '\n';
+}

@@ -1,0 +1,59 @@
+// The round trip of ROM bytes through a table: dumped to text, the text
+// inserted back, and the result compared with the bytes it came from. Tells
+// how much of the bytes the table covers and whether a script made with it
+// can give them back.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <ostream>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "CodeTable.h"
+
+class CRoundTrip {
+ public:
+  // How many skipped offsets the report lists, and how many bytes it shows
+  // on each side of the first difference.
+  static constexpr std::size_t kOffsetsListed = 10;
+  static constexpr std::size_t kContext = 4;
+
+  // Dumps `range` through the forward dictionary of `table`, inserts the text
+  // through its reverse dictionary (the shortest way with `optimal`) and
+  // compares. With `tokens`, dump writes each byte that starts no code as a
+  // "<$XX>" token and insert reads such tokens back. `firstOffset` is the
+  // offset of the range's first byte in the whole input: every offset
+  // reported counts from the start of the input. Memory: the text, and none
+  // for the re-inserted bytes, which are compared as they are made.
+  CRoundTrip(const CCodeTable& table, std::span<const unsigned char> range,
+             std::uint64_t firstOffset, bool tokens, bool optimal);
+
+  // True when the re-inserted bytes are exactly the range.
+  [[nodiscard]] bool Identical() const { return !differs; }
+
+  // Writes the report: the figures below, one per line, and for a
+  // difference its offset with the bytes around it on both sides.
+  void Print(std::ostream& out) const;
+
+  bool tokens;
+  std::uint64_t bytesIn = 0;
+  // Bytes that started no code: skipped by dump, or written as tokens.
+  std::uint64_t skipped = 0;
+  // The offsets of the first kOffsetsListed of them.
+  std::vector<std::uint64_t> firstSkips;
+  std::uint64_t textBytes = 0;
+  std::uint64_t reinserted = 0;
+  bool differs = false;
+  // Where the re-inserted bytes first differ from the range (or where one of
+  // the two ends early), and the skipped bytes before that point: with
+  // tokens, those the tokens gave back.
+  std::uint64_t firstDifference = 0;
+  std::uint64_t skippedBefore = 0;
+  // Up to kContext bytes before the difference (the same on both sides), and
+  // up to kContext + 1 bytes from the difference on, of each side.
+  std::string before;
+  std::string inputFrom;
+  std::string reinsertedFrom;
+};

@@ -1,0 +1,12 @@
+// Bytes shown as hexadecimal pairs for messages, as a hex editor shows them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// The first `most` bytes of `bytes` as upper-case pairs separated by blanks
+// ("82 A0 4A"), followed by " ..." when there are more.
+[[nodiscard]] std::string SpacedHex(std::string_view bytes,
+                                    std::size_t most = SIZE_MAX);
