@@ -1,5 +1,8 @@
 #include "FieldText.h"
 
+#include <QStringDecoder>
+#include <algorithm>
+
 namespace {
 
 constexpr char16_t kEscapeBase = 0xDC00;
@@ -57,6 +60,13 @@ void AppendUtf8(std::string& out, char32_t c) {
 }  // namespace
 
 QString FieldTextFromBytes(std::string_view bytes) {
+  // Most fields are valid UTF-8 throughout; Qt's own decoder is much faster
+  // on them, and only when it meets an error do the escapes need making.
+  QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  QString fast = decoder.decode(
+      QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+  if (!decoder.hasError()) return fast;
+
   QString text;
   text.reserve(static_cast<qsizetype>(bytes.size()));
   std::size_t i = 0;
@@ -91,6 +101,11 @@ QString FieldTextFromBytes(std::string_view bytes) {
 }
 
 std::string BytesFromFieldText(const QString& text) {
+  const auto isSurrogate = [](QChar c) { return c.isSurrogate(); };
+  if (std::none_of(text.begin(), text.end(), isSurrogate)) {
+    const QByteArray utf8 = text.toUtf8();
+    return {utf8.constData(), static_cast<std::size_t>(utf8.size())};
+  }
   std::string bytes;
   bytes.reserve(static_cast<std::size_t>(text.size()));
   const auto* p = reinterpret_cast<const char16_t*>(text.utf16());

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QPushButton>
 #include <string>
 
@@ -135,6 +137,19 @@ TEST_F(DalvrenViewTest, OpeningATableKeepsFieldsAndOptions) {
   running.Click(kIdcDumpHex);
   running.Click(kIdcRomToDump);
   EXPECT_EQ(running.Text(kIdcDump), QStringLiteral("a"));
+}
+
+TEST_F(DalvrenViewTest, BusyCursorWhileTheResultIsStored) {
+  std::vector<Qt::CursorShape> seen;
+  QObject::connect(running.Field(kIdcDump), &QPlainTextEdit::textChanged, [&] {
+    const QCursor* cursor = QGuiApplication::overrideCursor();
+    seen.push_back(cursor != nullptr ? cursor->shape() : Qt::ArrowCursor);
+  });
+  running.Type(kIdcRom, QStringLiteral("41"));
+  running.Click(kIdcRomToDump);
+  ASSERT_FALSE(seen.empty());
+  EXPECT_EQ(seen.back(), Qt::WaitCursor);
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(DalvrenViewTest, FieldFullOfLineBreaks) {
