@@ -1,10 +1,9 @@
 // The numbers by which the application names its resources and controls.
 #pragma once
 
-// Menu, accelerators, icon and document string of the main frame.
+// Menu, accelerators, icon and document string of the main frame. The icon
+// after it, 129, is the table files' icon.
 inline constexpr unsigned kIdrMainFrame = 128;
-// The table-file icon.
-inline constexpr unsigned kIdrTableIcon = 129;
 // Dialog templates.
 inline constexpr unsigned kIddAboutBox = 100;
 inline constexpr unsigned kIddForm = 101;

@@ -16,14 +16,12 @@ inline constexpr unsigned ID_FILE_MRU_FILE1 = 0xE110;  // 57616, and on
 inline constexpr unsigned ID_APP_ABOUT = 0xE140;       // 57664
 inline constexpr unsigned ID_APP_EXIT = 0xE141;        // 57665
 
-// String identifiers of the framework's standard strings.
-inline constexpr unsigned AFX_IDS_APP_TITLE = 0xE000;    // 57344
-inline constexpr unsigned AFX_IDS_IDLEMESSAGE = 0xE001;  // 57345
+// The string that holds the application title.
+inline constexpr unsigned AFX_IDS_APP_TITLE = 0xE000;  // 57344
 
 // Message box styles and results.
 inline constexpr unsigned MB_OK = 0x0;
 inline constexpr unsigned MB_ICONHAND = 0x10;
-inline constexpr unsigned MB_ICONSTOP = MB_ICONHAND;
 inline constexpr int IDOK = 1;
 inline constexpr int IDCANCEL = 2;
 

@@ -6,7 +6,6 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
-#include <QScrollBar>
 
 #include "Afx.h"
 #include "DataExchange.h"

@@ -10,6 +10,7 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
@@ -209,6 +210,25 @@ TEST_F(AppTest, EnlargedWindowGrowsBothFields) {
             button.translated(100, 50));
   EXPECT_LT(running.Field(kIdcRom)->geometry().right(),
             running.View()->GetDlgItem(kIdcRomToDump)->x());
+}
+
+TEST_F(AppTest, RomScrollBarOnTheLeftDumpScrollBarOnTheRight) {
+  CRunningApp running;
+  for (int id : {kIdcRom, kIdcDump}) {
+    running.Field(id)->setPlainText(QStringLiteral("line\n").repeated(200));
+  }
+  QApplication::processEvents();
+  const QPlainTextEdit* rom = running.Field(kIdcRom);
+  const QPlainTextEdit* dump = running.Field(kIdcDump);
+  ASSERT_TRUE(rom->verticalScrollBar()->isVisible());
+  const auto barX = [](const QPlainTextEdit* edit) {
+    return edit->verticalScrollBar()->mapTo(edit, QPoint(0, 0)).x();
+  };
+  EXPECT_LT(barX(rom), rom->viewport()->x());
+  EXPECT_GT(barX(dump), dump->viewport()->x());
+  // The text itself still runs from the left.
+  EXPECT_LT(rom->cursorRect(QTextCursor(rom->document())).x(),
+            rom->viewport()->width() / 2);
 }
 
 TEST_F(AppTest, AboutBoxShowsNameVersionAndBuildStamp) {

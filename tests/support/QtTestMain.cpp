@@ -1,12 +1,16 @@
 // The main of the window tests: Qt's offscreen platform unless another is
-// asked for, and settings and desktop files in folders of this run's own,
-// so that no test needs a display or touches the user's files.
+// asked for, settings and desktop files in folders of this run's own, and no
+// modal window ever, so that no test needs a display, touches the user's
+// files or waits.
 #include <QApplication>
 #include <QByteArray>
 #include <QDir>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include "Afx.h"
+#include "Dialog.h"
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
@@ -23,5 +27,21 @@ int main(int argc, char** argv) {
   }
   QApplication app(argc, argv);
   testing::InitGoogleTest(&argc, argv);
+  // A modal window that a test did not expect fails it instead of waiting
+  // for a click that never comes.
+  SetModalHooks({[](const QString& text, unsigned) {
+                   ADD_FAILURE()
+                       << "unexpected message box: " << text.toStdString();
+                   return IDOK;
+                 },
+                 [](CDialog& dialog) {
+                   ADD_FAILURE() << "unexpected dialog";
+                   dialog.EndDialog(IDCANCEL);
+                   return IDCANCEL;
+                 },
+                 [](const QString&, const QString&) {
+                   ADD_FAILURE() << "unexpected file prompt";
+                   return QString();
+                 }});
   return RUN_ALL_TESTS();
 }
