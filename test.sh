@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/packages.sh
 scripts/ensure-packages.sh "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" \
-  "${FUZZ_PACKAGES[@]}"
+  "${FUZZ_PACKAGES[@]}" "${GUI_PACKAGES[@]}"
 
 # Window tests never need a display.
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}

@@ -3,4 +3,9 @@
 BUILD_PACKAGES=(cmake ninja-build g++ pkgconf)
 TEST_PACKAGES=(googletest libgtest-dev libgmock-dev)
 FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
+# The window: Qt Widgets (with its test library) and the fonts it draws with.
+GUI_PACKAGES=(qt6-base-dev fonts-dejavu-core)
+# A virtual display, for run.sh without one and for the README's picture
+# (with a Japanese font, so that the sample's kana show).
+SCREENSHOT_PACKAGES=(xvfb xauth fonts-vlgothic)
 BENCH_PACKAGES=(libbenchmark-dev)

@@ -1,0 +1,14 @@
+// The About box: the program's icon, name, version and build time stamp.
+#pragma once
+
+#include "Dialog.h"
+
+class CAboutBox : public CDialog {
+ public:
+  CAboutBox();
+
+ protected:
+  void DoDataExchange(CDataExchange* pDX) override;
+  // Puts the build time stamp in its place.
+  bool OnInitDialog() override;
+};

@@ -1,0 +1,43 @@
+#include "Conversion.h"
+
+#include <cstdint>
+#include <limits>
+#include <sstream>
+
+namespace {
+
+constexpr std::size_t kMaxBytes = std::numeric_limits<std::int32_t>::max();
+
+}  // namespace
+
+CConvertedText ConvertText(const CCodeTable* table, Direction direction,
+                           const std::string& source, bool sourceHex,
+                           bool targetHex) {
+  if (table == nullptr) return {{}, kNoTableMessage};
+  if (source.size() > kMaxBytes) return {{}, kTooLargeMessage};
+
+  const std::unique_ptr<CByteString> input =
+      sourceHex ? FromHex(source.c_str())
+                : std::make_unique<CByteString>(source.c_str());
+  const CCodeDictionary& dictionary =
+      direction == Direction::kForward ? *table->forward : *table->reverse;
+
+  std::ostringstream out;
+  const std::streamoff start = out.tellp();
+  dictionary.Translate(out, input->Bytes());
+  const std::streamoff written = out.tellp() - start;
+  if (static_cast<std::size_t>(written) > kMaxBytes) {
+    return {{}, kTooLargeMessage};
+  }
+  const std::string bytes = std::move(out).str();
+  const std::unique_ptr<CByteString> result =
+      NewByteString(bytes.data() + start, static_cast<std::int32_t>(written));
+
+  if (targetHex) {
+    return {std::string(result->ToHex().get(),
+                        2 * static_cast<std::size_t>(result->len)),
+            {}};
+  }
+  // A field shows text, which ends at its first zero byte.
+  return {std::string(result->data.get()), {}};
+}

@@ -1,0 +1,28 @@
+// The heart of the two conversion commands, apart from any window: from a
+// field's text to the text of the other field, through the loaded table.
+#pragma once
+
+#include <string>
+
+#include "CodeTable.h"
+
+inline constexpr char kNoTableMessage[] = "No table file loaded";
+inline constexpr char kTooLargeMessage[] =
+    "The text is too large to convert (2 GiB at most)";
+
+struct CConvertedText {
+  std::string text;     // the target field's new text, as bytes
+  std::string refusal;  // when not empty, the command refuses with this
+};
+
+// Converts `source` (a field's whole text) through the forward dictionary
+// of `table` (ROM to Dump) or its reverse one (Dump to ROM). In hex mode the
+// source is read with FromHex, else its bytes up to the first zero byte are
+// the input. The target text is the translation's bytes as hexadecimal
+// digits in hex mode, else the bytes themselves up to the first zero byte
+// among them. Refuses with kNoTableMessage when `table` is null, and with
+// kTooLargeMessage when the input or the result would not fit a byte string.
+[[nodiscard]] CConvertedText ConvertText(const CCodeTable* table,
+                                         Direction direction,
+                                         const std::string& source,
+                                         bool sourceHex, bool targetHex);

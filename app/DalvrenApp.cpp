@@ -1,0 +1,52 @@
+#include "DalvrenApp.h"
+
+#include "AboutBox.h"
+#include "Afx.h"
+#include "CommandLineInfo.h"
+#include "CommandMap.h"
+#include "DalvrenDoc.h"
+#include "DalvrenView.h"
+#include "DocTemplate.h"
+#include "MainFrame.h"
+#include "ResourceIds.h"
+
+CDalvrenApp::CDalvrenApp() {
+  m_strFileArgument = QStringLiteral("TABLE");
+  m_strDescription = QStringLiteral(
+      "Converts between ROM bytes and text through a character table file\n"
+      "(.tbl). Opens TABLE at start-up when given.");
+}
+
+bool CDalvrenApp::InitInstance() {
+  Enable3dControls();
+  SetRegistryKey(QString::fromLatin1(kRegistryKey));
+  LoadStdProfileSettings(4);
+  AddDocTemplate(std::make_unique<CSingleDocTemplate>(
+      kIdrMainFrame, CDalvrenDoc::kRuntimeClass, CMainFrame::kRuntimeClass,
+      CDalvrenView::kRuntimeClass));
+  EnableShellOpen();
+  RegisterShellFileTypes(true);
+
+  CCommandLineInfo cmdInfo;
+  ParseCommandLine(cmdInfo);
+  if (!ProcessShellCommand(cmdInfo)) return false;
+
+  m_pMainWnd->ShowWindow(SW_SHOW);
+  m_pMainWnd->UpdateWindow();
+  m_pMainWnd->DragAcceptFiles(true);
+  return true;
+}
+
+bool CDalvrenApp::OnCmdMsg(unsigned id) {
+  static constexpr CCommandEntry<CDalvrenApp> kMessageMap[] = {
+      {ID_APP_ABOUT, &CDalvrenApp::OnAppAbout},
+      {ID_FILE_NEW, &CDalvrenApp::OnFileNew},
+      {ID_FILE_OPEN, &CDalvrenApp::OnFileOpen},
+  };
+  return DispatchCommand(*this, kMessageMap, id) || CWinApp::OnCmdMsg(id);
+}
+
+void CDalvrenApp::OnAppAbout() {
+  CAboutBox aboutDlg;
+  aboutDlg.DoModal();
+}

@@ -1,0 +1,40 @@
+// The converter form: the ROM field, the Dump field, their "Hex" boxes and
+// the two conversion buttons.
+#pragma once
+
+#include "CodeTable.h"
+#include "FormView.h"
+#include "RuntimeClass.h"
+
+class CDalvrenDoc;
+
+class CDalvrenView : public CFormView {
+ public:
+  static const CRuntimeClass<CView> kRuntimeClass;
+
+  CDalvrenView();
+
+  bool PreCreateWindow(CREATESTRUCT& cs) override;
+  // Shows the options in their boxes and fits the frame to the form.
+  void OnInitialUpdate() override;
+
+  [[nodiscard]] CDalvrenDoc* GetDocument() const;
+
+  // 1 when the Dump field holds hexadecimal digits.
+  int m_bDumpHex = 0;
+  // 1 when the ROM field holds hexadecimal digits.
+  int m_bRomHex = 1;
+
+ protected:
+  void DoDataExchange(CDataExchange* pDX) override;
+  bool OnCommand(unsigned id) override;
+
+ private:
+  void OnRomHex();
+  void OnDumpHex();
+  void OnRomToDump();
+  void OnDumpToRom();
+
+  // Converts the text of field `from` into field `to`, or shows why not.
+  void Convert(Direction direction, int from, int to, int fromHex, int toHex);
+};

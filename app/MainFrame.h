@@ -1,0 +1,13 @@
+// The main window: the framework's frame with the menu, keys and icon of
+// the main resource, and no tool bar or status bar.
+#pragma once
+
+#include "FrameWnd.h"
+#include "RuntimeClass.h"
+
+class CMainFrame : public CFrameWnd {
+ public:
+  static const CRuntimeClass<CFrameWnd> kRuntimeClass;
+
+  bool PreCreateWindow(CREATESTRUCT& cs) override;
+};

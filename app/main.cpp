@@ -1,0 +1,6 @@
+#include "DalvrenApp.h"
+
+int main(int argc, char** argv) {
+  CDalvrenApp theApp;
+  return AfxWinMain(argc, argv);
+}

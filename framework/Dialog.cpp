@@ -1,0 +1,47 @@
+#include "Dialog.h"
+
+#include "Afx.h"
+
+CDialog::CDialog(unsigned templateId, QWidget* parent)
+    : QDialog(parent), m_templateId(templateId) {}
+
+CDialog::~CDialog() = default;
+
+int CDialog::DoModal() {
+  if (const auto dialog = LoadDialogResource(m_templateId)) {
+    setWindowTitle(dialog->caption);
+    setFixedSize(CreateControls(*this, *dialog));
+  }
+  setResult(IDCANCEL);
+  OnInitDialog();
+  if (ModalHooks().dialog) return ModalHooks().dialog(*this);
+  return exec();
+}
+
+bool CDialog::OnInitDialog() {
+  UpdateData(false);
+  return true;
+}
+
+void CDialog::EndDialog(int result) { done(result); }
+
+bool CDialog::OnCommand(unsigned id) {
+  if (id == static_cast<unsigned>(IDOK)) {
+    OnOK();
+    return true;
+  }
+  if (id == static_cast<unsigned>(IDCANCEL)) {
+    OnCancel();
+    return true;
+  }
+  return false;
+}
+
+void CDialog::OnOK() {
+  UpdateData(true);
+  EndDialog(IDOK);
+}
+
+void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+
+void CDialog::reject() { OnCancel(); }

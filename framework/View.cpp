@@ -1,0 +1,21 @@
+#include "View.h"
+
+#include "FrameWnd.h"
+
+CView::CView() = default;
+CView::~CView() = default;
+
+bool CView::PreCreateWindow(CREATESTRUCT& /*cs*/) { return true; }
+
+void CView::Create(CDocument& document) { m_pDocument = &document; }
+
+void CView::OnInitialUpdate() {}
+
+bool CView::OnCmdMsg(unsigned id) { return OnCommand(id); }
+
+CFrameWnd* CView::GetParentFrame() const {
+  for (QWidget* w = parentWidget(); w != nullptr; w = w->parentWidget()) {
+    if (auto* frame = dynamic_cast<CFrameWnd*>(w)) return frame;
+  }
+  return nullptr;
+}

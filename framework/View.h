@@ -1,0 +1,34 @@
+// The framework's view: the widget inside a frame that shows a document.
+#pragma once
+
+#include <QWidget>
+
+#include "Wnd.h"
+
+class CDocument;
+class CFrameWnd;
+
+class CView : public QWidget, public CWnd {
+ public:
+  CView();
+  ~CView() override;
+
+  // May adjust `cs` before the view is made; false stops the making.
+  virtual bool PreCreateWindow(CREATESTRUCT& cs);
+
+  // Makes the view's contents for `document`, which outlives it.
+  virtual void Create(CDocument& document);
+
+  // Called once the view's first document is in place.
+  virtual void OnInitialUpdate();
+
+  // Handles command `id`; the base handles none.
+  virtual bool OnCmdMsg(unsigned id);
+
+  [[nodiscard]] CDocument* GetDocument() const { return m_pDocument; }
+  // The frame the view lives in, or null before it is placed in one.
+  [[nodiscard]] CFrameWnd* GetParentFrame() const;
+
+ private:
+  CDocument* m_pDocument = nullptr;
+};

@@ -1,0 +1,90 @@
+// What the framework's forms and dialogs share: controls made from a dialog
+// template and addressed by number, their texts and check states, and the
+// data exchange between controls and members.
+//
+// A CWnd is mixed into a QWidget subclass (its host) and does not own the
+// controls: they are children of the host, which Qt deletes with it.
+#pragma once
+
+#include <QRectF>
+#include <QSize>
+#include <QString>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Resource.h"
+
+class CDataExchange;
+class QFont;
+class QWidget;
+
+// What PreCreateWindow may adjust before a window is made. A size of 0 keeps
+// the framework's choice.
+struct CREATESTRUCT {
+  int cx = 0;
+  int cy = 0;
+  QString lpszName;
+};
+
+class CWnd {
+ public:
+  CWnd() = default;
+  virtual ~CWnd() = default;
+
+  // Controls are addressed by number; a copy would alias them.
+  CWnd(const CWnd&) = delete;
+  CWnd& operator=(const CWnd&) = delete;
+
+  // The control numbered `id`, or null.
+  [[nodiscard]] QWidget* GetDlgItem(int id) const;
+
+  // The whole text of control `id` as bytes (see FieldText.h); empty for no
+  // such control.
+  [[nodiscard]] std::string GetDlgItemTextA(int id) const;
+  // Replaces the whole text of control `id` with the text of `bytes`.
+  void SetDlgItemTextA(int id, std::string_view bytes);
+
+  // BST_CHECKED when check box `id` is ticked, else BST_UNCHECKED.
+  [[nodiscard]] unsigned IsDlgButtonChecked(int id) const;
+  void CheckDlgButton(int id, unsigned check);
+
+  // Runs DoDataExchange in the direction given; true when it completed.
+  bool UpdateData(bool saveAndValidate = true);
+
+ protected:
+  // Exchanges members with controls; the base exchanges nothing.
+  virtual void DoDataExchange(CDataExchange* pDX);
+
+  // A click on button or check box `id`; true when handled.
+  virtual bool OnCommand(unsigned id);
+
+  // Makes the controls of `dialog` as children of `host`, in tab order, in
+  // the template's font, and returns the template's size in pixels.
+  QSize CreateControls(QWidget& host, const CDialogTemplate& dialog);
+
+  // Places the controls for a host of `size`: as the template says, plus
+  // each control's share of the room beyond the template's size.
+  void LayoutControls(QSize size);
+
+ private:
+  struct CPlacement {
+    QWidget* widget;
+    QRect rect;  // pixels
+    QRectF grow;
+  };
+
+  std::map<int, QWidget*> m_items;
+  std::vector<CPlacement> m_placements;
+  QSize m_templateSize;
+};
+
+// The font a template names, or the desktop's equivalent where that font is
+// not installed: its fixed-width font for the classic fixed-width faces, its
+// user-interface font for any other.
+[[nodiscard]] QFont TemplateFont(const CDialogTemplate& dialog);
+
+// Pixels per 4 horizontal and per 8 vertical dialog units for `font`: the
+// average width of its letters and its height.
+[[nodiscard]] QSize DialogBaseUnits(const QFont& font);

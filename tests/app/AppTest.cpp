@@ -1,0 +1,363 @@
+// The desktop application: start-up, window, menus, recent files, drops,
+// the About box and the desktop registration.
+#include <QAction>
+#include <QDir>
+#include <QDirIterator>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QSettings>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include "BuildStamp.h"
+#include "ModalRecorder.h"
+#include "Resource.h"
+#include "RunningApp.h"
+#include "ShellRegistration.h"
+#include "TempFiles.h"
+
+namespace {
+
+using dalvren_test::CModalRecorder;
+using dalvren_test::CRunningApp;
+using dalvren_test::CTempFiles;
+
+// The menu as "Title|item|item" per popup, separators as "-".
+QStringList MenuOutline(const QMenuBar& bar) {
+  QStringList outline;
+  for (QAction* popup : bar.actions()) {
+    QString line = popup->text();
+    for (QAction* item : popup->menu()->actions()) {
+      if (!item->isVisible()) continue;
+      line += QLatin1Char('|') +
+              (item->isSeparator() ? QStringLiteral("-") : item->text()) +
+              (item->isEnabled() ? QString() : QStringLiteral("(grey)"));
+    }
+    outline << line;
+  }
+  return outline;
+}
+
+QStringList RecentMenu(const CRunningApp& running) {
+  QStringList names;
+  for (unsigned i = 0; i < 8; ++i) {
+    QAction* action = running.Frame()->FindMenuItem(ID_FILE_MRU_FILE1 + i);
+    if (action != nullptr && action->isEnabled()) names << action->text();
+  }
+  return names;
+}
+
+void ClearRecentFiles() {
+  QSettings(QString::fromLatin1(kRegistryKey), QStringLiteral("Dalvren"))
+      .remove(QStringLiteral("Recent File List"));
+}
+
+class AppTest : public testing::Test {
+ protected:
+  void SetUp() override { ClearRecentFiles(); }
+  CModalRecorder modal;
+  CTempFiles files;
+};
+
+TEST_F(AppTest, StartsWithoutTableAsUntitled) {
+  CRunningApp running;
+  ASSERT_TRUE(running.started);
+  EXPECT_TRUE(running.Frame()->isVisible());
+  EXPECT_EQ(running.Frame()->windowTitle(),
+            QStringLiteral("Untitled - Dalvren"));
+  EXPECT_EQ(running.Doc()->m_pTable, nullptr);
+  EXPECT_TRUE(running.Frame()->acceptDrops());
+  EXPECT_TRUE(running.Frame()->findChildren<QToolBar*>().isEmpty());
+  EXPECT_EQ(running.Frame()->findChild<QStatusBar*>(), nullptr);
+  // The window opens at the form's size.
+  EXPECT_EQ(running.Frame()->size(), running.Frame()->sizeHint());
+  EXPECT_EQ(running.View()->size(), running.View()->sizeHint());
+}
+
+TEST_F(AppTest, StartsWithTheTableNamedOnTheCommandLine) {
+  CRunningApp running({files.Write("game.tbl", "41=A\n")});
+  ASSERT_TRUE(running.started);
+  EXPECT_EQ(running.Frame()->windowTitle(),
+            QStringLiteral("game.tbl - Dalvren"));
+  running.Type(kIdcRom, QStringLiteral("41"));
+  running.Click(kIdcRomToDump);
+  EXPECT_EQ(running.Text(kIdcDump), QStringLiteral("A"));
+}
+
+TEST_F(AppTest, MissingTableFailsStartUpBeforeAnyWindow) {
+  CRunningApp running({files.Path("missing.tbl")});
+  EXPECT_FALSE(running.started);
+  EXPECT_EQ(running.Frame(), nullptr);
+  EXPECT_EQ(running.app.ExitInstance(), 1);
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    EXPECT_FALSE(w->isVisible()) << w->metaObject()->className();
+  }
+  ASSERT_EQ(modal.messages.size(), 1u);
+  EXPECT_TRUE(modal.messages[0].text.contains(QStringLiteral("missing.tbl")));
+}
+
+TEST_F(AppTest, MenusHoldTheirItemsInOrder) {
+  CRunningApp running;
+  EXPECT_EQ(MenuOutline(*running.Frame()->menuBar()),
+            QStringList({QStringLiteral("&File|&Open...\tCtrl+O|-|Recent "
+                                        "File(grey)|-|E&xit"),
+                         QStringLiteral("&Help|&About Dalvren...")}));
+  // Each item sends its command.
+  modal.openAnswers << QString();
+  running.Frame()->FindMenuItem(ID_FILE_OPEN)->trigger();
+  EXPECT_EQ(modal.prompts.size(), 1);
+  running.Frame()->FindMenuItem(ID_APP_ABOUT)->trigger();
+  EXPECT_EQ(modal.dialogs, 1);
+  running.Frame()->FindMenuItem(ID_APP_EXIT)->trigger();
+  EXPECT_FALSE(running.Frame()->isVisible());
+}
+
+TEST_F(AppTest, CtrlOPromptsForATableAndOpensIt) {
+  CRunningApp running;
+  QApplication::setActiveWindow(running.Frame());
+  modal.openAnswers << files.Write("picked.tbl", "41=A\n");
+  QTest::keyClick(running.Frame(), Qt::Key_O, Qt::ControlModifier);
+  ASSERT_EQ(modal.prompts.size(), 1);
+  EXPECT_EQ(modal.prompts[0],
+            QStringLiteral("Open|Thingy Table Files (*.tbl);;All Files (*)"));
+  EXPECT_EQ(running.Frame()->windowTitle(),
+            QStringLiteral("picked.tbl - Dalvren"));
+  // Cancel opens nothing and keeps the table.
+  QTest::keyClick(running.Frame(), Qt::Key_O, Qt::ControlModifier);
+  EXPECT_EQ(modal.prompts.size(), 2);
+  EXPECT_NE(running.Doc()->m_pTable, nullptr);
+  EXPECT_TRUE(modal.messages.empty());
+}
+
+TEST_F(AppTest, RecentFilesMostRecentFirstFourKeptAcrossRuns) {
+  QStringList paths;
+  for (const char* name : {"a.tbl", "b.tbl", "c.tbl", "d.tbl", "e.tbl"}) {
+    paths << files.Write(QString::fromLatin1(name), "41=A\n");
+  }
+  {
+    CRunningApp running;
+    EXPECT_TRUE(RecentMenu(running).isEmpty());
+    for (const QString& path : paths) ASSERT_TRUE(running.Open(path));
+    ASSERT_TRUE(running.Open(paths[2]));
+    EXPECT_EQ(RecentMenu(running),
+              QStringList({"&1 c.tbl", "&2 e.tbl", "&3 d.tbl", "&4 b.tbl"}));
+  }
+  CRunningApp second;
+  EXPECT_EQ(RecentMenu(second),
+            QStringList({"&1 c.tbl", "&2 e.tbl", "&3 d.tbl", "&4 b.tbl"}));
+  EXPECT_FALSE(second.Frame()
+                   ->FindMenuItem(ID_FILE_MRU_FILE1)
+                   ->text()
+                   .contains(QStringLiteral("Recent File")));
+  // Reopening from the list.
+  second.Frame()->FindMenuItem(ID_FILE_MRU_FILE1 + 2)->trigger();
+  EXPECT_EQ(second.Frame()->windowTitle(), QStringLiteral("d.tbl - Dalvren"));
+  EXPECT_EQ(RecentMenu(second).first(), QStringLiteral("&1 d.tbl"));
+}
+
+TEST_F(AppTest, VanishedRecentFileIsReportedAndLeavesTheList) {
+  CRunningApp running;
+  const QString kept = files.Write("kept.tbl", "41=A\n");
+  const QString gone = files.Write("gone.tbl", "41=B\n");
+  ASSERT_TRUE(running.Open(kept));
+  ASSERT_TRUE(running.Open(gone));
+  QFile::remove(gone);
+  running.Frame()->FindMenuItem(ID_FILE_MRU_FILE1)->trigger();
+  ASSERT_EQ(modal.messages.size(), 1u);
+  EXPECT_TRUE(modal.messages[0].text.contains(QStringLiteral("gone.tbl")));
+  EXPECT_EQ(RecentMenu(running), QStringList({"&1 kept.tbl"}));
+  CRunningApp next;
+  EXPECT_EQ(RecentMenu(next), QStringList({"&1 kept.tbl"}));
+}
+
+TEST_F(AppTest, DroppedFileOpensAsTheTable) {
+  CRunningApp running;
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(files.Write("dropped.tbl", "41=D\n"))});
+  QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton,
+                        Qt::NoModifier);
+  QApplication::sendEvent(running.Frame(), &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton,
+                  Qt::NoModifier);
+  QApplication::sendEvent(running.Frame(), &drop);
+  EXPECT_EQ(running.Frame()->windowTitle(),
+            QStringLiteral("dropped.tbl - Dalvren"));
+  running.Type(kIdcRom, QStringLiteral("41"));
+  running.Click(kIdcRomToDump);
+  EXPECT_EQ(running.Text(kIdcDump), QStringLiteral("D"));
+}
+
+TEST_F(AppTest, EnlargedWindowGrowsBothFields) {
+  CRunningApp running;
+  const QSize rom = running.Field(kIdcRom)->size();
+  const QSize dump = running.Field(kIdcDump)->size();
+  const QRect button = running.View()->GetDlgItem(kIdcRomToDump)->geometry();
+  running.Frame()->resize(running.Frame()->size() + QSize(200, 100));
+  QApplication::processEvents();
+  EXPECT_EQ(running.Field(kIdcRom)->size(), rom + QSize(100, 100));
+  EXPECT_EQ(running.Field(kIdcDump)->size(), dump + QSize(100, 100));
+  EXPECT_EQ(running.View()->GetDlgItem(kIdcRomToDump)->geometry(),
+            button.translated(100, 50));
+  EXPECT_LT(running.Field(kIdcRom)->geometry().right(),
+            running.View()->GetDlgItem(kIdcRomToDump)->x());
+}
+
+TEST_F(AppTest, RomScrollBarOnTheLeftDumpScrollBarOnTheRight) {
+  CRunningApp running;
+  for (int id : {kIdcRom, kIdcDump}) {
+    running.Field(id)->setPlainText(QStringLiteral("line\n").repeated(200));
+  }
+  QApplication::processEvents();
+  const QPlainTextEdit* rom = running.Field(kIdcRom);
+  const QPlainTextEdit* dump = running.Field(kIdcDump);
+  ASSERT_TRUE(rom->verticalScrollBar()->isVisible());
+  const auto barX = [](const QPlainTextEdit* edit) {
+    return edit->verticalScrollBar()->mapTo(edit, QPoint(0, 0)).x();
+  };
+  EXPECT_LT(barX(rom), rom->viewport()->x());
+  EXPECT_GT(barX(dump), dump->viewport()->x());
+  // The text itself still runs from the left.
+  EXPECT_LT(rom->cursorRect(QTextCursor(rom->document())).x(),
+            rom->viewport()->width() / 2);
+}
+
+TEST_F(AppTest, AboutBoxShowsNameVersionAndBuildStamp) {
+  CRunningApp running;
+  QStringList labels;
+  QString caption;
+  QString stamp;
+  int result = 0;
+  modal.onDialog = [&](CDialog& dialog) {
+    caption = dialog.windowTitle();
+    for (QLabel* label : dialog.findChildren<QLabel*>()) {
+      if (!label->text().isEmpty()) labels << label->text();
+    }
+    stamp = QString::fromStdString(dialog.GetDlgItemTextA(kIdcBuildStamp));
+    EXPECT_FALSE(dialog.findChildren<QLabel*>().first()->pixmap().isNull());
+    QTest::mouseClick(dialog.GetDlgItem(IDOK), Qt::LeftButton);
+    result = dialog.result();
+    return result;
+  };
+  running.app.OnCmdMsg(ID_APP_ABOUT);
+  EXPECT_EQ(caption, QStringLiteral("About Dalvren"));
+  EXPECT_TRUE(labels.contains(QStringLiteral("Dalvren Version 1.0.0")));
+  EXPECT_TRUE(labels.contains(QStringLiteral("Last Compile:")));
+  EXPECT_EQ(stamp, QString::fromLatin1(kBuildStamp.data()));
+  EXPECT_TRUE(QRegularExpression(
+                  QStringLiteral("^(Sun|Mon|Tue|Wed|Thu|Fri|Sat) "
+                                 "(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|"
+                                 "Dec) [0-3][0-9] [0-2][0-9]:[0-5][0-9]:[0-5]["
+                                 "0-9] [0-9]{4}$"))
+                  .match(stamp)
+                  .hasMatch())
+      << stamp.toStdString();
+  EXPECT_EQ(result, IDOK);
+}
+
+TEST(BuildStamp, FormatsCompilerDateAndTime) {
+  struct Case {
+    const char* date;
+    const char* time;
+    const char* stamp;
+  };
+  const Case cases[] = {
+      {"Dec  7 2026", "04:16:22", "Mon Dec 07 04:16:22 2026"},
+      {"Jan  1 2000", "00:00:00", "Sat Jan 01 00:00:00 2000"},
+      {"Feb 29 2024", "23:59:59", "Thu Feb 29 23:59:59 2024"},
+      {"Mar  1 2100", "12:00:00", "Mon Mar 01 12:00:00 2100"},
+      {"Oct 31 1999", "08:05:09", "Sun Oct 31 08:05:09 1999"},
+  };
+  for (const Case& c : cases) {
+    const auto stamp = FormatBuildStamp(c.date, c.time);
+    EXPECT_STREQ(stamp.data(), c.stamp);
+  }
+}
+
+TEST_F(AppTest, RegistersTheFileTypeOnceUnderTheDataHome) {
+  const QString home = XdgDataHome();
+  ASSERT_TRUE(home.startsWith(QDir::tempPath()));  // never the user's own
+  { CRunningApp running; }
+  const QString entry =
+      home + QStringLiteral("/applications/app_tests.desktop");
+  const QString mime = home + QStringLiteral("/mime/packages/app_tests.xml");
+  ASSERT_TRUE(QFileInfo::exists(entry));
+  ASSERT_TRUE(QFileInfo::exists(mime));
+  for (const char* icon :
+       {"icons/hicolor/16x16/apps/app_tests.png",
+        "icons/hicolor/32x32/apps/app_tests.png",
+        "icons/hicolor/scalable/apps/app_tests.svg",
+        "icons/hicolor/32x32/mimetypes/application-x-thingy-table.png",
+        "icons/hicolor/scalable/mimetypes/application-x-thingy-table.svg"}) {
+    EXPECT_TRUE(
+        QFileInfo::exists(home + QLatin1Char('/') + QLatin1String(icon)))
+        << icon;
+  }
+  const QDateTime written = QFileInfo(entry).lastModified();
+  QFile::setPermissions(entry, QFile::ReadOwner);  // a rewrite would fail
+  { CRunningApp again; }
+  EXPECT_EQ(QFileInfo(entry).lastModified(), written);
+  QFile::setPermissions(entry, QFile::ReadOwner | QFile::WriteOwner);
+}
+
+// The files that `cmake --install` puts in place are the ones the program
+// registers by itself, with the installed program's name.
+TEST(DesktopFiles, InstalledFilesMatchTheRegistration) {
+  CShellFileType type;
+  type.appName = QStringLiteral("Dalvren");
+  type.exeName = QStringLiteral("dalvren");
+  type.exePath = QStringLiteral("dalvren");
+  type.typeId = QStringLiteral("Thingy.Table");
+  type.typeName = QStringLiteral("Thingy Table File");
+  type.extension = QStringLiteral(".tbl");
+  const auto generated = ShellRegistrationFiles(type);
+  const QDir res(QStringLiteral(DALVREN_RES_DIR));
+  for (const char* name : {"dalvren.xml", "dalvren.desktop"}) {
+    QFile file(res.filePath(QString::fromLatin1(name)));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+    const QByteArray installed = file.readAll();
+    EXPECT_TRUE(std::any_of(
+        generated.begin(), generated.end(),
+        [&](const CShellFile& f) { return f.contents == installed; }))
+        << name;
+  }
+}
+
+TEST(Program, AnswersHelpAndVersionWithoutAWindow) {
+  struct Case {
+    QStringList arguments;
+    int status;
+    const char* out;
+    const char* err;
+  };
+  const Case cases[] = {
+      {{"--help"}, 0, "Usage: dalvren [OPTION]... [TABLE]\n", ""},
+      {{"--version"}, 0, "Dalvren 1.0.0.1\n", ""},
+      {{"--frobnicate"}, 2, "", "dalvren: unknown option '--frobnicate'\n"},
+      {{"a.tbl", "b.tbl"}, 2, "", "dalvren: more than one file given\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments.join(' ').toStdString());
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(DALVREN_PROGRAM), c.arguments);
+    ASSERT_TRUE(program.waitForFinished(20000));
+    EXPECT_EQ(program.exitCode(), c.status);
+    EXPECT_TRUE(program.readAllStandardOutput().startsWith(c.out));
+    EXPECT_TRUE(program.readAllStandardError().startsWith(c.err));
+  }
+}
+
+}  // namespace

@@ -1,0 +1,114 @@
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "Conversion.h"
+#include "CoreTestSupport.h"
+
+namespace {
+
+using dalvren_test::LoadFromString;
+
+struct ConversionCase {
+  const char* name;
+  Direction direction;
+  std::string source;
+  bool sourceHex;
+  bool targetHex;
+  std::string expected;
+};
+
+void PrintTo(const ConversionCase& c, std::ostream* os) { *os << c.name; }
+
+class ConvertTextCases : public testing::TestWithParam<ConversionCase> {};
+
+TEST_P(ConvertTextCases, GivesTheTargetText) {
+  using namespace std::string_literals;
+  const auto table = LoadFromString(
+      "41=A\n42=B\n4142=X\n00=[END]\n43=C\0D\n45=\xE5\x8B\x87\n4C=line\n"s);
+  const ConversionCase& c = GetParam();
+  const CConvertedText result =
+      ConvertText(table.get(), c.direction, c.source, c.sourceHex, c.targetHex);
+  EXPECT_EQ(result.refusal, "");
+  EXPECT_EQ(result.text, c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    RomAndDump, ConvertTextCases,
+    testing::Values(
+        ConversionCase{"LongestCodeFirst", Direction::kForward, "41 42 41",
+                       true, false, "XA"},
+        ConversionCase{"TextBackToBytes", Direction::kReverse, "BA", false,
+                       true, "4241"},
+        ConversionCase{"LongTextBackToBytes", Direction::kReverse, "XA", false,
+                       true, "414241"},
+        ConversionCase{"EmptySource", Direction::kForward, "", true, false, ""},
+        ConversionCase{"DumpInHex", Direction::kForward, "41", true, true,
+                       "41"},
+        ConversionCase{"RomAsText", Direction::kForward, "AB", false, false,
+                       "X"},
+        ConversionCase{"NoCompletePair", Direction::kForward, "4", true, false,
+                       ""},
+        ConversionCase{"NothingMatches", Direction::kForward, "99 98", true,
+                       false, ""},
+        ConversionCase{"LowerCaseDigits", Direction::kForward, "4c", true,
+                       false, "line"},
+        ConversionCase{"LineBreaksInHexAreBlank", Direction::kForward,
+                       "4\n1\r\n\n42\n", true, false, "X"},
+        ConversionCase{"LineBreaksInTextAreSkipped", Direction::kReverse,
+                       "A\nB\r\n", false, true, "4142"},
+        ConversionCase{"ZeroByteEndsText", Direction::kReverse, "A[END]B",
+                       false, false, "A"},
+        ConversionCase{"ZeroByteShownInHex", Direction::kReverse, "A[END]B",
+                       false, true, "410042"},
+        ConversionCase{"TextWithZeroCutsDump", Direction::kForward, "41 43 42",
+                       true, false, "AC"},
+        ConversionCase{"Utf8TextIntact", Direction::kForward, "45 41", true,
+                       false,
+                       "\xE5\x8B\x87"
+                       "A"},
+        ConversionCase{"Utf8TextBack", Direction::kReverse,
+                       "\xE5\x8B\x87"
+                       "B",
+                       false, true, "4542"}),
+    [](const testing::TestParamInfo<ConversionCase>& info) {
+      return std::string(info.param.name);
+    });
+
+TEST(ConvertText, RefusesWithoutTable) {
+  for (Direction direction : {Direction::kForward, Direction::kReverse}) {
+    const CConvertedText result =
+        ConvertText(nullptr, direction, "41", true, false);
+    EXPECT_EQ(result.refusal, "No table file loaded");
+    EXPECT_EQ(result.text, "");
+  }
+}
+
+TEST(ConvertText, RoundTripsEveryCodeOfATable) {
+  // Every code of a table with codes of one and two bytes and texts of
+  // several characters goes to its text and back to itself.
+  std::string file;
+  std::string rom;
+  for (int b = 0x20; b < 0xF0; ++b) {
+    char line[32];
+    std::snprintf(line, sizeof line, "%02X=<%02x>\n", b, b);
+    file += line;
+    std::snprintf(line, sizeof line, "F0%02X=[%02x]\n", b, b);
+    file += line;
+    std::snprintf(line, sizeof line, "%02X F0%02X ", b, b);
+    rom += line;
+  }
+  const auto table = LoadFromString(file);
+  const CConvertedText dump =
+      ConvertText(table.get(), Direction::kForward, rom, true, false);
+  ASSERT_EQ(dump.refusal, "");
+  const CConvertedText back =
+      ConvertText(table.get(), Direction::kReverse, dump.text, false, true);
+  std::string expected;
+  for (char c : rom) {
+    if (c != ' ') expected += c;
+  }
+  EXPECT_EQ(back.text, expected);
+}
+
+}  // namespace

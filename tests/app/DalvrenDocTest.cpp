@@ -1,0 +1,125 @@
+// The table document through the real application: opening, replacing,
+// failing to open, and starting anew.
+#include <QDir>
+#include <string>
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include "CoreTestSupport.h"
+#include "ModalRecorder.h"
+#include "RunningApp.h"
+#include "TempFiles.h"
+
+namespace {
+
+using dalvren_test::CModalRecorder;
+using dalvren_test::CRunningApp;
+using dalvren_test::CTempFiles;
+using dalvren_test::TranslateToString;
+
+std::string Forward(const CDalvrenDoc& doc, std::string_view bytes) {
+  return TranslateToString(*doc.m_pTable->forward, bytes);
+}
+
+TEST(DalvrenDoc, StartsWithoutTable) {
+  CModalRecorder modal;
+  CRunningApp running;
+  ASSERT_TRUE(running.started);
+  EXPECT_EQ(running.Doc()->m_pTable, nullptr);
+  EXPECT_TRUE(modal.messages.empty());
+}
+
+TEST(DalvrenDoc, SecondTableReplacesFirst) {
+  CModalRecorder modal;
+  CTempFiles files;
+  CRunningApp running({files.Write("first.tbl", "41=A\n42=B\n")});
+  ASSERT_TRUE(running.started);
+  EXPECT_EQ(Forward(*running.Doc(), "\x41\x42"), "AB");
+
+  ASSERT_TRUE(running.Open(files.Write("second.tbl", "42=b\n43=c\n")));
+  EXPECT_EQ(Forward(*running.Doc(), "\x41\x42\x43"), "bc");
+  EXPECT_TRUE(modal.messages.empty());
+}
+
+TEST(DalvrenDoc, FailedOpenKeepsPreviousTable) {
+  CTempFiles files;
+  QDir().mkpath(files.Path("folder.tbl"));
+  const QString fifo = files.Path("pipe.tbl");
+  ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  struct Case {
+    const char* what;
+    QString path;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"missing", files.Path("missing.tbl"), "no such file"},
+      {"directory", files.Path("folder.tbl"), "it is a folder"},
+      // A pipe is refused before it is opened: opening one would wait for a
+      // writer for ever.
+      {"fifo", fifo, "it is not a regular file"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    CModalRecorder modal;
+    CRunningApp running({files.Write("good.tbl", "41=A\n")});
+    ASSERT_TRUE(running.started);
+    EXPECT_FALSE(running.Open(c.path));
+    ASSERT_EQ(modal.messages.size(), 1u);
+    EXPECT_TRUE(
+        modal.messages[0].text.contains(QDir::toNativeSeparators(c.path)))
+        << modal.messages[0].text.toStdString();
+    EXPECT_TRUE(modal.messages[0].text.contains(QLatin1String(c.reason)));
+    EXPECT_EQ(modal.messages[0].style, MB_ICONHAND);
+    EXPECT_EQ(Forward(*running.Doc(), "\x41"), "A");
+    EXPECT_EQ(running.Frame()->windowTitle(),
+              QStringLiteral("good.tbl - Dalvren"));
+  }
+}
+
+TEST(DalvrenDoc, OddFilesLoadWithoutComplaint) {
+  CTempFiles files;
+  std::string garbage;
+  for (int i = 0; i < 64 * 1024; ++i) {
+    garbage.push_back(static_cast<char>((i * 7919 + i / 13) & 0xFF));
+  }
+  struct Case {
+    const char* name;
+    std::string contents;
+    std::string rom;
+    std::string dump;
+  };
+  const Case cases[] = {
+      {"empty.tbl", "", "\x41", ""},
+      {"garbage.tbl", garbage, "", ""},
+      {"crlf.tbl", "41=A\r\n42=B\r\n", "\x42\x41", "BA"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CModalRecorder modal;
+    CRunningApp running;
+    ASSERT_TRUE(
+        running.Open(files.Write(QString::fromLatin1(c.name), c.contents)));
+    ASSERT_NE(running.Doc()->m_pTable, nullptr);
+    EXPECT_EQ(Forward(*running.Doc(), c.rom), c.dump);
+    EXPECT_TRUE(modal.messages.empty());
+  }
+}
+
+TEST(DalvrenDoc, NewDocumentReleasesTheTable) {
+  CModalRecorder modal;
+  CTempFiles files;
+  CRunningApp running({files.Write("t.tbl", "41=A\n")});
+  ASSERT_NE(running.Doc()->m_pTable, nullptr);
+  running.app.OnCmdMsg(ID_FILE_NEW);
+  // A leak here shows under the address sanitizer's leak check.
+  EXPECT_EQ(running.Doc()->m_pTable, nullptr);
+  EXPECT_EQ(running.Frame()->windowTitle(),
+            QStringLiteral("Untitled - Dalvren"));
+  running.Type(kIdcRom, QStringLiteral("41"));
+  running.Click(kIdcRomToDump);
+  ASSERT_EQ(modal.messages.size(), 1u);
+  EXPECT_EQ(modal.messages[0].text, QStringLiteral("No table file loaded"));
+}
+
+}  // namespace

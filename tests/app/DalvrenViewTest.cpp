@@ -1,0 +1,230 @@
+// The converter form through the real window: fill a field, click a button,
+// read the other field.
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QPushButton>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "ModalRecorder.h"
+#include "RunningApp.h"
+#include "TempFiles.h"
+
+namespace {
+
+using dalvren_test::CModalRecorder;
+using dalvren_test::CRunningApp;
+using dalvren_test::CTempFiles;
+
+constexpr char kTable[] = "41=A\n42=B\n4142=X\n";
+
+class DalvrenViewTest : public testing::Test {
+ protected:
+  CModalRecorder modal;
+  CTempFiles files;
+  CRunningApp running{{files.Write("abx.tbl", kTable)}};
+};
+
+TEST_F(DalvrenViewTest, FormHasTheTemplateControls) {
+  ASSERT_TRUE(running.started);
+  struct Control {
+    int id;
+    const char* text;
+  };
+  for (const Control& c :
+       {Control{kIdcRomToDump, "&>>>>"}, Control{kIdcDumpToRom, "&<<<<"},
+        Control{kIdcRomHex, "Hex"}, Control{kIdcDumpHex, "Hex"}}) {
+    auto* button =
+        qobject_cast<QAbstractButton*>(running.View()->GetDlgItem(c.id));
+    ASSERT_NE(button, nullptr) << c.id;
+    EXPECT_EQ(button->text(), QString::fromLatin1(c.text));
+  }
+  // Tab order is the template's: ROM, Dump, the buttons, then the boxes.
+  QWidget* w = running.Field(kIdcRom);
+  for (int id :
+       {kIdcDump, kIdcRomToDump, kIdcDumpToRom, kIdcRomHex, kIdcDumpHex}) {
+    w = w->nextInFocusChain();
+    while (!(w->focusPolicy() & Qt::TabFocus)) w = w->nextInFocusChain();
+    EXPECT_EQ(w, running.View()->GetDlgItem(id)) << id;
+  }
+  // Side by side, ROM on the left, buttons between.
+  const QRect rom = running.Field(kIdcRom)->geometry();
+  const QRect dump = running.Field(kIdcDump)->geometry();
+  const QRect button = running.View()->GetDlgItem(kIdcRomToDump)->geometry();
+  EXPECT_LT(rom.right(), button.left());
+  EXPECT_LT(button.right(), dump.left());
+  EXPECT_EQ(rom.size(), dump.size());
+  // The options start at their defaults and show in their boxes.
+  EXPECT_EQ(running.View()->m_bRomHex, 1);
+  EXPECT_EQ(running.View()->m_bDumpHex, 0);
+  EXPECT_EQ(running.View()->IsDlgButtonChecked(kIdcRomHex), BST_CHECKED);
+  EXPECT_EQ(running.View()->IsDlgButtonChecked(kIdcDumpHex), BST_UNCHECKED);
+}
+
+TEST_F(DalvrenViewTest, ConvertsBothWaysWithTheDefaultOptions) {
+  running.Type(kIdcRom, QStringLiteral("41 42 41"));
+  running.Click(kIdcRomToDump);
+  EXPECT_EQ(running.Text(kIdcDump), QStringLiteral("XA"));
+  EXPECT_EQ(running.Text(kIdcRom), QStringLiteral("41 42 41"));
+
+  running.Type(kIdcDump, QStringLiteral("BA"));
+  running.Click(kIdcDumpToRom);
+  EXPECT_EQ(running.Text(kIdcRom), QStringLiteral("4241"));
+
+  running.Type(kIdcDump, QStringLiteral("XA"));
+  running.Click(kIdcDumpToRom);
+  EXPECT_EQ(running.Text(kIdcRom), QStringLiteral("414241"));
+  EXPECT_EQ(running.Text(kIdcDump), QStringLiteral("XA"));
+
+  running.Field(kIdcRom)->clear();
+  running.Click(kIdcRomToDump);
+  EXPECT_EQ(running.Text(kIdcDump), QString());
+  EXPECT_TRUE(modal.messages.empty());
+}
+
+TEST_F(DalvrenViewTest, HexBoxesSwitchTheFieldsAtTheNextConversion) {
+  running.Click(kIdcDumpHex);
+  EXPECT_EQ(running.View()->m_bDumpHex, 1);
+  running.Type(kIdcRom, QStringLiteral("41"));
+  running.Click(kIdcRomToDump);
+  EXPECT_EQ(running.Text(kIdcDump), QStringLiteral("41"));
+
+  // Changing an option changes no text until the next conversion.
+  running.Click(kIdcDumpHex);
+  running.Click(kIdcRomHex);
+  EXPECT_EQ(running.View()->m_bDumpHex, 0);
+  EXPECT_EQ(running.View()->m_bRomHex, 0);
+  EXPECT_EQ(running.Text(kIdcDump), QStringLiteral("41"));
+
+  running.Type(kIdcRom, QStringLiteral("AB"));
+  running.Click(kIdcRomToDump);
+  EXPECT_EQ(running.Text(kIdcDump), QStringLiteral("X"));
+  running.Type(kIdcDump, QStringLiteral("BAX"));
+  running.Click(kIdcDumpToRom);
+  EXPECT_EQ(running.Text(kIdcRom), QStringLiteral("BAAB"));
+}
+
+TEST(DalvrenViewNoTable, BothButtonsRefuseAndChangeNothing) {
+  CModalRecorder modal;
+  CRunningApp running;
+  ASSERT_TRUE(running.started);
+  running.Type(kIdcRom, QStringLiteral("41"));
+  running.Type(kIdcDump, QStringLiteral("A"));
+  for (int button : {kIdcRomToDump, kIdcDumpToRom}) {
+    modal.messages.clear();
+    running.Click(button);
+    ASSERT_EQ(modal.messages.size(), 1u);
+    EXPECT_EQ(modal.messages[0].text, QStringLiteral("No table file loaded"));
+    EXPECT_EQ(modal.messages[0].style, MB_ICONHAND);
+    EXPECT_EQ(running.Text(kIdcRom), QStringLiteral("41"));
+    EXPECT_EQ(running.Text(kIdcDump), QStringLiteral("A"));
+  }
+}
+
+TEST_F(DalvrenViewTest, OpeningATableKeepsFieldsAndOptions) {
+  running.Type(kIdcRom, QStringLiteral("41"));
+  running.Type(kIdcDump, QStringLiteral("text"));
+  running.Click(kIdcDumpHex);
+  ASSERT_TRUE(running.Open(files.Write("other.tbl", "41=a\n")));
+  EXPECT_EQ(running.Text(kIdcRom), QStringLiteral("41"));
+  EXPECT_EQ(running.Text(kIdcDump), QStringLiteral("text"));
+  EXPECT_EQ(running.View()->m_bDumpHex, 1);
+  EXPECT_EQ(running.View()->IsDlgButtonChecked(kIdcDumpHex), BST_CHECKED);
+  running.Click(kIdcDumpHex);
+  running.Click(kIdcRomToDump);
+  EXPECT_EQ(running.Text(kIdcDump), QStringLiteral("a"));
+}
+
+TEST_F(DalvrenViewTest, BusyCursorWhileTheResultIsStored) {
+  std::vector<Qt::CursorShape> seen;
+  QObject::connect(running.Field(kIdcDump), &QPlainTextEdit::textChanged, [&] {
+    const QCursor* cursor = QGuiApplication::overrideCursor();
+    seen.push_back(cursor != nullptr ? cursor->shape() : Qt::ArrowCursor);
+  });
+  running.Type(kIdcRom, QStringLiteral("41"));
+  running.Click(kIdcRomToDump);
+  ASSERT_FALSE(seen.empty());
+  EXPECT_EQ(seen.back(), Qt::WaitCursor);
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(DalvrenViewTest, FieldFullOfLineBreaks) {
+  running.Field(kIdcRom)->setPlainText(QStringLiteral("\n\n4\n1\n\n42\n\n\n"));
+  running.Click(kIdcRomToDump);
+  EXPECT_EQ(running.Text(kIdcDump), QStringLiteral("X"));
+  running.Field(kIdcDump)->setPlainText(QStringLiteral("\nA\n\nB\n"));
+  running.Click(kIdcDumpToRom);
+  EXPECT_EQ(running.Text(kIdcRom), QStringLiteral("4142"));
+  running.Field(kIdcDump)->setPlainText(QString(5000, QLatin1Char('\n')));
+  running.Click(kIdcDumpToRom);
+  EXPECT_EQ(running.Text(kIdcRom), QString());
+}
+
+TEST(DalvrenViewText, Utf8AndOtherBytesRoundTripThroughTheDump) {
+  CModalRecorder modal;
+  CTempFiles files;
+  // Valid UTF-8 texts, and texts in a legacy encoding that are not UTF-8.
+  CRunningApp running(
+      {files.Write("mixed.tbl",
+                   "F000=\xE3\x81\x82\nF200=\xE5\x8B\x87\xE8\x80\x85\n"
+                   "10=\x82\xA0\n11=\xFF\n12=\xC3\n20= \n")});
+  ASSERT_TRUE(running.started);
+  running.Type(kIdcRom, QStringLiteral("F000 20 F200 10 11 12 F000"));
+  running.Click(kIdcRomToDump);
+  const std::string dump = running.Bytes(kIdcDump);
+  EXPECT_EQ(
+      dump,
+      "\xE3\x81\x82 \xE5\x8B\x87\xE8\x80\x85\x82\xA0\xFF\xC3\xE3\x81\x82");
+  EXPECT_TRUE(running.Text(kIdcDump).startsWith(QStringLiteral("あ 勇者")));
+  running.Field(kIdcRom)->clear();
+  running.Click(kIdcDumpToRom);
+  EXPECT_EQ(running.Text(kIdcRom), QStringLiteral("F00020F200101112F000"));
+}
+
+// A pasted megabyte of ROM: the result arrives whole, and wraps by
+// character so that laying it out stays linear.
+TEST_F(DalvrenViewTest, LargePaste) {
+  QString hex;
+  std::string expected;
+  for (int i = 0; i < 1024 * 1024; ++i) {
+    const bool x = i % 3 == 0;
+    hex += x ? QStringLiteral("4142") : QStringLiteral("41");
+    expected += x ? 'X' : 'A';
+  }
+  running.Field(kIdcRom)->setFocus();
+  QApplication::clipboard()->setText(hex);
+  running.Field(kIdcRom)->paste();
+  EXPECT_EQ(running.Field(kIdcRom)->wordWrapMode(), QTextOption::WrapAnywhere);
+  running.Click(kIdcRomToDump);
+  EXPECT_EQ(running.Bytes(kIdcDump), expected);
+  EXPECT_EQ(running.Field(kIdcDump)->wordWrapMode(), QTextOption::WrapAnywhere);
+
+  running.Click(kIdcRomHex);
+  running.Click(kIdcDumpHex);
+  running.Field(kIdcDump)->clear();
+  running.Type(kIdcDump, QStringLiteral("41"));
+  running.Click(kIdcDumpToRom);
+  EXPECT_EQ(running.Text(kIdcRom), QStringLiteral("A"));
+  // A short text wraps between words again.
+  EXPECT_EQ(running.Field(kIdcRom)->wordWrapMode(),
+            QTextOption::WrapAtWordBoundaryOrAnywhere);
+}
+
+// 16 MiB of hex digits in a field: read and converted whole. Only the last
+// code is known to the table, so the result shows that nothing was cut.
+TEST_F(DalvrenViewTest, SixteenMegabytesOfHex) {
+  constexpr std::size_t kDigits = 16 * 1024 * 1024;
+  std::string hex(kDigits - 4, '0');
+  hex += "4142";
+  running.View()->SetDlgItemTextA(kIdcRom, hex);
+  running.Click(kIdcRomToDump);
+  EXPECT_EQ(running.Text(kIdcDump), QStringLiteral("X"));
+  EXPECT_EQ(running.View()->GetDlgItemTextA(kIdcRom).size(), kDigits);
+  EXPECT_TRUE(modal.messages.empty());
+}
+
+}  // namespace

@@ -1,0 +1,61 @@
+// The real application started in the test process as the program starts
+// it, with a command line of the test's choosing, and helpers to work its
+// form as a user would.
+#pragma once
+
+#include <QPlainTextEdit>
+#include <QStringList>
+#include <QTest>
+#include <string>
+
+#include "DalvrenApp.h"
+#include "DalvrenDoc.h"
+#include "DalvrenView.h"
+#include "FieldText.h"
+#include "FrameWnd.h"
+#include "ResourceIds.h"
+
+namespace dalvren_test {
+
+class CRunningApp {
+ public:
+  explicit CRunningApp(const QStringList& arguments = {}) {
+    app.SetArguments(arguments, QStringLiteral("dalvren"));
+    started = app.InitInstance();
+  }
+  ~CRunningApp() { app.ExitInstance(); }
+
+  CRunningApp(const CRunningApp&) = delete;
+  CRunningApp& operator=(const CRunningApp&) = delete;
+
+  [[nodiscard]] CFrameWnd* Frame() const { return app.m_pMainWnd; }
+  [[nodiscard]] CDalvrenView* View() const {
+    return static_cast<CDalvrenView*>(Frame()->GetActiveView());
+  }
+  [[nodiscard]] CDalvrenDoc* Doc() const { return View()->GetDocument(); }
+
+  [[nodiscard]] QPlainTextEdit* Field(int id) const {
+    return qobject_cast<QPlainTextEdit*>(View()->GetDlgItem(id));
+  }
+  // Types `text` into field `id` in place of what it held.
+  void Type(int id, const QString& text) const {
+    Field(id)->clear();
+    QTest::keyClicks(Field(id), text);
+  }
+  [[nodiscard]] QString Text(int id) const { return Field(id)->toPlainText(); }
+  [[nodiscard]] std::string Bytes(int id) const {
+    return BytesFromFieldText(Text(id));
+  }
+  void Click(int id) const {
+    QTest::mouseClick(View()->GetDlgItem(id), Qt::LeftButton);
+  }
+  // Opens `path` as the user would with File > Open.
+  bool Open(const QString& path) {
+    return app.OpenDocumentFile(path) != nullptr;
+  }
+
+  CDalvrenApp app;
+  bool started = false;
+};
+
+}  // namespace dalvren_test

@@ -1,0 +1,136 @@
+// Forms and dialogs from templates: control placement in dialog units,
+// growth, text and check exchange, and the modal seams.
+#include <QCheckBox>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "Afx.h"
+#include "DataExchange.h"
+#include "Dialog.h"
+#include "Document.h"
+#include "EditField.h"
+#include "FormView.h"
+#include "ModalRecorder.h"
+
+namespace {
+
+using dalvren_test::CModalRecorder;
+
+class CTestForm : public CFormView {
+ public:
+  CTestForm() : CFormView(200) {}
+  void Make() { Create(m_document); }
+
+  int m_flag = 1;
+  std::vector<unsigned> clicks;
+
+ protected:
+  void DoDataExchange(CDataExchange* pDX) override {
+    DDX_Check(pDX, 11, m_flag);
+  }
+  bool OnCommand(unsigned id) override {
+    clicks.push_back(id);
+    return true;
+  }
+
+ private:
+  CDocument m_document;
+};
+
+TEST(Form, PlacesControlsInDialogUnitsOfTheSubstituteFont) {
+  CTestForm form;
+  form.Make();
+  // "No Such Face" falls back to the desktop's user-interface font.
+  EXPECT_EQ(form.font().family(), QApplication::font().family());
+  const QSize base = DialogBaseUnits(form.font());
+  ASSERT_GT(base.width(), 0);
+  const QRect edit = form.GetDlgItem(10)->geometry();
+  EXPECT_EQ(edit, QRect(4 * base.width() / 4, 4 * base.height() / 8,
+                        40 * base.width() / 4, 40 * base.height() / 8));
+  EXPECT_EQ(form.sizeHint(),
+            QSize(100 * base.width() / 4, 60 * base.height() / 8));
+  EXPECT_EQ(form.minimumSize(), form.sizeHint());
+  EXPECT_NE(dynamic_cast<CEditField*>(form.GetDlgItem(10)), nullptr);
+  EXPECT_EQ(qobject_cast<QLabel*>(form.findChild<QLabel*>())->buddy(),
+            form.GetDlgItem(10));
+}
+
+TEST(Form, EnlargedFormGrowsControlsByTheirShares) {
+  CTestForm form;
+  form.Make();
+  const QSize start = form.sizeHint();
+  form.resize(start);
+  form.show();
+  const QRect edit = form.GetDlgItem(10)->geometry();
+  const QRect box = form.GetDlgItem(11)->geometry();
+  const QRect button = form.GetDlgItem(12)->geometry();
+  form.resize(start + QSize(60, 30));
+  EXPECT_EQ(form.GetDlgItem(10)->geometry(), edit.adjusted(0, 0, 60, 30));
+  EXPECT_EQ(form.GetDlgItem(11)->geometry(), box.translated(60, 0));
+  EXPECT_EQ(form.GetDlgItem(12)->geometry(), button);
+}
+
+TEST(Form, ExchangesChecksAndTexts) {
+  CTestForm form;
+  form.Make();
+  form.UpdateData(false);
+  EXPECT_EQ(form.IsDlgButtonChecked(11), BST_CHECKED);
+  QTest::mouseClick(form.GetDlgItem(11), Qt::LeftButton);
+  EXPECT_EQ(form.IsDlgButtonChecked(11), BST_UNCHECKED);
+  form.UpdateData(true);
+  EXPECT_EQ(form.m_flag, 0);
+  QTest::mouseClick(form.GetDlgItem(12), Qt::LeftButton);
+  EXPECT_EQ(form.clicks, (std::vector<unsigned>{11, 12}));
+
+  form.SetDlgItemTextA(10, "caf\xC3\xA9 \xFF");
+  EXPECT_EQ(form.GetDlgItemTextA(10), "caf\xC3\xA9 \xFF");
+  EXPECT_EQ(form.GetDlgItemTextA(12), "&Go");
+  EXPECT_EQ(form.GetDlgItemTextA(99), "");
+}
+
+TEST(EditField, LongTextsWrapAnywhereShortOnesBetweenWords) {
+  CTestForm form;
+  form.Make();
+  auto* edit = dynamic_cast<CEditField*>(form.GetDlgItem(10));
+  edit->SetText(QString(CEditField::kLongText + 1, QLatin1Char('A')));
+  EXPECT_EQ(edit->wordWrapMode(), QTextOption::WrapAnywhere);
+  edit->SetText(QStringLiteral("short words"));
+  EXPECT_EQ(edit->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+  EXPECT_EQ(edit->toPlainText(), QStringLiteral("short words"));
+}
+
+TEST(ModalSeams, MessageBoxIsAnsweredByTheHook) {
+  CModalRecorder modal;
+  EXPECT_EQ(AfxMessageBox(QStringLiteral("Careful"), MB_ICONHAND), IDOK);
+  ASSERT_EQ(modal.messages.size(), 1u);
+  EXPECT_EQ(modal.messages[0].text, QStringLiteral("Careful"));
+  EXPECT_EQ(modal.messages[0].style, MB_ICONHAND);
+}
+
+class CTestDialog : public CDialog {
+ public:
+  CTestDialog() : CDialog(200) {}
+  bool OnInitDialog() override {
+    CDialog::OnInitDialog();
+    SetDlgItemTextA(10, "ready");
+    return true;
+  }
+};
+
+TEST(ModalSeams, DialogRunsThroughTheHookAfterItsInitialisation) {
+  CModalRecorder modal;
+  modal.onDialog = [](CDialog& dialog) {
+    EXPECT_EQ(dialog.GetDlgItemTextA(10), "ready");
+    dialog.EndDialog(IDCANCEL);
+    return dialog.result();
+  };
+  CTestDialog dialog;
+  EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+  EXPECT_EQ(modal.dialogs, 1);
+}
+
+}  // namespace
