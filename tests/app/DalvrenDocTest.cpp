@@ -1,6 +1,7 @@
 // The table document through the real application: opening, replacing,
 // failing to open, and starting anew.
 #include <QDir>
+#include <QFile>
 #include <string>
 #include <sys/stat.h>
 
@@ -75,6 +76,37 @@ TEST(DalvrenDoc, FailedOpenKeepsPreviousTable) {
     EXPECT_EQ(running.Frame()->windowTitle(),
               QStringLiteral("good.tbl - Dalvren"));
   }
+}
+
+// A document whose file disappears after the framework's own open step has
+// looked at it and read it, as when another program replaces the table at
+// that moment: the document's own stream cannot be opened.
+class CVanishingFileDoc : public CDalvrenDoc {
+ public:
+  void Serialize(QIODevice& file) override {
+    CDalvrenDoc::Serialize(file);
+    if (vanish) QFile::remove(static_cast<QFile&>(file).fileName());
+  }
+  bool vanish = false;
+};
+
+TEST(DalvrenDoc, StreamThatCannotBeOpenedIsReportedAndKeepsTheTable) {
+  CTempFiles files;
+  CModalRecorder modal;
+  CVanishingFileDoc doc;
+  ASSERT_TRUE(doc.OnOpenDocument(files.Write("first.tbl", "41=A\n")));
+  ASSERT_NE(doc.m_pTable, nullptr);
+  EXPECT_TRUE(modal.messages.empty());
+
+  const CCodeTable* before = doc.m_pTable.get();
+  doc.vanish = true;
+  EXPECT_FALSE(doc.OnOpenDocument(files.Write("second.tbl", "41=B\n")));
+  ASSERT_EQ(modal.messages.size(), 1u);
+  EXPECT_EQ(modal.messages[0].text, QString::fromLatin1(kOpenErrorMessage));
+  EXPECT_EQ(modal.messages[0].style, MB_ICONHAND);
+  EXPECT_EQ(doc.m_pTable.get(), before);
+  EXPECT_EQ(Forward(doc, "\x41"), "A");
+  EXPECT_FALSE(QFile::exists(files.Path("second.tbl")));
 }
 
 TEST(DalvrenDoc, OddFilesLoadWithoutComplaint) {
