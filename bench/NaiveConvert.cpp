@@ -9,6 +9,8 @@
 #include <map>
 #include <string>
 
+#include "NaiveLongestMatch.h"
+
 int main(int argc, char** argv) {
   if (argc != 4) {
     std::fprintf(stderr, "usage: naive_convert TABLE INPUT OUTPUT\n");
@@ -16,7 +18,6 @@ int main(int argc, char** argv) {
   }
   std::ifstream tableFile(argv[1]);
   std::map<std::string, std::string> table;
-  std::size_t longest = 0;
   for (std::string line; std::getline(tableFile, line);) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     const auto equals = line.find('=');
@@ -26,25 +27,12 @@ int main(int argc, char** argv) {
       code.push_back(
           static_cast<char>(std::stoi(line.substr(i, 2), nullptr, 16)));
     }
-    longest = std::max(longest, code.size());
     table[code] = line.substr(equals + 1);
   }
   std::ifstream inputFile(argv[2], std::ios::binary);
   const std::string input((std::istreambuf_iterator<char>(inputFile)),
                           std::istreambuf_iterator<char>());
-  std::string output;
-  std::size_t pos = 0;
-  while (pos < input.size()) {
-    std::size_t len = std::min(longest, input.size() - pos);
-    for (; len > 0; --len) {
-      const auto it = table.find(input.substr(pos, len));
-      if (it != table.end()) {
-        output += it->second;
-        break;
-      }
-    }
-    pos += len > 0 ? len : 1;
-  }
+  const std::string output = dalvren_test::NaiveLongestMatch(table, input);
   std::ofstream(argv[3], std::ios::binary) << output;
   return 0;
 }
