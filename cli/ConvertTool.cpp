@@ -281,14 +281,29 @@ void PrintStats(const CCommandLine& line, const CCodeTable& table,
   std::cerr.flush();
 }
 
-int RunConvert(const CCommandLine& line) {
-  int status = kExitOk;
-  const auto table = LoadTable(line, nullptr, status);
-  if (!table) return status;
+// What dump, insert and roundtrip start from: the table, and the selected
+// range of the input (`bytes` and `decoded` keep the data it points into).
+struct CConversionInput {
+  std::unique_ptr<CCodeTable> table;
   CInputBytes bytes;
   std::unique_ptr<CByteString> decoded;
   std::span<const unsigned char> range;
-  if (!ReadRange(line, bytes, decoded, range, status)) return status;
+};
+
+// Loads the table and reads the input's range; on failure reports it, sets
+// `status` and returns false.
+bool Prepare(const CCommandLine& line, CConversionInput& input, int& status) {
+  input.table = LoadTable(line, nullptr, status);
+  return input.table != nullptr &&
+         ReadRange(line, input.bytes, input.decoded, input.range, status);
+}
+
+int RunConvert(const CCommandLine& line) {
+  int status = kExitOk;
+  CConversionInput input;
+  if (!Prepare(line, input, status)) return status;
+  const CCodeTable& table = *input.table;
+  const std::span<const unsigned char> range = input.range;
 
   std::string reason;
   const std::string outputName =
@@ -302,7 +317,7 @@ int RunConvert(const CCommandLine& line) {
     CCountingBuf counter(line.hexOut ? static_cast<std::streambuf*>(&hex)
                                      : output.get());
     std::ostream out(&counter);
-    skipped = Convert(line, *table, out, range);
+    skipped = Convert(line, table, out, range);
     out.flush();
     // The bytes converted, before any hex rendering.
     written = counter.count;
@@ -311,20 +326,18 @@ int RunConvert(const CCommandLine& line) {
     return Fail("Unable to write " + outputName + ": " + reason);
   }
   if (line.stats) {
-    PrintStats(line, *table, range, written, skipped);
+    PrintStats(line, table, range, written, skipped);
   }
   return kExitOk;
 }
 
 int RunRoundTrip(const CCommandLine& line) {
   int status = kExitOk;
-  const auto table = LoadTable(line, nullptr, status);
-  if (!table) return status;
-  CInputBytes bytes;
-  std::unique_ptr<CByteString> decoded;
-  std::span<const unsigned char> range;
-  if (!ReadRange(line, bytes, decoded, range, status)) return status;
-  const CRoundTrip trip(*table, range, line.offset.value_or(0),
+  CConversionInput input;
+  if (!Prepare(line, input, status)) return status;
+  const CCodeTable& table = *input.table;
+  const std::span<const unsigned char> range = input.range;
+  const CRoundTrip trip(table, range, line.offset.value_or(0),
                         line.unknown == UnknownBytes::kHex, line.optimal);
   trip.Print(std::cout);
   std::cout.flush();
