@@ -40,8 +40,8 @@ QWidget* CWnd::GetDlgItem(int id) const {
 
 std::string CWnd::GetDlgItemTextA(int id) const {
   QWidget* item = GetDlgItem(id);
-  if (auto* edit = qobject_cast<QPlainTextEdit*>(item)) {
-    return BytesFromFieldText(edit->toPlainText());
+  if (const auto* edit = dynamic_cast<const CEditField*>(item)) {
+    return edit->Bytes();
   }
   if (auto* label = qobject_cast<QLabel*>(item)) {
     return BytesFromFieldText(label->text());
@@ -54,13 +54,12 @@ std::string CWnd::GetDlgItemTextA(int id) const {
 
 void CWnd::SetDlgItemTextA(int id, std::string_view bytes) {
   QWidget* item = GetDlgItem(id);
-  const QString text = FieldTextFromBytes(bytes);
   if (auto* edit = dynamic_cast<CEditField*>(item)) {
-    edit->SetText(text);
+    edit->SetBytes(bytes);
   } else if (auto* label = qobject_cast<QLabel*>(item)) {
-    label->setText(text);
+    label->setText(FieldTextFromBytes(bytes));
   } else if (auto* button = qobject_cast<QAbstractButton*>(item)) {
-    button->setText(text);
+    button->setText(FieldTextFromBytes(bytes));
   }
 }
 
