@@ -5,6 +5,8 @@
 #include <QDirIterator>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
@@ -19,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include "BuildStamp.h"
+#include "ControlFit.h"
 #include "ModalRecorder.h"
 #include "Resource.h"
 #include "RunningApp.h"
@@ -30,6 +33,7 @@ namespace {
 using dalvren_test::CModalRecorder;
 using dalvren_test::CRunningApp;
 using dalvren_test::CTempFiles;
+using dalvren_test::ExpectControlsFit;
 
 // The menu as "Title|item|item" per popup, separators as "-".
 QStringList MenuOutline(const QMenuBar& bar) {
@@ -54,6 +58,17 @@ QStringList RecentMenu(const CRunningApp& running) {
     if (action != nullptr && action->isEnabled()) names << action->text();
   }
   return names;
+}
+
+// The numbers of every dialog template in the program's resource script.
+std::vector<unsigned> DialogTemplateIds() {
+  QFile file(QStringLiteral(DALVREN_RES_DIR "/resources.json"));
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  std::vector<unsigned> ids;
+  const QJsonObject dialogs =
+      QJsonDocument::fromJson(file.readAll()).object()["dialogs"].toObject();
+  for (const QString& key : dialogs.keys()) ids.push_back(key.toUInt());
+  return ids;
 }
 
 void ClearRecentFiles() {
@@ -262,6 +277,46 @@ TEST_F(AppTest, AboutBoxShowsNameVersionAndBuildStamp) {
                   .hasMatch())
       << stamp.toStdString();
   EXPECT_EQ(result, IDOK);
+}
+
+// The templates' dialog units were drawn for fonts that a desktop may not
+// have; in the font the controls really use, every text still shows whole.
+TEST_F(AppTest, EveryDialogTemplateShowsEachTextWhole) {
+  const std::vector<unsigned> ids = DialogTemplateIds();
+  ASSERT_NE(std::find(ids.begin(), ids.end(), kIddAboutBox), ids.end());
+  ASSERT_NE(std::find(ids.begin(), ids.end(), kIddForm), ids.end());
+  for (const unsigned id : ids) {
+    SCOPED_TRACE(id);
+    modal.onDialog = [](CDialog& dialog) {
+      ExpectControlsFit(dialog);
+      EXPECT_EQ(dialog.size(), dialog.minimumSize());
+      dialog.EndDialog(IDOK);
+      return IDOK;
+    };
+    CDialog dialog(id);
+    dialog.DoModal();
+  }
+  EXPECT_EQ(modal.dialogs, static_cast<int>(ids.size()));
+}
+
+// The About box with the build stamp in place of its template's text.
+TEST_F(AppTest, AboutBoxShowsTheWholeBuildStamp) {
+  CRunningApp running;
+  modal.onDialog = [](CDialog& dialog) {
+    EXPECT_EQ(dialog.GetDlgItemTextA(kIdcBuildStamp), kBuildStamp.data());
+    ExpectControlsFit(dialog);
+    const QWidget* label = dialog.GetDlgItem(kIdcBuildStamp);
+    EXPECT_LT(label->geometry().right(), dialog.GetDlgItem(IDOK)->x());
+    dialog.EndDialog(IDOK);
+    return IDOK;
+  };
+  running.app.OnCmdMsg(ID_APP_ABOUT);
+  EXPECT_EQ(modal.dialogs, 1);
+}
+
+TEST_F(AppTest, ConverterFormShowsEachTextWhole) {
+  CRunningApp running;
+  ExpectControlsFit(*running.View());
 }
 
 TEST(BuildStamp, FormatsCompilerDateAndTime) {
