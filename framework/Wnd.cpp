@@ -139,6 +139,11 @@ QSize CWnd::CreateControls(QWidget& host, const CDialogTemplate& dialog) {
     QWidget* widget = nullptr;
     if (control.kind == QLatin1String("edit")) {
       auto* edit = new CEditField(&host);
+      // A field's bar stays in place whether or not its text overflows, so
+      // the text does not jump sideways when a line more arrives.
+      if (control.styles.contains(QLatin1String("vscroll"))) {
+        edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+      }
       if (control.styles.contains(QLatin1String("leftscrollbar"))) {
         // The scroll bar follows the layout direction; the text must not.
         edit->setLayoutDirection(Qt::RightToLeft);

@@ -15,6 +15,7 @@
 #include <QScrollBar>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QToolBar>
 #include <QUrl>
 
@@ -34,6 +35,7 @@ using dalvren_test::CModalRecorder;
 using dalvren_test::CRunningApp;
 using dalvren_test::CTempFiles;
 using dalvren_test::ExpectControlsFit;
+using dalvren_test::ShownText;
 
 // The menu as "Title|item|item" per popup, separators as "-".
 QStringList MenuOutline(const QMenuBar& bar) {
@@ -227,23 +229,27 @@ TEST_F(AppTest, EnlargedWindowGrowsBothFields) {
             running.View()->GetDlgItem(kIdcRomToDump)->x());
 }
 
+// Both fields show their bars always, whether or not the text overflows.
 TEST_F(AppTest, RomScrollBarOnTheLeftDumpScrollBarOnTheRight) {
   CRunningApp running;
-  for (int id : {kIdcRom, kIdcDump}) {
-    running.Field(id)->setPlainText(QStringLiteral("line\n").repeated(200));
+  for (const QString& text :
+       {QString(), QStringLiteral("line\n").repeated(200)}) {
+    SCOPED_TRACE(text.size());
+    for (int id : {kIdcRom, kIdcDump}) running.Field(id)->setPlainText(text);
+    QApplication::processEvents();
+    const QPlainTextEdit* rom = running.Field(kIdcRom);
+    const QPlainTextEdit* dump = running.Field(kIdcDump);
+    ASSERT_TRUE(rom->verticalScrollBar()->isVisible());
+    ASSERT_TRUE(dump->verticalScrollBar()->isVisible());
+    const auto barX = [](const QPlainTextEdit* edit) {
+      return edit->verticalScrollBar()->mapTo(edit, QPoint(0, 0)).x();
+    };
+    EXPECT_LT(barX(rom), rom->viewport()->x());
+    EXPECT_GT(barX(dump), dump->viewport()->x());
+    // The text itself still runs from the left.
+    EXPECT_LT(rom->cursorRect(QTextCursor(rom->document())).x(),
+              rom->viewport()->width() / 2);
   }
-  QApplication::processEvents();
-  const QPlainTextEdit* rom = running.Field(kIdcRom);
-  const QPlainTextEdit* dump = running.Field(kIdcDump);
-  ASSERT_TRUE(rom->verticalScrollBar()->isVisible());
-  const auto barX = [](const QPlainTextEdit* edit) {
-    return edit->verticalScrollBar()->mapTo(edit, QPoint(0, 0)).x();
-  };
-  EXPECT_LT(barX(rom), rom->viewport()->x());
-  EXPECT_GT(barX(dump), dump->viewport()->x());
-  // The text itself still runs from the left.
-  EXPECT_LT(rom->cursorRect(QTextCursor(rom->document())).x(),
-            rom->viewport()->width() / 2);
 }
 
 TEST_F(AppTest, AboutBoxShowsNameVersionAndBuildStamp) {
@@ -317,6 +323,25 @@ TEST_F(AppTest, AboutBoxShowsTheWholeBuildStamp) {
 TEST_F(AppTest, ConverterFormShowsEachTextWhole) {
   CRunningApp running;
   ExpectControlsFit(*running.View());
+}
+
+TEST_F(AppTest, RecentFileWithAnAmpersandShowsAsWrittenAndOpens) {
+  const QString rnd = files.Write(QStringLiteral("R&D tables.tbl"), "41=R\n");
+  const QString other = files.Write(QStringLiteral("other.tbl"), "41=O\n");
+  CRunningApp running;
+  ASSERT_TRUE(running.Open(rnd));
+  ASSERT_TRUE(running.Open(other));
+  QAction* entry = running.Frame()->FindMenuItem(ID_FILE_MRU_FILE1 + 1);
+  ASSERT_NE(entry, nullptr);
+  EXPECT_EQ(ShownText(entry->text()), QStringLiteral("2 R&D tables.tbl"));
+  EXPECT_EQ(QKeySequence::mnemonic(entry->text()),
+            QKeySequence(Qt::ALT | Qt::Key_2));
+  entry->trigger();
+  EXPECT_EQ(running.Doc()->GetPathName(), rnd);
+  running.Type(kIdcRom, QStringLiteral("41"));
+  running.Click(kIdcRomToDump);
+  EXPECT_EQ(running.Text(kIdcDump), QStringLiteral("R"));
+  EXPECT_TRUE(modal.messages.empty());
 }
 
 TEST(BuildStamp, FormatsCompilerDateAndTime) {
@@ -412,6 +437,38 @@ TEST(Program, AnswersHelpAndVersionWithoutAWindow) {
     EXPECT_EQ(program.exitCode(), c.status);
     EXPECT_TRUE(program.readAllStandardOutput().startsWith(c.out));
     EXPECT_TRUE(program.readAllStandardError().startsWith(c.err));
+  }
+}
+
+// Without a display the window cannot open: the program says so and
+// stops before it writes any file of its own.
+TEST(Program, RefusesToStartWithoutADisplay) {
+  for (const QStringList& arguments :
+       {QStringList(), QStringList{QStringLiteral("table.tbl")}}) {
+    SCOPED_TRACE(arguments.join(' ').toStdString());
+    const QTemporaryDir home;
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+      env.remove(QString::fromLatin1(name));
+    }
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath("data"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath("config"));
+    program.setProcessEnvironment(env);
+    program.setWorkingDirectory(home.path());
+    program.start(QStringLiteral(DALVREN_PROGRAM), arguments);
+    ASSERT_TRUE(program.waitForFinished(20000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 1);
+    EXPECT_EQ(program.readAllStandardOutput(), QByteArray());
+    EXPECT_EQ(
+        program.readAllStandardError().toStdString(),
+        QFileInfo(QStringLiteral(DALVREN_PROGRAM)).fileName().toStdString() +
+            ": no display to show the window on (neither DISPLAY nor "
+            "WAYLAND_DISPLAY is set)\n");
+    EXPECT_EQ(
+        QDir(home.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+        QStringList());
   }
 }
 
