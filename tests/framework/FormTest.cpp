@@ -21,6 +21,7 @@ namespace {
 
 using dalvren_test::CModalRecorder;
 using dalvren_test::ExpectControlsFit;
+using dalvren_test::TextFitFault;
 
 class CTestForm : public CFormView {
  public:
@@ -114,7 +115,7 @@ class CCrampedDialog : public CDialog {
 TEST(DialogFit, TemplateWidensUntilEveryTextShowsWhole) {
   std::vector<int> widths;
   for (const char* late :
-       {"", "a text given at initialisation, longest of all"}) {
+       {"", "a text given at initialisation, the longest of them all"}) {
     SCOPED_TRACE(late);
     CModalRecorder modal;
     modal.onDialog = [&widths](CDialog& dialog) {
@@ -129,9 +130,22 @@ TEST(DialogFit, TemplateWidensUntilEveryTextShowsWhole) {
       EXPECT_EQ(dialog.GetDlgItem(22)->geometry(),
                 QRect(4 * x / 4, 20 * y / 8, 60 * x / 4, 10 * y / 8));
       EXPECT_EQ(dialog.GetDlgItem(IDOK)->geometry(),
-                QRect(70 * x / 4, 30 * y / 8, 40 * x / 4, 14 * y / 8));
+                QRect(70 * x / 4, 30 * y / 8, 25 * x / 4, 14 * y / 8));
       EXPECT_EQ(dialog.size(), QSize(125 * x / 4, 50 * y / 8));
       widths.push_back(dialog.width());
+      // And no wider than needed: one unit less cuts some text.
+      const std::pair<QWidget*, QRect> places[] = {
+          {dialog.findChild<QLabel*>(), QRect(4, 4, 50, 8)},
+          {dialog.GetDlgItem(21), QRect(58, 4, 60, 8)},
+          {dialog.GetDlgItem(22), QRect(4, 20, 60, 10)},
+          {dialog.GetDlgItem(IDOK), QRect(70, 30, 25, 14)}};
+      bool cut = false;
+      for (const auto& [control, r] : places) {
+        control->setGeometry(r.x() * (x - 1) / 4, r.y() * y / 8,
+                             r.width() * (x - 1) / 4, r.height() * y / 8);
+        cut = cut || !TextFitFault(*control).empty();
+      }
+      EXPECT_TRUE(cut);
       dialog.EndDialog(IDOK);
       return IDOK;
     };

@@ -3,13 +3,14 @@
 #pragma once
 
 #include <QCheckBox>
-#include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QPushButton>
 #include <QString>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QWidget>
+#include <QtMath>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -61,8 +62,10 @@ inline std::string TextFitFault(const QWidget& control) {
   } else {
     return {};
   }
-  const QFontMetrics metrics(control.font());
-  const QSize needed(metrics.horizontalAdvance(text), metrics.height());
+  // Whole pixels: a text 98.06 pixels wide needs 99 of them.
+  const QFontMetricsF metrics(control.font());
+  const QSize needed(qCeil(metrics.horizontalAdvance(text)),
+                     qCeil(metrics.height()));
   if (needed.width() <= contents.width() &&
       needed.height() <= contents.height()) {
     return {};
