@@ -3,6 +3,8 @@
 #include <QMimeData>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QUrl>
+#include <algorithm>
 
 #include "FieldText.h"
 
@@ -46,8 +48,16 @@ QMimeData* CEditField::createMimeDataFromSelection() const {
 }
 
 bool CEditField::canInsertFromMimeData(const QMimeData* source) const {
-  return source != nullptr &&
-         (source->hasFormat(BytesMimeType()) || source->hasText());
+  if (source == nullptr) return false;
+  if (source->hasFormat(BytesMimeType())) return true;
+  // A file dragged from a file manager is one to open, not text to insert:
+  // refused here, the drop goes on to the window, which opens it.
+  const QList<QUrl> urls = source->urls();
+  if (std::any_of(urls.begin(), urls.end(),
+                  [](const QUrl& url) { return url.isLocalFile(); })) {
+    return false;
+  }
+  return source->hasText() && !source->text().isEmpty();
 }
 
 void CEditField::insertFromMimeData(const QMimeData* source) {

@@ -31,6 +31,8 @@ class CEditField : public QPlainTextEdit {
   // Copy, cut and drag: the selection's bytes under kFieldBytesMimeType and
   // its portable text.
   [[nodiscard]] QMimeData* createMimeDataFromSelection() const override;
+  // Refuses local files, so that a file dropped on a field reaches the
+  // window that opens it.
   [[nodiscard]] bool canInsertFromMimeData(
       const QMimeData* source) const override;
   // Paste and drop: the bytes of kFieldBytesMimeType where the data has

@@ -18,6 +18,8 @@
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QUrl>
+#include <functional>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -196,22 +198,36 @@ TEST_F(AppTest, VanishedRecentFileIsReportedAndLeavesTheList) {
   EXPECT_EQ(RecentMenu(next), QStringList({"&1 kept.tbl"}));
 }
 
+// Dropped on the frame or on either field, which fill most of it, a file
+// opens as the table; the field does not take its name as text.
 TEST_F(AppTest, DroppedFileOpensAsTheTable) {
   CRunningApp running;
-  QMimeData data;
-  data.setUrls({QUrl::fromLocalFile(files.Write("dropped.tbl", "41=D\n"))});
-  QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton,
-                        Qt::NoModifier);
-  QApplication::sendEvent(running.Frame(), &enter);
-  EXPECT_TRUE(enter.isAccepted());
-  QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton,
-                  Qt::NoModifier);
-  QApplication::sendEvent(running.Frame(), &drop);
-  EXPECT_EQ(running.Frame()->windowTitle(),
-            QStringLiteral("dropped.tbl - Dalvren"));
-  running.Type(kIdcRom, QStringLiteral("41"));
-  running.Click(kIdcRomToDump);
-  EXPECT_EQ(running.Text(kIdcDump), QStringLiteral("D"));
+  const std::function<QWidget*()> targets[] = {
+      [&] { return running.Frame(); },
+      [&] { return running.Field(kIdcRom)->viewport(); },
+      [&] { return running.Field(kIdcDump)->viewport(); }};
+  int n = 0;
+  for (const auto& target : targets) {
+    SCOPED_TRACE(n);
+    const QString name = QStringLiteral("dropped%1.tbl").arg(++n);
+    running.Field(kIdcRom)->clear();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(
+        files.Write(name, "41=" + std::to_string(n) + "\n"))});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton,
+                          Qt::NoModifier);
+    QApplication::sendEvent(target(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton,
+                    Qt::NoModifier);
+    QApplication::sendEvent(target(), &drop);
+    EXPECT_EQ(running.Frame()->windowTitle(),
+              name + QStringLiteral(" - Dalvren"));
+    EXPECT_EQ(running.Text(kIdcRom), QString());
+    running.Type(kIdcRom, QStringLiteral("41"));
+    running.Click(kIdcRomToDump);
+    EXPECT_EQ(running.Text(kIdcDump), QString::number(n));
+  }
 }
 
 TEST_F(AppTest, EnlargedWindowGrowsBothFields) {
