@@ -5,6 +5,7 @@
 #include <QTextDocument>
 #include <QUrl>
 #include <algorithm>
+#include <memory>
 
 #include "FieldText.h"
 
@@ -65,8 +66,8 @@ void CEditField::insertFromMimeData(const QMimeData* source) {
   QString text;
   if (source->hasFormat(BytesMimeType())) {
     const QByteArray bytes = source->data(BytesMimeType());
-    text = FieldTextFromBytes(
-        std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+    text = FieldTextFromBytes(std::string_view(
+        bytes.constData(), static_cast<std::size_t>(bytes.size())));
   } else {
     text = FieldTextFromBytes(Utf8FromText(source->text()));
   }
