@@ -8,12 +8,15 @@ CDialog::CDialog(unsigned templateId, QWidget* parent)
 CDialog::~CDialog() = default;
 
 int CDialog::DoModal() {
-  if (const auto dialog = LoadDialogResource(m_templateId)) {
+  const auto dialog = LoadDialogResource(m_templateId);
+  if (dialog) {
     setWindowTitle(dialog->caption);
-    setFixedSize(CreateControls(*this, *dialog));
+    CreateControls(*this, *dialog);
   }
   setResult(IDCANCEL);
   OnInitDialog();
+  // OnInitDialog may have given a control a longer text than its template's.
+  if (dialog) setFixedSize(FitControlsToTexts());
   if (ModalHooks().dialog) return ModalHooks().dialog(*this);
   return exec();
 }

@@ -11,8 +11,9 @@ class CDialog : public QDialog, public CWnd {
   explicit CDialog(unsigned templateId, QWidget* parent = nullptr);
   ~CDialog() override;
 
-  // Makes the controls, runs OnInitDialog, then runs the dialog modally (or
-  // hands it to the modal hook, when one is installed) until it ends.
+  // Makes the controls, runs OnInitDialog, fits the controls to the texts
+  // it gave them, then runs the dialog modally (or hands it to the modal
+  // hook, when one is installed) until it ends.
   // Returns the result it ended with, IDOK or IDCANCEL.
   int DoModal();
 

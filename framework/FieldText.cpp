@@ -8,6 +8,22 @@ namespace {
 constexpr char16_t kEscapeBase = 0xDC00;
 constexpr char32_t kReplacement = 0xFFFD;
 
+// Whether a text document keeps `c` as itself; see the header for the ones
+// it does not.
+bool HeldAsItself(char32_t c) {
+  return c != u'\r' && c != 0x2028 && c != 0x2029 && c != 0xFDD0 && c != 0xFDD1;
+}
+
+// A break that a document holds or reports in place of a line feed.
+bool IsBreak(char16_t u) {
+  return u == 0x2028 || u == 0x2029 || u == 0xFDD0 || u == 0xFDD1;
+}
+
+bool IsEscape(char16_t u) {
+  return u == kEscapeBase + u'\r' ||
+         (u >= kEscapeBase + 0x80 && u <= kEscapeBase + 0xFF);
+}
+
 // The length of the valid UTF-8 sequence at the start of `s`, or 0 when it
 // does not start with one. Overlong forms, surrogates and values past
 // U+10FFFF are not valid.
@@ -57,15 +73,43 @@ void AppendUtf8(std::string& out, char32_t c) {
   }
 }
 
+std::string Utf8Of(const QString& text) {
+  const QByteArray utf8 = text.toUtf8();
+  return {utf8.constData(), static_cast<std::size_t>(utf8.size())};
+}
+
+// Walks `text` code point by code point: `pair` gets each valid surrogate
+// pair's value, `single` every other code unit, lone surrogates included.
+template <typename Pair, typename Single>
+void ForEachCodePoint(const QString& text, Pair pair, Single single) {
+  const auto* p = reinterpret_cast<const char16_t*>(text.utf16());
+  const char16_t* end = p + text.size();
+  while (p < end) {
+    const char16_t u = *p++;
+    if (QChar::isHighSurrogate(u) && p < end && QChar::isLowSurrogate(*p)) {
+      pair(QChar::surrogateToUcs4(u, *p++));
+    } else {
+      single(u);
+    }
+  }
+}
+
 }  // namespace
 
 QString FieldTextFromBytes(std::string_view bytes) {
-  // Most fields are valid UTF-8 throughout; Qt's own decoder is much faster
-  // on them, and only when it meets an error do the escapes need making.
-  QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  // Most fields are valid UTF-8 without a character that needs escaping;
+  // Qt's own decoder is much faster on them. Its default drops a leading
+  // byte-order mark, which is a character of the field like any other.
+  QStringDecoder decoder(QStringDecoder::Utf8,
+                         QStringDecoder::Flag::Stateless |
+                             QStringDecoder::Flag::ConvertInitialBom);
   QString fast = decoder.decode(
       QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-  if (!decoder.hasError()) return fast;
+  if (!decoder.hasError() &&
+      std::all_of(fast.cbegin(), fast.cend(),
+                  [](QChar c) { return HeldAsItself(c.unicode()); })) {
+    return fast;
+  }
 
   QString text;
   text.reserve(static_cast<qsizetype>(bytes.size()));
@@ -73,7 +117,8 @@ QString FieldTextFromBytes(std::string_view bytes) {
   while (i < bytes.size()) {
     // Plain ASCII dominates every field; take runs of it without decoding.
     std::size_t run = i;
-    while (run < bytes.size() && static_cast<unsigned char>(bytes[run]) < 0x80)
+    while (run < bytes.size() &&
+           static_cast<unsigned char>(bytes[run]) < 0x80 && bytes[run] != '\r')
       ++run;
     if (run > i) {
       text.append(
@@ -83,10 +128,12 @@ QString FieldTextFromBytes(std::string_view bytes) {
     }
     char32_t code = 0;
     const std::size_t n = ValidSequenceLength(bytes.substr(i), code);
-    if (n == 0) {
-      text.append(QChar(static_cast<char16_t>(
-          kEscapeBase + static_cast<unsigned char>(bytes[i]))));
-      ++i;
+    if (n == 0 || !HeldAsItself(code)) {
+      for (const std::size_t stop = i + std::max<std::size_t>(n, 1); i < stop;
+           ++i) {
+        text.append(QChar(static_cast<char16_t>(
+            kEscapeBase + static_cast<unsigned char>(bytes[i]))));
+      }
     } else {
       if (QChar::requiresSurrogates(code)) {
         text.append(QChar(QChar::highSurrogate(code)));
@@ -101,29 +148,62 @@ QString FieldTextFromBytes(std::string_view bytes) {
 }
 
 std::string BytesFromFieldText(const QString& text) {
-  const auto isSurrogate = [](QChar c) { return c.isSurrogate(); };
-  if (std::none_of(text.begin(), text.end(), isSurrogate)) {
-    const QByteArray utf8 = text.toUtf8();
-    return {utf8.constData(), static_cast<std::size_t>(utf8.size())};
+  bool surrogates = false;
+  bool breaks = false;
+  for (const QChar c : text) {
+    surrogates = surrogates || c.isSurrogate();
+    breaks = breaks || IsBreak(c.unicode());
+  }
+  if (!surrogates) {
+    if (!breaks) return Utf8Of(text);
+    QString lines = text;
+    for (QChar& c : lines) {
+      if (IsBreak(c.unicode())) c = QLatin1Char('\n');
+    }
+    return Utf8Of(lines);
   }
   std::string bytes;
   bytes.reserve(static_cast<std::size_t>(text.size()));
-  const auto* p = reinterpret_cast<const char16_t*>(text.utf16());
-  const char16_t* end = p + text.size();
-  while (p < end) {
-    const char16_t u = *p++;
-    if (u < 0x80) {
-      bytes.push_back(static_cast<char>(u));
-    } else if (QChar::isHighSurrogate(u) && p < end &&
-               QChar::isLowSurrogate(*p)) {
-      AppendUtf8(bytes, QChar::surrogateToUcs4(u, *p++));
-    } else if (u >= kEscapeBase + 0x80 && u <= kEscapeBase + 0xFF) {
-      bytes.push_back(static_cast<char>(u - kEscapeBase));
-    } else if (QChar::isSurrogate(u)) {
-      AppendUtf8(bytes, kReplacement);
-    } else {
-      AppendUtf8(bytes, u);
-    }
+  ForEachCodePoint(
+      text, [&bytes](char32_t c) { AppendUtf8(bytes, c); },
+      [&bytes](char16_t u) {
+        if (IsEscape(u)) {
+          bytes.push_back(static_cast<char>(u - kEscapeBase));
+        } else if (IsBreak(u)) {
+          bytes.push_back('\n');
+        } else {
+          AppendUtf8(bytes, QChar::isSurrogate(u) ? kReplacement : u);
+        }
+      });
+  return bytes;
+}
+
+QString PortableTextFromFieldText(const QString& text) {
+  QString portable;
+  portable.reserve(text.size());
+  ForEachCodePoint(
+      text, [&portable](char32_t c) { portable.append(QChar::fromUcs4(c)); },
+      [&portable](char16_t u) {
+        if (QChar::isSurrogate(u)) {
+          portable.append(QChar(kReplacement));
+        } else {
+          portable.append(IsBreak(u) ? QChar(u'\n') : QChar(u));
+        }
+      });
+  return portable;
+}
+
+std::string Utf8FromText(const QString& text) {
+  const auto isSurrogate = [](QChar c) { return c.isSurrogate(); };
+  if (std::none_of(text.cbegin(), text.cend(), isSurrogate)) {
+    return Utf8Of(text);
   }
+  std::string bytes;
+  bytes.reserve(static_cast<std::size_t>(text.size()));
+  ForEachCodePoint(
+      text, [&bytes](char32_t c) { AppendUtf8(bytes, c); },
+      [&bytes](char16_t u) {
+        AppendUtf8(bytes, QChar::isSurrogate(u) ? kReplacement : u);
+      });
   return bytes;
 }

@@ -29,8 +29,10 @@ QString CRecentFileList::GetDisplayName(int index) const {
   for (const QString& file : m_files) {
     if (QFileInfo(file).fileName() == name) ++sharing;
   }
-  return QStringLiteral("&%1 %2").arg(index + 1).arg(
-      sharing > 1 ? QDir::toNativeSeparators(m_files[index]) : name);
+  QString shown = sharing > 1 ? QDir::toNativeSeparators(m_files[index]) : name;
+  // A menu takes "&" as the mark of its mnemonic; the number is the only one.
+  shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+  return QStringLiteral("&%1 %2").arg(index + 1).arg(shown);
 }
 
 void CRecentFileList::ReadList(QSettings& settings) {

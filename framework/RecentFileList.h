@@ -22,8 +22,9 @@ class CRecentFileList {
   [[nodiscard]] const QString& operator[](int index) const {
     return m_files[index];
   }
-  // "&N NAME": the file's name, or its whole path where two entries share
-  // a name.
+  // "&N NAME", menu text: the file's name, or its whole path where two
+  // entries share a name, with each "&" in it doubled so that it shows as
+  // written.
   [[nodiscard]] QString GetDisplayName(int index) const;
 
   void ReadList(QSettings& settings);

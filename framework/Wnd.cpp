@@ -6,6 +6,8 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 
 #include "Afx.h"
 #include "DataExchange.h"
@@ -33,6 +35,49 @@ QSize DialogBaseUnits(const QFont& font) {
   return {(letters / 26 + 1) / 2, metrics.height()};
 }
 
+namespace {
+
+// A template scaled past this many times its font's own unit is beyond
+// saving; fitting stops there rather than grow without end.
+constexpr int kMaxFitScale = 4;
+
+// How many pixels `control` (a label, push button or check box) lacks to
+// show its whole text, mnemonic marks removed, across its contents
+// rectangle as its style lays it out; 0 or less when the text fits, and 0
+// for any other widget or an empty text.
+int TextShortfall(const QWidget& control) {
+  const QFontMetrics metrics = control.fontMetrics();
+  if (const auto* label = qobject_cast<const QLabel*>(&control)) {
+    if (label->text().isEmpty()) return 0;
+    // A label shows "&" as a mnemonic only when it has a buddy to focus.
+    const int flags = label->buddy() != nullptr ? Qt::TextShowMnemonic : 0;
+    return metrics.size(flags, label->text()).width() -
+           label->contentsRect().width();
+  }
+  const auto* button = qobject_cast<const QAbstractButton*>(&control);
+  if (button == nullptr || button->text().isEmpty()) return 0;
+  QStyleOptionButton option;
+  option.initFrom(button);
+  option.text = button->text();
+  option.icon = button->icon();
+  option.iconSize = button->iconSize();
+  QStyle::SubElement contents = QStyle::SE_CheckBoxContents;
+  if (const auto* push = qobject_cast<const QPushButton*>(button)) {
+    contents = QStyle::SE_PushButtonContents;
+    if (push->isDefault()) option.features |= QStyleOptionButton::DefaultButton;
+    if (push->autoDefault()) {
+      option.features |= QStyleOptionButton::AutoDefaultButton;
+    }
+    if (push->isFlat()) option.features |= QStyleOptionButton::Flat;
+  } else if (qobject_cast<const QCheckBox*>(button) == nullptr) {
+    return 0;
+  }
+  const QRect rect = button->style()->subElementRect(contents, &option, button);
+  return metrics.size(Qt::TextShowMnemonic, option.text).width() - rect.width();
+}
+
+}  // namespace
+
 QWidget* CWnd::GetDlgItem(int id) const {
   const auto it = m_items.find(id);
   return it == m_items.end() ? nullptr : it->second;
@@ -40,8 +85,8 @@ QWidget* CWnd::GetDlgItem(int id) const {
 
 std::string CWnd::GetDlgItemTextA(int id) const {
   QWidget* item = GetDlgItem(id);
-  if (auto* edit = qobject_cast<QPlainTextEdit*>(item)) {
-    return BytesFromFieldText(edit->toPlainText());
+  if (const auto* edit = dynamic_cast<const CEditField*>(item)) {
+    return edit->Bytes();
   }
   if (auto* label = qobject_cast<QLabel*>(item)) {
     return BytesFromFieldText(label->text());
@@ -54,13 +99,12 @@ std::string CWnd::GetDlgItemTextA(int id) const {
 
 void CWnd::SetDlgItemTextA(int id, std::string_view bytes) {
   QWidget* item = GetDlgItem(id);
-  const QString text = FieldTextFromBytes(bytes);
   if (auto* edit = dynamic_cast<CEditField*>(item)) {
-    edit->SetText(text);
+    edit->SetBytes(bytes);
   } else if (auto* label = qobject_cast<QLabel*>(item)) {
-    label->setText(text);
+    label->setText(FieldTextFromBytes(bytes));
   } else if (auto* button = qobject_cast<QAbstractButton*>(item)) {
-    button->setText(text);
+    button->setText(FieldTextFromBytes(bytes));
   }
 }
 
@@ -86,19 +130,20 @@ void CWnd::DoDataExchange(CDataExchange* /*pDX*/) {}
 bool CWnd::OnCommand(unsigned /*id*/) { return false; }
 
 QSize CWnd::CreateControls(QWidget& host, const CDialogTemplate& dialog) {
-  const QFont font = TemplateFont(dialog);
-  host.setFont(font);
-  const QSize base = DialogBaseUnits(font);
-  const auto toPixels = [base](QRect r) {
-    return QRect(r.x() * base.width() / 4, r.y() * base.height() / 8,
-                 r.width() * base.width() / 4, r.height() * base.height() / 8);
-  };
+  m_host = &host;
+  host.setFont(TemplateFont(dialog));
+  m_templateUnits = dialog.size;
 
   std::vector<std::pair<QLabel*, int>> buddies;
   for (const CControlTemplate& control : dialog.controls) {
     QWidget* widget = nullptr;
     if (control.kind == QLatin1String("edit")) {
       auto* edit = new CEditField(&host);
+      // A field's bar stays in place whether or not its text overflows, so
+      // the text does not jump sideways when a line more arrives.
+      if (control.styles.contains(QLatin1String("vscroll"))) {
+        edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+      }
       if (control.styles.contains(QLatin1String("leftscrollbar"))) {
         // The scroll bar follows the layout direction; the text must not.
         edit->setLayoutDirection(Qt::RightToLeft);
@@ -131,13 +176,45 @@ QSize CWnd::CreateControls(QWidget& host, const CDialogTemplate& dialog) {
                        [this, id] { OnCommand(id); });
     }
     if (control.id >= 0) m_items[control.id] = widget;
-    const QRect rect = toPixels(control.rect);
-    widget->setGeometry(rect);
-    m_placements.push_back({widget, rect, control.grow});
+    m_placements.push_back({widget, control.rect, QRect(), control.grow});
   }
   for (const auto& [label, id] : buddies) label->setBuddy(GetDlgItem(id));
-  m_templateSize = toPixels(QRect(QPoint(0, 0), dialog.size)).size();
+  return FitControlsToTexts();
+}
+
+QSize CWnd::FitControlsToTexts() {
+  if (m_host == nullptr) return m_templateSize;
+  QSize base = DialogBaseUnits(m_host->font());
+  const int limit = kMaxFitScale * std::max(base.width(), 1);
+  for (;;) {
+    PlaceControls(base);
+    // The unit at which each control gains the pixels it lacks, if its
+    // style's margins stay as they are; the next pass checks that they did.
+    int needed = base.width();
+    for (const CPlacement& p : m_placements) {
+      const int shortfall = TextShortfall(*p.widget);
+      if (shortfall <= 0 || p.units.width() <= 0) continue;
+      const int pixels = p.rect.width() + shortfall;
+      needed = std::max(needed,
+                        (4 * pixels + p.units.width() - 1) / p.units.width());
+    }
+    if (needed <= base.width() || base.width() >= limit) break;
+    base.setWidth(std::min(needed, limit));
+  }
+  m_baseUnits = base;
+  m_templateSize = QSize(m_templateUnits.width() * base.width() / 4,
+                         m_templateUnits.height() * base.height() / 8);
   return m_templateSize;
+}
+
+void CWnd::PlaceControls(QSize base) {
+  for (CPlacement& p : m_placements) {
+    const QRect& r = p.units;
+    p.rect =
+        QRect(r.x() * base.width() / 4, r.y() * base.height() / 8,
+              r.width() * base.width() / 4, r.height() * base.height() / 8);
+    p.widget->setGeometry(p.rect);
+  }
 }
 
 void CWnd::LayoutControls(QSize size) {

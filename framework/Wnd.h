@@ -53,6 +53,11 @@ class CWnd {
   // Runs DoDataExchange in the direction given; true when it completed.
   bool UpdateData(bool saveAndValidate = true);
 
+  // The base units the controls are placed in: DialogBaseUnits of their
+  // font, the horizontal one widened by FitControlsToTexts where a text
+  // needed it. Empty before the controls are made.
+  [[nodiscard]] QSize FittedDialogBaseUnits() const { return m_baseUnits; }
+
  protected:
   // Exchanges members with controls; the base exchanges nothing.
   virtual void DoDataExchange(CDataExchange* pDX);
@@ -61,8 +66,17 @@ class CWnd {
   virtual bool OnCommand(unsigned id);
 
   // Makes the controls of `dialog` as children of `host`, in tab order, in
-  // the template's font, and returns the template's size in pixels.
+  // the template's font, places them with FitControlsToTexts and returns the
+  // template's size in pixels.
   QSize CreateControls(QWidget& host, const CDialogTemplate& dialog);
+
+  // Places the controls at the template's places in the dialog units of
+  // their font, the horizontal unit grown (for the whole template, so that
+  // proportions stay and controls that did not overlap still do not) until
+  // every label, button and check box shows its whole text in its contents
+  // rectangle, up to four times the font's own unit. Run again after giving
+  // a control a longer text. Returns the template's size in pixels.
+  QSize FitControlsToTexts();
 
   // Places the controls for a host of `size`: as the template says, plus
   // each control's share of the room beyond the template's size.
@@ -71,12 +85,19 @@ class CWnd {
  private:
   struct CPlacement {
     QWidget* widget;
-    QRect rect;  // pixels
+    QRect units;  // dialog units
+    QRect rect;   // pixels, at the template's size
     QRectF grow;
   };
 
+  // Sets every control's pixel rectangle for base units `base`.
+  void PlaceControls(QSize base);
+
+  QWidget* m_host = nullptr;
   std::map<int, QWidget*> m_items;
   std::vector<CPlacement> m_placements;
+  QSize m_templateUnits;
+  QSize m_baseUnits;
   QSize m_templateSize;
 };
 
@@ -86,5 +107,6 @@ class CWnd {
 [[nodiscard]] QFont TemplateFont(const CDialogTemplate& dialog);
 
 // Pixels per 4 horizontal and per 8 vertical dialog units for `font`: the
-// average width of its letters and its height.
+// average width of its letters and its height. Templates drawn for another
+// font may need more room; see CWnd::FitControlsToTexts.
 [[nodiscard]] QSize DialogBaseUnits(const QFont& font);

@@ -5,6 +5,8 @@
 #include <QDirIterator>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
@@ -13,12 +15,16 @@
 #include <QScrollBar>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QToolBar>
 #include <QUrl>
+#include <functional>
+#include <string>
 
 #include <gtest/gtest.h>
 
 #include "BuildStamp.h"
+#include "ControlFit.h"
 #include "ModalRecorder.h"
 #include "Resource.h"
 #include "RunningApp.h"
@@ -30,6 +36,8 @@ namespace {
 using dalvren_test::CModalRecorder;
 using dalvren_test::CRunningApp;
 using dalvren_test::CTempFiles;
+using dalvren_test::ExpectControlsFit;
+using dalvren_test::ShownText;
 
 // The menu as "Title|item|item" per popup, separators as "-".
 QStringList MenuOutline(const QMenuBar& bar) {
@@ -54,6 +62,17 @@ QStringList RecentMenu(const CRunningApp& running) {
     if (action != nullptr && action->isEnabled()) names << action->text();
   }
   return names;
+}
+
+// The numbers of every dialog template in the program's resource script.
+std::vector<unsigned> DialogTemplateIds() {
+  QFile file(QStringLiteral(DALVREN_RES_DIR "/resources.json"));
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  std::vector<unsigned> ids;
+  const QJsonObject dialogs =
+      QJsonDocument::fromJson(file.readAll()).object()["dialogs"].toObject();
+  for (const QString& key : dialogs.keys()) ids.push_back(key.toUInt());
+  return ids;
 }
 
 void ClearRecentFiles() {
@@ -179,22 +198,36 @@ TEST_F(AppTest, VanishedRecentFileIsReportedAndLeavesTheList) {
   EXPECT_EQ(RecentMenu(next), QStringList({"&1 kept.tbl"}));
 }
 
+// Dropped on the frame or on either field, which fill most of it, a file
+// opens as the table; the field does not take its name as text.
 TEST_F(AppTest, DroppedFileOpensAsTheTable) {
   CRunningApp running;
-  QMimeData data;
-  data.setUrls({QUrl::fromLocalFile(files.Write("dropped.tbl", "41=D\n"))});
-  QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton,
-                        Qt::NoModifier);
-  QApplication::sendEvent(running.Frame(), &enter);
-  EXPECT_TRUE(enter.isAccepted());
-  QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton,
-                  Qt::NoModifier);
-  QApplication::sendEvent(running.Frame(), &drop);
-  EXPECT_EQ(running.Frame()->windowTitle(),
-            QStringLiteral("dropped.tbl - Dalvren"));
-  running.Type(kIdcRom, QStringLiteral("41"));
-  running.Click(kIdcRomToDump);
-  EXPECT_EQ(running.Text(kIdcDump), QStringLiteral("D"));
+  const std::function<QWidget*()> targets[] = {
+      [&] { return running.Frame(); },
+      [&] { return running.Field(kIdcRom)->viewport(); },
+      [&] { return running.Field(kIdcDump)->viewport(); }};
+  int n = 0;
+  for (const auto& target : targets) {
+    SCOPED_TRACE(n);
+    const QString name = QStringLiteral("dropped%1.tbl").arg(++n);
+    running.Field(kIdcRom)->clear();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(
+        files.Write(name, "41=" + std::to_string(n) + "\n"))});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton,
+                          Qt::NoModifier);
+    QApplication::sendEvent(target(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton,
+                    Qt::NoModifier);
+    QApplication::sendEvent(target(), &drop);
+    EXPECT_EQ(running.Frame()->windowTitle(),
+              name + QStringLiteral(" - Dalvren"));
+    EXPECT_EQ(running.Text(kIdcRom), QString());
+    running.Type(kIdcRom, QStringLiteral("41"));
+    running.Click(kIdcRomToDump);
+    EXPECT_EQ(running.Text(kIdcDump), QString::number(n));
+  }
 }
 
 TEST_F(AppTest, EnlargedWindowGrowsBothFields) {
@@ -212,23 +245,27 @@ TEST_F(AppTest, EnlargedWindowGrowsBothFields) {
             running.View()->GetDlgItem(kIdcRomToDump)->x());
 }
 
+// Both fields show their bars always, whether or not the text overflows.
 TEST_F(AppTest, RomScrollBarOnTheLeftDumpScrollBarOnTheRight) {
   CRunningApp running;
-  for (int id : {kIdcRom, kIdcDump}) {
-    running.Field(id)->setPlainText(QStringLiteral("line\n").repeated(200));
+  for (const QString& text :
+       {QString(), QStringLiteral("line\n").repeated(200)}) {
+    SCOPED_TRACE(text.size());
+    for (int id : {kIdcRom, kIdcDump}) running.Field(id)->setPlainText(text);
+    QApplication::processEvents();
+    const QPlainTextEdit* rom = running.Field(kIdcRom);
+    const QPlainTextEdit* dump = running.Field(kIdcDump);
+    ASSERT_TRUE(rom->verticalScrollBar()->isVisible());
+    ASSERT_TRUE(dump->verticalScrollBar()->isVisible());
+    const auto barX = [](const QPlainTextEdit* edit) {
+      return edit->verticalScrollBar()->mapTo(edit, QPoint(0, 0)).x();
+    };
+    EXPECT_LT(barX(rom), rom->viewport()->x());
+    EXPECT_GT(barX(dump), dump->viewport()->x());
+    // The text itself still runs from the left.
+    EXPECT_LT(rom->cursorRect(QTextCursor(rom->document())).x(),
+              rom->viewport()->width() / 2);
   }
-  QApplication::processEvents();
-  const QPlainTextEdit* rom = running.Field(kIdcRom);
-  const QPlainTextEdit* dump = running.Field(kIdcDump);
-  ASSERT_TRUE(rom->verticalScrollBar()->isVisible());
-  const auto barX = [](const QPlainTextEdit* edit) {
-    return edit->verticalScrollBar()->mapTo(edit, QPoint(0, 0)).x();
-  };
-  EXPECT_LT(barX(rom), rom->viewport()->x());
-  EXPECT_GT(barX(dump), dump->viewport()->x());
-  // The text itself still runs from the left.
-  EXPECT_LT(rom->cursorRect(QTextCursor(rom->document())).x(),
-            rom->viewport()->width() / 2);
 }
 
 TEST_F(AppTest, AboutBoxShowsNameVersionAndBuildStamp) {
@@ -262,6 +299,65 @@ TEST_F(AppTest, AboutBoxShowsNameVersionAndBuildStamp) {
                   .hasMatch())
       << stamp.toStdString();
   EXPECT_EQ(result, IDOK);
+}
+
+// The templates' dialog units were drawn for fonts that a desktop may not
+// have; in the font the controls really use, every text still shows whole.
+TEST_F(AppTest, EveryDialogTemplateShowsEachTextWhole) {
+  const std::vector<unsigned> ids = DialogTemplateIds();
+  ASSERT_NE(std::find(ids.begin(), ids.end(), kIddAboutBox), ids.end());
+  ASSERT_NE(std::find(ids.begin(), ids.end(), kIddForm), ids.end());
+  for (const unsigned id : ids) {
+    SCOPED_TRACE(id);
+    modal.onDialog = [](CDialog& dialog) {
+      ExpectControlsFit(dialog);
+      EXPECT_EQ(dialog.size(), dialog.minimumSize());
+      dialog.EndDialog(IDOK);
+      return IDOK;
+    };
+    CDialog dialog(id);
+    dialog.DoModal();
+  }
+  EXPECT_EQ(modal.dialogs, static_cast<int>(ids.size()));
+}
+
+// The About box with the build stamp in place of its template's text.
+TEST_F(AppTest, AboutBoxShowsTheWholeBuildStamp) {
+  CRunningApp running;
+  modal.onDialog = [](CDialog& dialog) {
+    EXPECT_EQ(dialog.GetDlgItemTextA(kIdcBuildStamp), kBuildStamp.data());
+    ExpectControlsFit(dialog);
+    const QWidget* label = dialog.GetDlgItem(kIdcBuildStamp);
+    EXPECT_LT(label->geometry().right(), dialog.GetDlgItem(IDOK)->x());
+    dialog.EndDialog(IDOK);
+    return IDOK;
+  };
+  running.app.OnCmdMsg(ID_APP_ABOUT);
+  EXPECT_EQ(modal.dialogs, 1);
+}
+
+TEST_F(AppTest, ConverterFormShowsEachTextWhole) {
+  CRunningApp running;
+  ExpectControlsFit(*running.View());
+}
+
+TEST_F(AppTest, RecentFileWithAnAmpersandShowsAsWrittenAndOpens) {
+  const QString rnd = files.Write(QStringLiteral("R&D tables.tbl"), "41=R\n");
+  const QString other = files.Write(QStringLiteral("other.tbl"), "41=O\n");
+  CRunningApp running;
+  ASSERT_TRUE(running.Open(rnd));
+  ASSERT_TRUE(running.Open(other));
+  QAction* entry = running.Frame()->FindMenuItem(ID_FILE_MRU_FILE1 + 1);
+  ASSERT_NE(entry, nullptr);
+  EXPECT_EQ(ShownText(entry->text()), QStringLiteral("2 R&D tables.tbl"));
+  EXPECT_EQ(QKeySequence::mnemonic(entry->text()),
+            QKeySequence(Qt::ALT | Qt::Key_2));
+  entry->trigger();
+  EXPECT_EQ(running.Doc()->GetPathName(), rnd);
+  running.Type(kIdcRom, QStringLiteral("41"));
+  running.Click(kIdcRomToDump);
+  EXPECT_EQ(running.Text(kIdcDump), QStringLiteral("R"));
+  EXPECT_TRUE(modal.messages.empty());
 }
 
 TEST(BuildStamp, FormatsCompilerDateAndTime) {
@@ -357,6 +453,38 @@ TEST(Program, AnswersHelpAndVersionWithoutAWindow) {
     EXPECT_EQ(program.exitCode(), c.status);
     EXPECT_TRUE(program.readAllStandardOutput().startsWith(c.out));
     EXPECT_TRUE(program.readAllStandardError().startsWith(c.err));
+  }
+}
+
+// Without a display the window cannot open: the program says so and
+// stops before it writes any file of its own.
+TEST(Program, RefusesToStartWithoutADisplay) {
+  for (const QStringList& arguments :
+       {QStringList(), QStringList{QStringLiteral("table.tbl")}}) {
+    SCOPED_TRACE(arguments.join(' ').toStdString());
+    const QTemporaryDir home;
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+      env.remove(QString::fromLatin1(name));
+    }
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath("data"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath("config"));
+    program.setProcessEnvironment(env);
+    program.setWorkingDirectory(home.path());
+    program.start(QStringLiteral(DALVREN_PROGRAM), arguments);
+    ASSERT_TRUE(program.waitForFinished(20000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 1);
+    EXPECT_EQ(program.readAllStandardOutput(), QByteArray());
+    EXPECT_EQ(
+        program.readAllStandardError().toStdString(),
+        QFileInfo(QStringLiteral(DALVREN_PROGRAM)).fileName().toStdString() +
+            ": no display to show the window on (neither DISPLAY nor "
+            "WAYLAND_DISPLAY is set)\n");
+    EXPECT_EQ(
+        QDir(home.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+        QStringList());
   }
 }
 

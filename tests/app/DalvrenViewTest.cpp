@@ -5,11 +5,17 @@
 #include <QClipboard>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QMimeData>
 #include <QPushButton>
+#include <QTextDocument>
+#include <cstdio>
+#include <memory>
+#include <random>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "FieldBytes.h"
 #include "ModalRecorder.h"
 #include "RunningApp.h"
 #include "TempFiles.h"
@@ -19,6 +25,7 @@ namespace {
 using dalvren_test::CModalRecorder;
 using dalvren_test::CRunningApp;
 using dalvren_test::CTempFiles;
+using dalvren_test::RandomFieldBytes;
 
 constexpr char kTable[] = "41=A\n42=B\n4142=X\n";
 
@@ -224,6 +231,124 @@ TEST_F(DalvrenViewTest, SixteenMegabytesOfHex) {
   running.Click(kIdcRomToDump);
   EXPECT_EQ(running.Text(kIdcDump), QStringLiteral("X"));
   EXPECT_EQ(running.View()->GetDlgItemTextA(kIdcRom).size(), kDigits);
+  EXPECT_TRUE(modal.messages.empty());
+}
+
+// Fields keep every byte: what one conversion puts into a field, the other
+// reads back exactly.
+class FieldBytesTest : public testing::Test {
+ protected:
+  void Start(const std::string& table) {
+    running = std::make_unique<CRunningApp>(
+        QStringList{files.Write(QStringLiteral("bytes.tbl"), table)});
+    ASSERT_TRUE(running->started);
+  }
+  // Converts ROM hex `rom` into the Dump field, empties the ROM field and
+  // converts the Dump field back.
+  void ThereAndBack(const QString& rom) {
+    running->Type(kIdcRom, rom);
+    running->Click(kIdcRomToDump);
+    running->Field(kIdcRom)->clear();
+    running->Click(kIdcDumpToRom);
+  }
+
+  CModalRecorder modal;
+  CTempFiles files;
+  std::unique_ptr<CRunningApp> running;
+};
+
+TEST_F(FieldBytesTest, NoBreakSpaceComesBackAsItself) {
+  Start("41=A\n42=B\n20= \nA0=\xC2\xA0\n");
+  ThereAndBack(QStringLiteral("41 A0 42"));
+  EXPECT_EQ(running->Text(kIdcRom), QStringLiteral("41A042"));
+}
+
+TEST_F(FieldBytesTest, SeparatorsAndFrameMarkersComeBackAsThemselves) {
+  Start(
+      "41=A\n01=\xE2\x80\xA8\n02=\xE2\x80\xA9\n03=\xEF\xB7\x90\n"
+      "04=\xEF\xB7\x91\n0A=LF\n");
+  for (const char* code : {"01", "02", "03", "04"}) {
+    SCOPED_TRACE(code);
+    ThereAndBack(QStringLiteral("41 %1 41").arg(QLatin1String(code)));
+    EXPECT_EQ(
+        running->Text(kIdcRom),
+        QStringLiteral("41") + QLatin1String(code) + QStringLiteral("41"));
+  }
+}
+
+TEST_F(FieldBytesTest, ByteOrderMarkAtTheStartComesBack) {
+  Start("01=\xEF\xBB\xBF\n41=A\n");
+  for (const char* rom : {"01 41 01", "01"}) {
+    SCOPED_TRACE(rom);
+    ThereAndBack(QString::fromLatin1(rom));
+    EXPECT_EQ(running->Text(kIdcRom),
+              QString::fromLatin1(rom).remove(QLatin1Char(' ')));
+  }
+}
+
+TEST_F(FieldBytesTest, CarriageReturnsInATextFieldComeBack) {
+  Start("0D0A=[NL]\n0D=[CR]\n41=A\n");
+  running->Click(kIdcRomHex);
+  running->Type(kIdcDump, QStringLiteral("A[NL]A[CR]A"));
+  running->Click(kIdcDumpToRom);
+  EXPECT_EQ(running->Bytes(kIdcRom), "A\r\nA\rA");
+  // The lone CR shows as a mark on its line; only the line feed breaks.
+  EXPECT_EQ(running->Field(kIdcRom)->document()->blockCount(), 2);
+  running->Field(kIdcDump)->clear();
+  running->Click(kIdcRomToDump);
+  EXPECT_EQ(running->Text(kIdcDump), QStringLiteral("A[NL]A[CR]A"));
+}
+
+// Text in a legacy encoding shows as marks; copied and pasted back it is
+// still the same bytes, while other programs get the marks as text.
+TEST_F(FieldBytesTest, CopyAndPasteKeepTheBytesBetweenFields) {
+  Start("10=\x82\xA0\n11=\xFF\n41=A\n");
+  running->Type(kIdcRom, QStringLiteral("41 10 11 41"));
+  running->Click(kIdcRomToDump);
+  QPlainTextEdit* dump = running->Field(kIdcDump);
+  dump->selectAll();
+  QTest::keyClick(dump, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QApplication::clipboard()->text(),
+            QString::fromUtf8("A\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"
+                              "A"));
+  EXPECT_EQ(QApplication::clipboard()
+                ->mimeData()
+                ->data(QStringLiteral("application/x-dalvren-bytes"))
+                .toStdString(),
+            "A\x82\xA0\xFF"
+            "A");
+
+  dump->clear();
+  QTest::keyClick(dump, Qt::Key_V, Qt::ControlModifier);
+  running->Field(kIdcRom)->clear();
+  running->Click(kIdcDumpToRom);
+  EXPECT_EQ(running->Text(kIdcRom), QStringLiteral("41101141"));
+}
+
+// Random bytes through a table that maps every byte to itself (but LF and
+// CR, which a table line cannot hold): ROM text to Dump and back.
+TEST_F(FieldBytesTest, RandomBytesSurviveBothConversionsAsText) {
+  std::string table;
+  for (int b = 1; b < 256; ++b) {
+    if (b == '\n' || b == '\r') continue;
+    char code[4];
+    std::snprintf(code, sizeof code, "%02X=", b);
+    table += code;
+    table += static_cast<char>(b);
+    table += '\n';
+  }
+  Start(table);
+  running->Click(kIdcRomHex);
+  std::mt19937 random(10);
+  for (int round = 0; round < 200; ++round) {
+    const std::string bytes = RandomFieldBytes(random, false);
+    running->View()->SetDlgItemTextA(kIdcRom, bytes);
+    running->Click(kIdcRomToDump);
+    ASSERT_EQ(running->Bytes(kIdcDump), bytes) << round;
+    running->Field(kIdcRom)->clear();
+    running->Click(kIdcDumpToRom);
+    ASSERT_EQ(running->Bytes(kIdcRom), bytes) << round;
+  }
   EXPECT_TRUE(modal.messages.empty());
 }
 

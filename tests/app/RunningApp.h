@@ -11,7 +11,6 @@
 #include "DalvrenApp.h"
 #include "DalvrenDoc.h"
 #include "DalvrenView.h"
-#include "FieldText.h"
 #include "FrameWnd.h"
 #include "ResourceIds.h"
 
@@ -43,8 +42,9 @@ class CRunningApp {
     QTest::keyClicks(Field(id), text);
   }
   [[nodiscard]] QString Text(int id) const { return Field(id)->toPlainText(); }
+  // The bytes that a conversion would read from field `id`.
   [[nodiscard]] std::string Bytes(int id) const {
-    return BytesFromFieldText(Text(id));
+    return View()->GetDlgItemTextA(id);
   }
   void Click(int id) const {
     QTest::mouseClick(View()->GetDlgItem(id), Qt::LeftButton);

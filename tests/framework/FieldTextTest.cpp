@@ -7,6 +7,10 @@
 
 namespace {
 
+// The UTF-16 code units as they are (QString::fromUtf16 would drop a
+// leading byte-order mark).
+QString Units(const char16_t* units) { return QStringView(units).toString(); }
+
 TEST(FieldText, ValidUtf8ReadsAsItsCharacters) {
   for (const char* text :
        {"", "plain ASCII\n", "\xC3\xA9t\xC3\xA9", "\xE5\x8B\x87\xE8\x80\x85",
@@ -65,6 +69,51 @@ TEST(FieldText, EveryByteSequenceRoundTrips) {
     }
     ASSERT_EQ(BytesFromFieldText(FieldTextFromBytes(bytes)), bytes);
   }
+}
+
+// What a document would turn into a break is held as escapes, one per
+// byte, on the fast path (all valid UTF-8) and the slow one (a stray byte
+// after it) alike.
+TEST(FieldText, CharactersADocumentWouldChangeAreEscapedByteByByte) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::u16string text;
+  };
+  const Case cases[] = {
+      {"CR", "a\rb",
+       u"a\xDC0D"
+       u"b"},
+      {"CR LF", "\r\n",
+       u"\xDC0D"
+       u"\n"},
+      {"line separator", "\xE2\x80\xA8", u"\xDCE2\xDC80\xDCA8"},
+      {"paragraph separator", "\xE2\x80\xA9", u"\xDCE2\xDC80\xDCA9"},
+      {"frame markers", "\xEF\xB7\x90\xEF\xB7\x91",
+       u"\xDCEF\xDCB7\xDC90\xDCEF\xDCB7\xDC91"},
+  };
+  for (const Case& c : cases) {
+    for (const std::string& tail : {std::string(), std::string("\xFF")}) {
+      SCOPED_TRACE(std::string(c.name) + (tail.empty() ? "" : ", slow"));
+      const std::string bytes = c.bytes + tail;
+      const QString expected =
+          Units(c.text.c_str()) +
+          (tail.empty() ? QString() : QString(QChar(0xDCFF)));
+      EXPECT_EQ(FieldTextFromBytes(bytes), expected);
+      EXPECT_EQ(BytesFromFieldText(expected), bytes);
+    }
+  }
+  // What a document keeps stays itself, a leading byte-order mark included.
+  EXPECT_EQ(FieldTextFromBytes("\xEF\xBB\xBF\xC2\xA0\t\n\xEF\xBF\xBC"),
+            Units(u"\uFEFF\u00A0\t\n\uFFFC"));
+}
+
+// A document reports its paragraph breaks as U+2029, and Shift+Enter puts
+// in a U+2028; both are typed line breaks.
+TEST(FieldText, BreaksOfADocumentReadAsLineFeeds) {
+  const QString breaks = Units(u"a\u2029b\u2028c\uFDD0d\uFDD1e\n");
+  EXPECT_EQ(BytesFromFieldText(breaks), "a\nb\nc\nd\ne\n");
+  EXPECT_EQ(BytesFromFieldText(breaks + QChar(0xDC80)), "a\nb\nc\nd\ne\n\x80");
 }
 
 TEST(FieldText, StrayLoneSurrogateBecomesReplacementCharacter) {

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "Afx.h"
+#include "ControlFit.h"
 #include "DataExchange.h"
 #include "Dialog.h"
 #include "Document.h"
@@ -19,6 +20,8 @@
 namespace {
 
 using dalvren_test::CModalRecorder;
+using dalvren_test::ExpectControlsFit;
+using dalvren_test::TextFitFault;
 
 class CTestForm : public CFormView {
  public:
@@ -54,6 +57,8 @@ TEST(Form, PlacesControlsInDialogUnitsOfTheSubstituteFont) {
   EXPECT_EQ(form.sizeHint(),
             QSize(100 * base.width() / 4, 60 * base.height() / 8));
   EXPECT_EQ(form.minimumSize(), form.sizeHint());
+  // Every text fits, so the units stay the font's.
+  EXPECT_EQ(form.FittedDialogBaseUnits(), base);
   EXPECT_NE(dynamic_cast<CEditField*>(form.GetDlgItem(10)), nullptr);
   EXPECT_EQ(qobject_cast<QLabel*>(form.findChild<QLabel*>())->buddy(),
             form.GetDlgItem(10));
@@ -90,6 +95,66 @@ TEST(Form, ExchangesChecksAndTexts) {
   EXPECT_EQ(form.GetDlgItemTextA(10), "caf\xC3\xA9 \xFF");
   EXPECT_EQ(form.GetDlgItemTextA(12), "&Go");
   EXPECT_EQ(form.GetDlgItemTextA(99), "");
+}
+
+class CCrampedDialog : public CDialog {
+ public:
+  explicit CCrampedDialog(std::string late) : CDialog(201), m_late(late) {}
+  bool OnInitDialog() override {
+    CDialog::OnInitDialog();
+    if (!m_late.empty()) SetDlgItemTextA(21, m_late);
+    return true;
+  }
+
+ private:
+  std::string m_late;
+};
+
+// A template drawn for a narrower font widens, as a whole, until each text
+// shows whole, also one given at initialisation.
+TEST(DialogFit, TemplateWidensUntilEveryTextShowsWhole) {
+  std::vector<int> widths;
+  for (const char* late :
+       {"", "a text given at initialisation, the longest of them all"}) {
+    SCOPED_TRACE(late);
+    CModalRecorder modal;
+    modal.onDialog = [&widths](CDialog& dialog) {
+      ExpectControlsFit(dialog);
+      const QSize font = DialogBaseUnits(dialog.font());
+      const QSize fitted = dialog.FittedDialogBaseUnits();
+      EXPECT_GT(fitted.width(), font.width());
+      EXPECT_EQ(fitted.height(), font.height());
+      // Each control keeps its template place, in the wider units.
+      const int x = fitted.width();
+      const int y = fitted.height();
+      EXPECT_EQ(dialog.GetDlgItem(22)->geometry(),
+                QRect(4 * x / 4, 20 * y / 8, 60 * x / 4, 10 * y / 8));
+      EXPECT_EQ(dialog.GetDlgItem(IDOK)->geometry(),
+                QRect(70 * x / 4, 30 * y / 8, 25 * x / 4, 14 * y / 8));
+      EXPECT_EQ(dialog.size(), QSize(125 * x / 4, 50 * y / 8));
+      widths.push_back(dialog.width());
+      // And no wider than needed: one unit less cuts some text.
+      const std::pair<QWidget*, QRect> places[] = {
+          {dialog.findChild<QLabel*>(), QRect(4, 4, 50, 8)},
+          {dialog.GetDlgItem(21), QRect(58, 4, 60, 8)},
+          {dialog.GetDlgItem(22), QRect(4, 20, 60, 10)},
+          {dialog.GetDlgItem(IDOK), QRect(70, 30, 25, 14)}};
+      bool cut = false;
+      for (const auto& [control, r] : places) {
+        control->setGeometry(r.x() * (x - 1) / 4, r.y() * y / 8,
+                             r.width() * (x - 1) / 4, r.height() * y / 8);
+        cut = cut || !TextFitFault(*control).empty();
+      }
+      EXPECT_TRUE(cut);
+      dialog.EndDialog(IDOK);
+      return IDOK;
+    };
+    CCrampedDialog dialog(late);
+    dialog.DoModal();
+    EXPECT_EQ(modal.dialogs, 1);
+  }
+  ASSERT_EQ(widths.size(), 2u);
+  EXPECT_GT(widths[1], widths[0]);
 }
 
 TEST(EditField, LongTextsWrapAnywhereShortOnesBetweenWords) {

@@ -36,6 +36,19 @@ TEST(RecentFileList, SameNameInTwoFoldersShowsWholePaths) {
   EXPECT_EQ(list.GetDisplayName(2), QStringLiteral("&3 /one/game.tbl"));
 }
 
+// A menu takes "&" for its mnemonic mark; the entry's own number is the
+// only mnemonic, so an "&" in a name or path is doubled to show as written.
+TEST(RecentFileList, AmpersandsInNamesShowAsWritten) {
+  CRecentFileList list(QStringLiteral("Recent"), 4);
+  list.Add(QStringLiteral("/a&b/R&D tables.tbl"));
+  list.Add(QStringLiteral("/c/R&D tables.tbl"));
+  list.Add(QStringLiteral("/c/&&.tbl"));
+  EXPECT_EQ(list.GetDisplayName(0), QStringLiteral("&1 &&&&.tbl"));
+  EXPECT_EQ(list.GetDisplayName(1), QStringLiteral("&2 /c/R&&D tables.tbl"));
+  EXPECT_EQ(list.GetDisplayName(2), QStringLiteral("&3 /a&&b/R&&D tables.tbl"));
+  EXPECT_EQ(list[2], QStringLiteral("/a&b/R&D tables.tbl"));
+}
+
 TEST(RecentFileList, SettingsKeepTheListInOrder) {
   const QTemporaryDir dir;
   QSettings settings(dir.filePath(QStringLiteral("s.conf")),
