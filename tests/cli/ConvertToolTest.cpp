@@ -351,6 +351,36 @@ TEST_F(ConvertTool, CheckListsFaultyLinesAndExitsWithOne) {
   EXPECT_EQ(RunTool({"-t", table, "check", "--strict"}).status, 1);
 }
 
+TEST_F(ConvertTool, CheckCutsOnlyLinesLongerThanTheLimit) {
+  // 511 characters, "41=" and 508 letters, is the longest whole line.
+  const std::string line511 = "41=" + std::string(kMaxTableLine - 3, 'a');
+  const struct {
+    std::string file;
+    const char* entries;
+  } wholeCases[] = {
+      {line511, "1 entry"},
+      {line511 + "\n42=B", "2 entries"},
+      {line511 + "\r\n42=B\r\n", "2 entries"},
+      {line511 + "\r42=B\r", "2 entries"},
+  };
+  for (const auto& c : wholeCases) {
+    const ToolResult whole =
+        RunTool({"-t", dir_.Write("whole.tbl", c.file), "check"});
+    EXPECT_EQ(whole.status, 0) << whole.out;
+    EXPECT_EQ(whole.out,
+              std::string(c.entries) +
+                  ", 0 ignored lines, 0 cut lines, 0 replacements\n");
+  }
+  const ToolResult cut =
+      RunTool({"-t", dir_.Write("cut.tbl", line511 + "b\n42=B\n"), "check"});
+  EXPECT_EQ(cut.status, 1);
+  EXPECT_EQ(cut.out,
+            "line 1: cut at 511 characters; the rest is read as further "
+            "lines\n"
+            "line 1: ignored: no \"=\"\n"
+            "2 entries, 1 ignored line, 1 cut line, 0 replacements\n");
+}
+
 TEST_F(ConvertTool, HelpReadsLikeAManualPageAndVersionIsOneLine) {
   const ToolResult help = RunTool({"--help"});
   EXPECT_EQ(help.status, 0);
