@@ -416,7 +416,9 @@ DESCRIPTION
     standard output unless -o is given.
 
 OPTIONS
-    -t TABLE      The table file to use (required).
+    -t TABLE      The table file to use (required). "-" reads it from
+                  standard input, which then cannot be the INPUT too: it
+                  works for check, and with INPUT naming a file.
     -o OUT        Write to OUT instead of standard output ("-"). OUT is
                   written completely or not at all: a failed run leaves an
                   existing OUT untouched. OUT may be the INPUT itself.

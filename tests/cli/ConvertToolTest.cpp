@@ -171,6 +171,32 @@ TEST_F(ConvertTool, ReadsStandardInputAndWritesStandardOutput) {
   }
 }
 
+TEST_F(ConvertTool, TableMayComeFromStandardInputOnlyWhenTheInputDoesNot) {
+  const std::string expected = CoreTranslation(table_, true, romBytes_);
+  const ToolResult dump = RunTool({"-t", "-", "dump", rom_}, table_);
+  EXPECT_EQ(dump.status, 0) << dump.err;
+  EXPECT_EQ(dump.out, expected);
+  const ToolResult check = RunTool({"check", "-t", "-"}, table_);
+  EXPECT_EQ(check.status, 0) << check.err;
+  EXPECT_TRUE(Contains(check.out, " entries, 0 ignored lines")) << check.out;
+
+  const std::string tiny = dir_.Write("tiny.tbl", "41=A\n");
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"-t", "-", "dump"},
+           {"-t", "-", "dump", "-"},
+           {"-t", "-", "insert", "-o", dir_.Path("out.bin")},
+           {"-t", "-", "roundtrip", "-"}}) {
+    const ToolResult r = RunTool(args, tiny);
+    EXPECT_EQ(r.status, 2) << testing::PrintToString(args);
+    EXPECT_TRUE(r.err.starts_with(
+        "dalvren-convert: the table and the input cannot both be standard "
+        "input"))
+        << r.err;
+    EXPECT_EQ(r.out, "");
+  }
+  EXPECT_EQ(dir_.Names(), std::vector<std::string>{"tiny.tbl"});
+}
+
 TEST_F(ConvertTool, OutputFileIsCreatedEvenWhenEmptyAndReplacedWhole) {
   const std::string out = dir_.Path("out.txt");
   ToolResult r =
