@@ -1,9 +1,11 @@
 #include "ConvertTool.h"
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <iostream>
 #include <memory>
+#include <new>
 #include <ostream>
 #include <streambuf>
 #include <string>
@@ -507,9 +509,7 @@ EXAMPLE
 )";
 }
 
-}  // namespace
-
-int RunConvertTool(std::span<const char* const> args) {
+int Run(std::span<const char* const> args) {
   CCommandLine line;
   std::string error;
   if (!ParseCommandLine(args, line, error)) {
@@ -535,4 +535,21 @@ int RunConvertTool(std::span<const char* const> args) {
   }
   std::cerr << UsageText();
   return kExitError;
+}
+
+}  // namespace
+
+int RunConvertTool(std::span<const char* const> args) {
+  // An exception nobody catches ends the process without unwinding the
+  // stack, so the temporary file of an -o output would stay behind; caught
+  // here, it is removed on the way and the failure reported like any other.
+  try {
+    return Run(args);
+  } catch (const std::bad_alloc&) {
+    return Fail("Out of memory");
+  } catch (const std::exception& e) {
+    return Fail(e.what());
+  } catch (...) {
+    return Fail("Unexpected failure");
+  }
 }
