@@ -506,8 +506,9 @@ EXIT STATUS
     1  check found ignored, cut or replaced lines (with --strict, also
        warnings); roundtrip gave back different bytes
     2  bad usage, a table, input or output that cannot be opened, read or
-       written, a range past the end of the input, or a table encoding
-       that is unknown, unusable or does not fit a line of the table
+       written, a range past the end of the input, a table encoding that
+       is unknown, unusable or does not fit a line of the table, or
+       running out of memory ("Error! Out of memory")
 
 EXAMPLE
     Dump the text of a ROM, edit it, and insert it back:
