@@ -342,7 +342,8 @@ std::size_t CCodeDictionary::LongestKey() const {
   std::vector<std::pair<const CTrieNode*, std::size_t>> pending = {
       {trie->root.get(), 0}};
   while (!pending.empty()) {
-    const auto [node, depth] = pending.back();
+    const CTrieNode* const node = pending.back().first;
+    const std::size_t depth = pending.back().second;
     pending.pop_back();
     if (node->value) longest = std::max(longest, depth);
     node->ForEachChild([&pending, depth](const CTrieNode& child) {
