@@ -293,5 +293,14 @@ bool ParseCommandLine(std::span<const char* const> args, CCommandLine& line,
     return false;
   }
   if (operands.size() == 2) line.input = operands[1];
+  // Standard input can be read only once: the table would take all of it
+  // and leave an empty input that converts, without a word, to nothing.
+  if (line.table == "-" && line.input == "-" &&
+      line.command != Command::kCheck) {
+    error =
+        "the table and the input cannot both be standard input: give INPUT "
+        "or -t as a file";
+    return false;
+  }
   return true;
 }

@@ -55,8 +55,9 @@ struct CCommandLine {
 // "--version" anywhere wins over everything else. Returns false and a
 // one-line description in `error` for bad usage: an unknown option or
 // command, a missing or repeated value, a bad number or --unknown mode, an
-// option the command does not take, an INPUT for check, or more than one
-// INPUT. `line` is unspecified then.
+// option the command does not take, an INPUT for check, more than one INPUT,
+// or standard input as both the table and the input of dump, insert or
+// roundtrip. `line` is unspecified then.
 [[nodiscard]] bool ParseCommandLine(std::span<const char* const> args,
                                     CCommandLine& line, std::string& error);
 

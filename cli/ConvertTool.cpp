@@ -1,9 +1,11 @@
 #include "ConvertTool.h"
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <iostream>
 #include <memory>
+#include <new>
 #include <ostream>
 #include <streambuf>
 #include <string>
@@ -17,6 +19,7 @@
 #include "RoundTrip.h"
 #include "TableCheck.h"
 #include "TableEncoding.h"
+#include "Utf8.h"
 
 #ifndef DALVREN_VERSION
 #define DALVREN_VERSION "unknown"
@@ -223,12 +226,33 @@ bool ReadRange(const CCommandLine& line, CInputBytes& bytes,
   return true;
 }
 
+// Counts the characters of a text that lose a byte, as the shortest
+// insertion counts them: a character (Utf8.h) is dropped when any of its
+// bytes is skipped. Skipped bytes must be reported in increasing order.
+class CDroppedCharacters {
+ public:
+  explicit CDroppedCharacters(std::span<const unsigned char> text)
+      : text_(text) {}
+
+  void Skipped(std::size_t offset) {
+    const std::size_t start = Utf8CharAt(text_, offset).start;
+    if (count > 0 && start == lastStart_) return;
+    lastStart_ = start;
+    ++count;
+  }
+
+  std::uint64_t count = 0;
+
+ private:
+  std::span<const unsigned char> text_;
+  std::size_t lastStart_ = 0;
+};
+
 // Translates `range` as dump or insert does with the options of `line`, and
-// returns the bytes of text that insert had to skip.
+// returns the characters of text that insert had to drop.
 std::uint64_t Convert(const CCommandLine& line, const CCodeTable& table,
                       std::ostream& out, std::span<const unsigned char> range) {
   const bool hex = line.unknown == UnknownBytes::kHex;
-  std::uint64_t skipped = 0;
   if (line.command == Command::kDump) {
     if (hex) {
       table.forward->Translate(out, range, TokenWritingHooks());
@@ -237,29 +261,30 @@ std::uint64_t Convert(const CCommandLine& line, const CCodeTable& table,
     }
     return 0;
   }
+  CDroppedCharacters dropped(range);
   CTranslateHooks hooks = hex ? TokenReadingHooks() : CTranslateHooks();
-  hooks.onSkip = [&skipped](std::size_t, unsigned char, std::string&) {
-    ++skipped;
+  hooks.onSkip = [&dropped](std::size_t offset, unsigned char, std::string&) {
+    dropped.Skipped(offset);
   };
   if (line.optimal) {
     table.reverse->TranslateShortest(out, range, hooks);
   } else {
     table.reverse->Translate(out, range, hooks);
   }
-  return skipped;
+  return dropped.count;
 }
 
 std::string Plural(std::int64_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 || n == -1 ? one : many);
 }
 
-// The figures of --stats: the bytes written and the text skipped, and with
-// --optimal how that compares with the greedy insertion.
+// The figures of --stats: the bytes written and the characters of text
+// skipped, and with --optimal how that compares with the greedy insertion.
 void PrintStats(const CCommandLine& line, const CCodeTable& table,
                 std::span<const unsigned char> range, std::uint64_t written,
                 std::uint64_t skipped) {
-  std::cerr << "bytes written:        " << written << '\n'
-            << "text bytes skipped:   " << skipped << '\n';
+  std::cerr << "bytes written:           " << written << '\n'
+            << "text characters skipped: " << skipped << '\n';
   if (line.optimal) {
     CCommandLine greedy = line;
     greedy.optimal = false;
@@ -268,12 +293,12 @@ void PrintStats(const CCommandLine& line, const CCodeTable& table,
     const std::uint64_t greedySkipped = Convert(greedy, table, nowhere, range);
     const auto saved = static_cast<std::int64_t>(counter.count) -
                        static_cast<std::int64_t>(written);
-    std::cerr << "saved against greedy: " << Plural(saved, "byte", "bytes")
+    std::cerr << "saved against greedy:    " << Plural(saved, "byte", "bytes")
               << " (greedy writes " << counter.count;
     if (greedySkipped > skipped) {
       std::cerr << " but skips "
                 << Plural(static_cast<std::int64_t>(greedySkipped - skipped),
-                          "text byte", "text bytes")
+                          "text character", "text characters")
                 << " more";
     }
     std::cerr << ")\n";
@@ -416,7 +441,9 @@ DESCRIPTION
     standard output unless -o is given.
 
 OPTIONS
-    -t TABLE      The table file to use (required).
+    -t TABLE      The table file to use (required). "-" reads it from
+                  standard input, which then cannot be the INPUT too: it
+                  works for check, and with INPUT naming a file.
     -o OUT        Write to OUT instead of standard output ("-"). OUT is
                   written completely or not at all: a failed run leaves an
                   existing OUT untouched. OUT may be the INPUT itself.
@@ -442,15 +469,19 @@ OPTIONS
                   tells).
     --optimal     insert and roundtrip: instead of the greedy cut, write
                   the shortest output among all ways to cut the text into
-                  texts of the table, in time linear in the text. It first
-                  drops as few text bytes as possible, then writes as few
+                  texts of the table, in time linear in the text and with
+                  4 bytes of memory per byte of it besides the text itself.
+                  It first drops as few characters as possible (a character
+                  is a UTF-8 sequence, or a byte that starts none, and is
+                  dropped when any of its bytes is), then writes as few
                   bytes as possible; among equals it takes the greedy
                   choice. So it is never longer than greedy whenever greedy
                   drops no text; where greedy drops characters that another
                   cut keeps, it keeps them and may be longer.
     --stats       insert: print on standard error the bytes written and the
-                  text bytes skipped; with --optimal also the bytes saved
-                  against greedy.
+                  characters of text skipped (dropped, as --optimal counts
+                  them); with --optimal also the bytes saved against
+                  greedy.
     --strict      check: warnings count as findings for the exit status.
     --table-encoding NAME
                   The texts of TABLE are in the character set NAME (any
@@ -475,8 +506,9 @@ EXIT STATUS
     1  check found ignored, cut or replaced lines (with --strict, also
        warnings); roundtrip gave back different bytes
     2  bad usage, a table, input or output that cannot be opened, read or
-       written, a range past the end of the input, or a table encoding
-       that is unknown, unusable or does not fit a line of the table
+       written, a range past the end of the input, a table encoding that
+       is unknown, unusable or does not fit a line of the table, or
+       running out of memory ("Error! Out of memory")
 
 EXAMPLE
     Dump the text of a ROM, edit it, and insert it back:
@@ -505,9 +537,7 @@ EXAMPLE
 )";
 }
 
-}  // namespace
-
-int RunConvertTool(std::span<const char* const> args) {
+int Run(std::span<const char* const> args) {
   CCommandLine line;
   std::string error;
   if (!ParseCommandLine(args, line, error)) {
@@ -533,4 +563,21 @@ int RunConvertTool(std::span<const char* const> args) {
   }
   std::cerr << UsageText();
   return kExitError;
+}
+
+}  // namespace
+
+int RunConvertTool(std::span<const char* const> args) {
+  // An exception nobody catches ends the process without unwinding the
+  // stack, so the temporary file of an -o output would stay behind; caught
+  // here, it is removed on the way and the failure reported like any other.
+  try {
+    return Run(args);
+  } catch (const std::bad_alloc&) {
+    return Fail("Out of memory");
+  } catch (const std::exception& e) {
+    return Fail(e.what());
+  } catch (...) {
+    return Fail("Unexpected failure");
+  }
 }

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ByteString.h"
+#include "HexCodec.h"
 
 CHexWriteBuf::CHexWriteBuf(std::streambuf& sink) : sink_(sink) {}
 
@@ -15,15 +15,18 @@ CHexWriteBuf::int_type CHexWriteBuf::overflow(int_type c) {
 }
 
 std::streamsize CHexWriteBuf::xsputn(const char* s, std::streamsize n) {
-  // The core's own rendering, piece by piece: ToHex has no separators, so
-  // pieces join seamlessly, and a piece bounds the text held at once.
-  constexpr std::streamsize kPiece = 64 * 1024;
+  // Rendered piece by piece into a buffer of its own: a stream swallows what
+  // its buffer throws and only marks itself bad, so an allocation failing
+  // here would cut the output short without anyone noticing.
+  constexpr std::streamsize kPiece = 4 * 1024;
+  char text[2 * kPiece];
   std::streamsize done = 0;
   while (done < n) {
     const std::streamsize count = std::min(kPiece, n - done);
-    const auto piece =
-        NewByteString(s + done, static_cast<std::int32_t>(count));
-    if (sink_.sputn(piece->ToHex().get(), 2 * count) != 2 * count) break;
+    WriteHex({reinterpret_cast<const unsigned char*>(s + done),
+              static_cast<std::size_t>(count)},
+             text);
+    if (sink_.sputn(text, 2 * count) != 2 * count) break;
     done += count;
   }
   return done;

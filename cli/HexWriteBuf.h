@@ -10,7 +10,7 @@ class CHexWriteBuf : public std::streambuf {
   // The text written for bytes received in any number of pieces is exactly
   // CByteString::ToHex of all of them at once: two upper-case digits per
   // byte, nothing between and nothing after. So output of any size can be
-  // rendered without holding it whole.
+  // rendered without holding it whole. Writing allocates nothing.
   explicit CHexWriteBuf(std::streambuf& sink);
 
   // Refers to a sink it does not own; one buffer per stream.

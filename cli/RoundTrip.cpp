@@ -122,6 +122,9 @@ CRoundTrip::CRoundTrip(const CCodeTable& table,
     };
     CStringSink sink(text);
     std::ostream out(&sink);
+    // The sink fails only by throwing (out of memory), which a stream would
+    // swallow, leaving a short text to be reported as the table's fault.
+    out.exceptions(std::ios::badbit);
     table.forward->Translate(out, range, hooks);
   }
   textBytes = text.size();

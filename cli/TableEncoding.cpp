@@ -2,10 +2,11 @@
 
 #include <cerrno>
 #include <cstddef>
-#include <cstdint>
+#include <span>
 #include <utility>
 
 #include "SpacedHex.h"
+#include "Utf8.h"
 
 namespace {
 
@@ -89,41 +90,12 @@ bool CTableEncoding::Convert(std::string& text, std::string& error) {
 }
 
 bool IsValidUtf8(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const auto b = static_cast<unsigned char>(text[i]);
-    if (b < 0x80) {
-      ++i;
-      continue;
-    }
-    std::size_t extra = 0;
-    std::uint32_t code = 0;
-    std::uint32_t least = 0;
-    if (b >= 0xC2 && b <= 0xDF) {
-      extra = 1;
-      code = b & 0x1F;
-      least = 0x80;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-      extra = 2;
-      code = b & 0x0F;
-      least = 0x800;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-      extra = 3;
-      code = b & 0x07;
-      least = 0x10000;
-    } else {
-      return false;
-    }
-    if (text.size() - i <= extra) return false;
-    for (std::size_t k = 1; k <= extra; ++k) {
-      const auto c = static_cast<unsigned char>(text[i + k]);
-      if ((c & 0xC0) != 0x80) return false;
-      code = (code << 6) | (c & 0x3F);
-    }
-    if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-      return false;
-    }
-    i += extra + 1;
+  const std::span<const unsigned char> bytes(
+      reinterpret_cast<const unsigned char*>(text.data()), text.size());
+  for (std::size_t i = 0; i < bytes.size();) {
+    const std::size_t length = Utf8CharLength(bytes.subspan(i));
+    if (length == 1 && bytes[i] >= 0x80) return false;
+    i += length;
   }
   return true;
 }

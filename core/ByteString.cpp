@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "HexCodec.h"
+
 namespace {
 
 // The terminator is not counted in `len`; size_t arithmetic keeps `n` + 1
@@ -30,16 +32,9 @@ CByteString::CByteString(const CByteString& other) : CByteString(other.len) {
 }
 
 std::unique_ptr<char[]> CByteString::ToHex() const {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  const std::size_t count = static_cast<std::size_t>(len);
-  auto text = std::make_unique_for_overwrite<char[]>(2 * count + 1);
-  const auto* bytes = reinterpret_cast<const unsigned char*>(data.get());
-  char* out = text.get();
-  for (std::size_t i = 0; i < count; ++i) {
-    *out++ = kDigits[bytes[i] >> 4];
-    *out++ = kDigits[bytes[i] & 0x0F];
-  }
-  *out = '\0';
+  auto text = std::make_unique_for_overwrite<char[]>(
+      2 * static_cast<std::size_t>(len) + 1);
+  *WriteHex(Bytes(), text.get()) = '\0';
   return text;
 }
 

@@ -70,14 +70,28 @@ class CCodeDictionary {
   void Translate(std::ostream& out, std::span<const unsigned char> input,
                  const CTranslateHooks& hooks) const;
 
+  // The length of the longest key, 0 when there is none. Visits every node
+  // of the trie.
+  [[nodiscard]] std::size_t LongestKey() const;
+
   // Appends the shortest translation of `input` to `out`: among all ways to
   // cut the input into keys (a byte that starts no key is skipped, as in
-  // Translate), the one that skips the fewest bytes and, among those, writes
-  // the fewest bytes; where several are equally short, the longer key is
-  // taken at the earliest position where they differ, so the result equals
-  // Translate's whenever that is already shortest. Takes time proportional
-  // to the input's length times the longest key, and 16 bytes of memory per
-  // input byte.
+  // Translate), the one that drops the fewest characters and, among those,
+  // writes the fewest bytes. Characters are those of Utf8.h, and one is
+  // dropped when any of its bytes is skipped: text is lost by the character,
+  // whatever its length in bytes. Where several cuts are equally short, the
+  // longer key is taken at the earliest position where they differ, so the
+  // result equals Translate's whenever that is already shortest. What
+  // `before` emits counts as written; what `onSkip` emits does not.
+  //
+  // Takes time proportional to the input's length times the longest key.
+  // Memory: 4 bytes per input byte (8 when a key is longer than 65,534
+  // bytes), 32 bytes per byte of the longest key (at least 64 of them), and
+  // 64 KiB of stack. The output is handed to `out` in blocks as it is made,
+  // never held whole. `before` is asked about every position once, and once
+  // more where the cut takes its bytes; should it take more than 64 bytes
+  // and more than the longest key at once, the search starts over with room
+  // for them, and asks again.
   void TranslateShortest(std::ostream& out,
                          std::span<const unsigned char> input,
                          const CTranslateHooks& hooks = {}) const;

@@ -33,6 +33,15 @@ unsigned char HexPairValue(char first, char second) {
                                     DigitValue(second));
 }
 
+char* WriteHex(std::span<const unsigned char> bytes, char* out) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  for (const unsigned char b : bytes) {
+    *out++ = kDigits[b >> 4];
+    *out++ = kDigits[b & 0x0F];
+  }
+  return out;
+}
+
 std::unique_ptr<CByteString> FromHex(const char* text) {
   if (text == nullptr) return nullptr;
   std::string bytes;

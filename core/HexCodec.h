@@ -1,8 +1,9 @@
-// Hexadecimal text to bytes, as the Hex fields and table-file codes read it.
-// (Bytes to hexadecimal text is CByteString::ToHex.)
+// Hexadecimal text to bytes, as the Hex fields and table-file codes read it,
+// and bytes to hexadecimal text.
 #pragma once
 
 #include <memory>
+#include <span>
 
 #include "ByteString.h"
 
@@ -24,6 +25,12 @@
 // locale: the window's toolkit switches the C locale to the user's, and the
 // meaning of a table file must not depend on it.
 [[nodiscard]] unsigned char HexPairValue(char first, char second);
+
+// Writes `bytes` as hexadecimal text at `out`: two upper-case digits per
+// byte, no separators, no terminator. `out` must have room for twice as many
+// characters as there are bytes. Returns the end of the text. Allocates
+// nothing; CByteString::ToHex is the same text in a buffer of its own.
+char* WriteHex(std::span<const unsigned char> bytes, char* out);
 
 // True for 0-9, A-F and a-f, independent of the locale.
 [[nodiscard]] constexpr bool IsHexDigit(char c) {

@@ -48,6 +48,16 @@ class CTrieNode {
     return children != nullptr || loneChild != nullptr;
   }
 
+  // Calls `visit` with each child of this node, in no particular order.
+  template <typename Visit>
+  void ForEachChild(Visit&& visit) const {
+    if (loneChild) visit(*loneChild);
+    if (!children) return;
+    for (const auto& child : *children) {
+      if (child) visit(*child);
+    }
+  }
+
   // The value of the key that ends here; null when no key ends here.
   std::unique_ptr<CByteString> value;
   // All children by byte value, once there are children at two bytes.

@@ -35,6 +35,12 @@ constexpr bool kMeasureMemory = true;
 
 constexpr std::size_t kMiB = 1024 * 1024;
 
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kCanLimitAddressSpace = false;
+#else
+constexpr bool kCanLimitAddressSpace = true;
+#endif
+
 // The size of the large ROM in MiB; the huge table is half as large again.
 // Optimised builds use the sizes users meet (64 MiB ROMs, a 100 MB table);
 // unoptimised and sanitizer builds run the same code many times slower and
@@ -333,6 +339,46 @@ TEST_F(BadInput, InputsOfTwoGibibytesOrMoreAreRefusedNotTruncated) {
                          "': larger than 2147483647 bytes (2147483648 bytes), "
                          "the most one run can convert\n");
     EXPECT_LT(r.peakKiB, 512 * 1024) << "refused before reading";
+  }
+}
+
+TEST_F(BadInput, RunningOutOfMemoryIsAnErrorThatLeavesNoFileBehind) {
+  if (!kCanLimitAddressSpace) {
+    GTEST_SKIP() << "AddressSanitizer reserves more address space than any "
+                    "limit (RLIMIT_AS) that could make an allocation fail";
+  }
+  const std::string table = dir_.Write("t.tbl", "61=a\n62=b\n63=c\n6162=ab\n");
+  // The converter starts in well under 16 MiB of address space, so 40 MiB
+  // hold it and a 16 MiB input, but nothing in proportion to the input
+  // besides: --optimal fails after the output file was opened. The dump
+  // input is too large to be read at all.
+  const std::string script = dir_.Path("script.txt");
+  WriteRepeated(script, "abc", 16 * kMiB / 3);
+  const std::string rom = dir_.Write("large.rom", "");
+  ASSERT_EQ(::truncate(rom.c_str(), 64 * kMiB), 0);
+  const struct {
+    std::vector<std::string> args;
+    const char* output;
+  } cases[] = {
+      {{"-t", table, "insert", "--optimal", "-o", dir_.Path("out.bin"), script},
+       "out.bin"},
+      {{"-t", table, "insert", "--optimal", "--hex-out", "-o",
+        dir_.Path("out.hex"), script},
+       "out.hex"},
+      {{"-t", table, "dump", "-o", dir_.Path("out.txt"), rom}, "out.txt"},
+      {{"-t", table, "dump", rom}, nullptr},
+  };
+  for (const auto& c : cases) {
+    dalvren_test::RunOptions options;
+    options.maxAddressBytes = 40 * kMiB;
+    const ToolResult r = RunTool(c.args, options);
+    EXPECT_EQ(r.status, 2) << testing::PrintToString(c.args);
+    EXPECT_EQ(r.err, "Error! Out of memory\n");
+    EXPECT_EQ(r.out, "");
+    // Neither the output nor its temporary file.
+    EXPECT_EQ(dir_.Names(),
+              (std::vector<std::string>{"large.rom", "script.txt", "t.tbl"}))
+        << (c.output != nullptr ? c.output : "standard output");
   }
 }
 

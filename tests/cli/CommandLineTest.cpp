@@ -189,6 +189,9 @@ TEST(ParseCommandLine, RefusesBadUsageNamingTheProblem) {
       {{"-t", "x", "roundtrip", "a", "b"}, "more than one INPUT"},
       {{"-t", "x", "insert", "--optimal=yes"}, "unknown option"},
       {{"-t", "x", "round-trip"}, "unknown command 'round-trip'"},
+      {{"-t", "-", "dump"}, "cannot both be standard input"},
+      {{"-t", "-", "insert", "-"}, "cannot both be standard input"},
+      {{"roundtrip", "-t-", "--", "-"}, "cannot both be standard input"},
   };
   for (const auto& c : cases) {
     CCommandLine line;

@@ -171,6 +171,32 @@ TEST_F(ConvertTool, ReadsStandardInputAndWritesStandardOutput) {
   }
 }
 
+TEST_F(ConvertTool, TableMayComeFromStandardInputOnlyWhenTheInputDoesNot) {
+  const std::string expected = CoreTranslation(table_, true, romBytes_);
+  const ToolResult dump = RunTool({"-t", "-", "dump", rom_}, table_);
+  EXPECT_EQ(dump.status, 0) << dump.err;
+  EXPECT_EQ(dump.out, expected);
+  const ToolResult check = RunTool({"check", "-t", "-"}, table_);
+  EXPECT_EQ(check.status, 0) << check.err;
+  EXPECT_TRUE(Contains(check.out, " entries, 0 ignored lines")) << check.out;
+
+  const std::string tiny = dir_.Write("tiny.tbl", "41=A\n");
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"-t", "-", "dump"},
+           {"-t", "-", "dump", "-"},
+           {"-t", "-", "insert", "-o", dir_.Path("out.bin")},
+           {"-t", "-", "roundtrip", "-"}}) {
+    const ToolResult r = RunTool(args, tiny);
+    EXPECT_EQ(r.status, 2) << testing::PrintToString(args);
+    EXPECT_TRUE(r.err.starts_with(
+        "dalvren-convert: the table and the input cannot both be standard "
+        "input"))
+        << r.err;
+    EXPECT_EQ(r.out, "");
+  }
+  EXPECT_EQ(dir_.Names(), std::vector<std::string>{"tiny.tbl"});
+}
+
 TEST_F(ConvertTool, OutputFileIsCreatedEvenWhenEmptyAndReplacedWhole) {
   const std::string out = dir_.Path("out.txt");
   ToolResult r =
@@ -349,6 +375,36 @@ TEST_F(ConvertTool, CheckListsFaultyLinesAndExitsWithOne) {
   EXPECT_EQ(RunTool({"-t", clean, "check", "--strict"}).status, 0);
   // Findings fail a check with or without --strict.
   EXPECT_EQ(RunTool({"-t", table, "check", "--strict"}).status, 1);
+}
+
+TEST_F(ConvertTool, CheckCutsOnlyLinesLongerThanTheLimit) {
+  // 511 characters, "41=" and 508 letters, is the longest whole line.
+  const std::string line511 = "41=" + std::string(kMaxTableLine - 3, 'a');
+  const struct {
+    std::string file;
+    const char* entries;
+  } wholeCases[] = {
+      {line511, "1 entry"},
+      {line511 + "\n42=B", "2 entries"},
+      {line511 + "\r\n42=B\r\n", "2 entries"},
+      {line511 + "\r42=B\r", "2 entries"},
+  };
+  for (const auto& c : wholeCases) {
+    const ToolResult whole =
+        RunTool({"-t", dir_.Write("whole.tbl", c.file), "check"});
+    EXPECT_EQ(whole.status, 0) << whole.out;
+    EXPECT_EQ(whole.out,
+              std::string(c.entries) +
+                  ", 0 ignored lines, 0 cut lines, 0 replacements\n");
+  }
+  const ToolResult cut =
+      RunTool({"-t", dir_.Write("cut.tbl", line511 + "b\n42=B\n"), "check"});
+  EXPECT_EQ(cut.status, 1);
+  EXPECT_EQ(cut.out,
+            "line 1: cut at 511 characters; the rest is read as further "
+            "lines\n"
+            "line 1: ignored: no \"=\"\n"
+            "2 entries, 1 ignored line, 1 cut line, 0 replacements\n");
 }
 
 TEST_F(ConvertTool, HelpReadsLikeAManualPageAndVersionIsOneLine) {

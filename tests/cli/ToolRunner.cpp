@@ -15,13 +15,13 @@
 
 namespace dalvren_test {
 
-ToolResult RunTool(const std::vector<std::string>& args,
-                   const std::string& stdinPath, int timeoutSeconds,
-                   long maxFileBytes) {
+ToolResult RunProgram(const std::string& program,
+                      const std::vector<std::string>& args,
+                      const RunOptions& options) {
   TempDir streams;
   const std::string outPath = streams.Path("stdout");
   const std::string errPath = streams.Path("stderr");
-  std::vector<std::string> argvStore = {DALVREN_CONVERT_PATH};
+  std::vector<std::string> argvStore = {program};
   argvStore.insert(argvStore.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (auto& a : argvStore) argv.push_back(a.data());
@@ -30,7 +30,8 @@ ToolResult RunTool(const std::vector<std::string>& args,
   ToolResult result;
   const pid_t pid = ::fork();
   if (pid == 0) {
-    const std::string in = stdinPath.empty() ? "/dev/null" : stdinPath;
+    const std::string in =
+        options.stdinPath.empty() ? "/dev/null" : options.stdinPath;
     const int fdIn = ::open(in.c_str(), O_RDONLY);
     const int fdOut =
         ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -40,19 +41,25 @@ ToolResult RunTool(const std::vector<std::string>& args,
     ::dup2(fdIn, 0);
     ::dup2(fdOut, 1);
     ::dup2(fdErr, 2);
-    if (maxFileBytes >= 0) {
+    if (options.maxFileBytes >= 0) {
       // An ignored signal stays ignored across exec, so the write fails.
       ::signal(SIGXFSZ, SIG_IGN);
-      const struct rlimit limit = {static_cast<rlim_t>(maxFileBytes),
-                                   static_cast<rlim_t>(maxFileBytes)};
+      const struct rlimit limit = {static_cast<rlim_t>(options.maxFileBytes),
+                                   static_cast<rlim_t>(options.maxFileBytes)};
       ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    if (options.maxAddressBytes >= 0) {
+      const struct rlimit limit = {
+          static_cast<rlim_t>(options.maxAddressBytes),
+          static_cast<rlim_t>(options.maxAddressBytes)};
+      if (::setrlimit(RLIMIT_AS, &limit) != 0) ::_exit(126);
     }
     ::execv(argv[0], argv.data());
     ::_exit(127);
   }
   if (pid < 0) return result;
-  const auto deadline =
-      std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+  const auto deadline = std::chrono::steady_clock::now() +
+                        std::chrono::seconds(options.timeoutSeconds);
   int wstatus = 0;
   struct rusage usage {};
   for (;;) {
@@ -73,6 +80,21 @@ ToolResult RunTool(const std::vector<std::string>& args,
   result.out = ReadFile(outPath);
   result.err = ReadFile(errPath);
   return result;
+}
+
+ToolResult RunTool(const std::vector<std::string>& args,
+                   const RunOptions& options) {
+  return RunProgram(DALVREN_CONVERT_PATH, args, options);
+}
+
+ToolResult RunTool(const std::vector<std::string>& args,
+                   const std::string& stdinPath, int timeoutSeconds,
+                   long maxFileBytes) {
+  RunOptions options;
+  options.stdinPath = stdinPath;
+  options.timeoutSeconds = timeoutSeconds;
+  options.maxFileBytes = maxFileBytes;
+  return RunTool(args, options);
 }
 
 TempDir::TempDir() {

@@ -23,11 +23,35 @@ struct ToolResult {
   long peakKiB = 0;
 };
 
-// Runs the converter with `args`, standard input read from `stdinPath`
-// (empty: /dev/null), standard output and error captured. Stops the tool
-// after `timeoutSeconds` and reports that instead of hanging. A
-// `maxFileBytes` of 0 or more makes every write beyond that file size fail
-// (as on a full disk) instead of stopping the tool.
+// How a program is run.
+struct RunOptions {
+  // The file standard input is read from; empty: /dev/null.
+  std::string stdinPath;
+  // The program is stopped after this many seconds, and that reported
+  // instead of hanging.
+  int timeoutSeconds = 60;
+  // When 0 or more, every write beyond this file size fails (as on a full
+  // disk) instead of stopping the program.
+  long maxFileBytes = -1;
+  // When 0 or more, the program's address space is limited to this many
+  // bytes (RLIMIT_AS), so that allocating beyond it fails, as when memory
+  // runs out. AddressSanitizer reserves terabytes of address space up front,
+  // so a program built with it cannot start under such a limit.
+  long maxAddressBytes = -1;
+};
+
+// Runs `program` with `args` as a separate process, with standard output
+// and error captured.
+ToolResult RunProgram(const std::string& program,
+                      const std::vector<std::string>& args,
+                      const RunOptions& options);
+
+// Runs the converter with `args`.
+ToolResult RunTool(const std::vector<std::string>& args,
+                   const RunOptions& options);
+
+// The same with the options most tests need: standard input read from
+// `stdinPath`, the time limit, and the file size limit.
 ToolResult RunTool(const std::vector<std::string>& args,
                    const std::string& stdinPath = "", int timeoutSeconds = 60,
                    long maxFileBytes = -1);

@@ -129,6 +129,21 @@ TEST(CodeDictionaryInsert, EveryKeyStaysReachableAsNodesGrowChildArrays) {
   }
 }
 
+TEST(CodeDictionaryLongestKey, IsTheLengthOfTheLongestKeyInAnyBranch) {
+  CCodeDictionary dict;
+  EXPECT_EQ(dict.LongestKey(), 0u);
+  Put(dict, "b", "1");
+  EXPECT_EQ(dict.LongestKey(), 1u);
+  // Below a node with a child array as well as below a lone child.
+  Put(dict, "abc", "2");
+  Put(dict, "ab", "3");
+  Put(dict, "axyz", "4");
+  Put(dict, "a", "5");
+  EXPECT_EQ(dict.LongestKey(), 4u);
+  Put(dict, std::string(70'000, 'q'), "6");
+  EXPECT_EQ(dict.LongestKey(), 70'000u);
+}
+
 TEST(TrieNodeAttach, StoresChildAtIndexAndSetsParent) {
   CTrieNode parent;
   for (int index : {7, 0, 255, 7}) {

@@ -288,4 +288,43 @@ TEST(LoadObserver, ReportsPhysicalLineNumbersAsAnEditorCountsThem) {
   EXPECT_EQ(report.events, expected);
 }
 
+TEST(LoadObserver, OnlyALineLongerThanTheLimitIsCut) {
+  const std::string text511(kMaxTableLine - 3, 'a');
+  const std::string line511 = "41=" + text511;
+  const std::string line512 = line511 + "b";
+  // The reader takes the file in blocks of 64 KiB: empty lines put the
+  // limit's last character at the end of the first block, so that seeing
+  // the line end needs the next one.
+  const std::string blockFill(64 * 1024 - kMaxTableLine, '\n');
+  const std::string blockLine = std::to_string(blockFill.size() + 1);
+  const int noEquals = static_cast<int>(LineFault::kNoEquals);
+  const struct {
+    std::string file;
+    std::vector<std::string> events;
+  } cases[] = {
+      {line511, {"entry 1 41 " + text511}},
+      {line511 + "\n42=B", {"entry 1 41 " + text511, "entry 2 42 B"}},
+      {line511 + "\r\n42=B", {"entry 1 41 " + text511, "entry 2 42 B"}},
+      {line511 + "\r42=B", {"entry 1 41 " + text511, "entry 2 42 B"}},
+      {blockFill + line511 + "\n42=B",
+       {"entry " + blockLine + " 41 " + text511,
+        "entry " + std::to_string(blockFill.size() + 2) + " 42 B"}},
+      {line512,
+       {"cut 1", "entry 1 41 " + text511,
+        "ignored 1 " + std::to_string(noEquals) + " b"}},
+      {line512 + "\r\n42=B",
+       {"cut 1", "entry 1 41 " + text511,
+        "ignored 1 " + std::to_string(noEquals) + " b", "entry 2 42 B"}},
+      {blockFill + line512 + "\n",
+       {"cut " + blockLine, "entry " + blockLine + " 41 " + text511,
+        "ignored " + blockLine + " " + std::to_string(noEquals) + " b"}},
+  };
+  for (const auto& c : cases) {
+    Report report;
+    std::istringstream in(c.file);
+    auto table = Load(in, Recorder(report));
+    EXPECT_EQ(report.events, c.events) << c.file.size() << " bytes";
+  }
+}
+
 }  // namespace

@@ -88,4 +88,13 @@ TEST(HexRoundTrip, ToHexOfFromHexIsTheDigitsUpperCasedWithoutBlanks) {
   }
 }
 
+TEST(WriteHex, WritesTwoDigitsPerByteAndNothingElse) {
+  const std::string bytes = dalvren_test::Hex("00 7F 80 FF 0A");
+  std::string buffer(16, '#');
+  char* const end = WriteHex(dalvren_test::AsBytes(bytes), buffer.data());
+  EXPECT_EQ(end, buffer.data() + 10);
+  EXPECT_EQ(buffer, "007F80FF0A######");
+  EXPECT_EQ(WriteHex({}, buffer.data()), buffer.data());
+}
+
 }  // namespace

@@ -205,4 +205,175 @@ TEST(CodeDictionaryTranslateShortest, MatchesBruteForceOnRandomDictionaries) {
   }
 }
 
+TEST(CodeDictionaryTranslateShortest, DropsTheFewestCharactersNotBytes) {
+  CCodeDictionary dict;
+  Put(dict, "kacb", Hex("01"));
+  Put(dict, "k", Hex("02"));
+  Put(dict, "b\xE3\x81\x82", Hex("03"));
+  // "k" + "bあ" keeps the three bytes of "あ" but drops "a" and "c"; "kacb"
+  // drops "あ" alone, one character.
+  EXPECT_EQ(Shortest(dict, "kacb\xE3\x81\x82"), Hex("01"));
+  // A character counts once however many of its bytes are skipped, and
+  // even when a key takes the bytes between them.
+  Put(dict, "\x81", Hex("04"));
+  EXPECT_EQ(Shortest(dict, "kacb\xE3\x81\x82", SkipMarker()),
+            Hex("01") + "<4:E3>" + Hex("04") + "<6:82>");
+  // Once a byte of "あ" is dropped, dropping another costs nothing, so the
+  // short "81" beats the long "81 82" that would keep the last byte.
+  Put(dict, "\x81\x82", Hex("05 05 05"));
+  EXPECT_EQ(Shortest(dict, "\xE3\x81\x82"), Hex("04"));
+  EXPECT_EQ(Shortest(dict, "\x81\x82"), Hex("05 05 05"));
+}
+
+// A text made of whole characters, with the character each byte belongs to.
+struct CharText {
+  std::string bytes;
+  std::vector<std::size_t> charOf;
+};
+
+// Every cut of `text` into keys (skipping only bytes that start no key),
+// tried exhaustively. Keeps the one that drops the fewest characters, then
+// writes the fewest bytes, and among equals takes the longer key at the
+// first step where two cuts part.
+struct ModelCut {
+  std::size_t dropped = 0;
+  std::string output;
+  std::vector<std::size_t> steps;  // 0 for a skipped byte
+};
+
+void BestCut(const Model& dict, const CharText& text, std::size_t pos,
+             std::size_t lastDropped, ModelCut& current, ModelCut& best,
+             bool& found) {
+  if (pos == text.bytes.size()) {
+    const bool better = !found || current.dropped < best.dropped ||
+                        (current.dropped == best.dropped &&
+                         (current.output.size() < best.output.size() ||
+                          (current.output.size() == best.output.size() &&
+                           current.steps > best.steps)));
+    if (better) best = current;
+    found = true;
+    return;
+  }
+  bool matched = false;
+  for (const auto& [key, value] : dict) {
+    if (text.bytes.compare(pos, key.size(), key) != 0) continue;
+    matched = true;
+    const std::size_t mark = current.output.size();
+    current.output += value;
+    current.steps.push_back(key.size());
+    BestCut(dict, text, pos + key.size(), lastDropped, current, best, found);
+    current.steps.pop_back();
+    current.output.resize(mark);
+  }
+  if (matched) return;
+  const std::size_t character = text.charOf[pos];
+  const bool first = character != lastDropped;
+  current.dropped += first ? 1 : 0;
+  current.steps.push_back(0);
+  BestCut(dict, text, pos + 1, character, current, best, found);
+  current.steps.pop_back();
+  current.dropped -= first ? 1 : 0;
+}
+
+TEST(CodeDictionaryTranslateShortest, MatchesBruteForceOnMultiByteCharacters) {
+  // Whole characters of one to four bytes, a stray continuation byte and a
+  // byte UTF-8 never uses; none continues another, so a text's characters
+  // are the pieces it is made of. Keys are any bytes of such texts, so they
+  // may begin or end inside a character.
+  const std::vector<std::string> pieces = {
+      "a",       "b",      Hex("C3 A9"), Hex("E3 81 82"), Hex("F0 9F 98 80"),
+      Hex("81"), Hex("FF")};
+  std::mt19937 rng(2024);
+  const auto text = [&](std::size_t most) {
+    CharText t;
+    const std::size_t count = rng() % (most + 1);
+    for (std::size_t i = 0; i < count; ++i) {
+      const std::string& piece = pieces[rng() % pieces.size()];
+      t.bytes += piece;
+      t.charOf.resize(t.bytes.size(), i);
+    }
+    return t;
+  };
+  std::size_t multiByteDrops = 0;
+  for (int round = 0; round < 1500; ++round) {
+    Model model;
+    CCodeDictionary dict;
+    testing::internal::CaptureStderr();
+    const int keys = 1 + static_cast<int>(rng() % 8);
+    for (int i = 0; i < keys; ++i) {
+      const std::string source = text(3).bytes + "a";
+      const std::size_t from = rng() % source.size();
+      const std::string key = source.substr(from, 1 + rng() % 4);
+      const std::string value(rng() % 4, static_cast<char>('0' + i));
+      model[key] = value;
+      Put(dict, key, value);
+    }
+    testing::internal::GetCapturedStderr();
+    const CharText input = text(6);
+    ModelCut current;
+    ModelCut best;
+    bool found = false;
+    BestCut(model, input, 0, SIZE_MAX, current, best, found);
+    ASSERT_EQ(Shortest(dict, input.bytes), best.output)
+        << "round " << round << " input "
+        << testing::PrintToString(input.bytes);
+    std::size_t skippedBytes = 0;
+    for (const std::size_t step : best.steps) skippedBytes += step == 0;
+    if (skippedBytes > best.dropped) ++multiByteDrops;
+  }
+  // The cases must include characters that lose more than one byte.
+  EXPECT_GE(multiByteDrops, 100u);
+}
+
+TEST(CodeDictionaryTranslateShortest, KeysLongerThanSixteenBitsOfLength) {
+  CCodeDictionary dict;
+  // Only an "x" starts a long walk through the trie.
+  const std::string longKey = "x" + std::string(69'999, 'a');
+  Put(dict, longKey, "L");
+  Put(dict, "a", "xx");
+  Put(dict, "b", "B");
+  const std::string input = "b" + longKey + "ab" + longKey;
+  EXPECT_EQ(Shortest(dict, input), "BLxxBL");
+}
+
+TEST(CodeDictionaryTranslateShortest, HookTakingMoreThanTheLongestKeyFits) {
+  CCodeDictionary dict;
+  Put(dict, "a", "1");
+  Put(dict, "a#", "2");
+  Put(dict, "b", "3");
+  // Takes "#" and the 199 bytes after it, far more than any key.
+  CTranslateHooks hooks;
+  hooks.before = [](std::span<const unsigned char> rest, std::string& emit) {
+    if (rest.empty() || rest[0] != '#') return std::size_t{0};
+    emit = "<" + std::to_string(std::min<std::size_t>(rest.size(), 200)) + ">";
+    return std::size_t{200};
+  };
+  // "a" lets the hook take the 200 bytes and write 5; "a#" would write the
+  // 199 "b" one by one: the choice rests on the cost after the hook's bytes.
+  const std::string input = "a#" + std::string(199, 'b') + "a";
+  EXPECT_EQ(Shortest(dict, input, hooks), "1<200>1");
+  EXPECT_EQ(Shortest(dict, "bb#b", hooks), "33<2>");
+}
+
+TEST(CodeDictionaryTranslateShortest, OutputOfManyBlocksAndLongValuesIsWhole) {
+  CCodeDictionary dict;
+  const std::string longValue(100'000, 'v');
+  Put(dict, "a", "A");
+  Put(dict, "bc", "B");
+  Put(dict, "c", longValue);
+  std::string input;
+  std::string expected;
+  for (int i = 0; i < 50'000; ++i) {
+    input += "abc";
+    expected += "AB";
+    if (i % 10'000 == 0) {
+      input += "c";
+      expected += longValue;
+    }
+  }
+  EXPECT_EQ(Shortest(dict, input), expected);
+  EXPECT_EQ(Shortest(dict, input),
+            dalvren_test::TranslateToString(dict, input));
+}
+
 }  // namespace

@@ -1,0 +1,26 @@
+// How the core splits bytes into characters: UTF-8, with every byte that
+// begins no well-formed sequence counted as a character of its own (a stray
+// continuation byte, the bytes of a truncated, overlong or surrogate
+// sequence, a byte UTF-8 never uses). So any bytes split into characters,
+// valid UTF-8 splits as a decoder reads it, and the split of a text is the
+// same read from its start or looked up around any byte.
+#pragma once
+
+#include <cstddef>
+#include <span>
+
+// The length of the character that starts `text`: 2 to 4 for a well-formed
+// multi-byte sequence, 1 for any other byte, 0 for empty text.
+[[nodiscard]] std::size_t Utf8CharLength(std::span<const unsigned char> text);
+
+// Where a character lies in a text: its bytes are [start, end).
+struct CUtf8Char {
+  std::size_t start = 0;
+  std::size_t end = 0;
+};
+
+// The character of `text` that holds the byte at `pos`, which must be inside
+// `text`. Looks at no more than the three bytes before `pos` and the three
+// after it.
+[[nodiscard]] CUtf8Char Utf8CharAt(std::span<const unsigned char> text,
+                                   std::size_t pos);

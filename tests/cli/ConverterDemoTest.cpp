@@ -1,0 +1,59 @@
+// The part of run.sh for a machine without a display: the script that shows
+// the built converter at work on the sample files.
+#include <filesystem>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "CodeTable.h"
+#include "CoreTestSupport.h"
+#include "ToolRunner.h"
+
+namespace {
+
+using dalvren_test::ExamplePath;
+using dalvren_test::ReadFile;
+using dalvren_test::RunOptions;
+using dalvren_test::RunProgram;
+using dalvren_test::ToolResult;
+
+const std::string kScript =
+    std::string(DALVREN_SCRIPTS_DIR) + "/converter-demo.sh";
+
+TEST(ConverterDemo, SaysWhyAndDumpsTheSampleRomWithTheBuiltConverter) {
+  const std::string folder =
+      std::filesystem::path(DALVREN_CONVERT_PATH).parent_path().string();
+  const ToolResult r = RunProgram(kScript, {folder}, RunOptions());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_NE(r.out.find("Dalvren's window needs a display, and there is none"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("\n  " + folder + "/dalvren-convert\n"),
+            std::string::npos)
+      << r.out;
+
+  std::istringstream table(ReadFile(ExamplePath("sample.tbl")));
+  const std::string dump = dalvren_test::TranslateToString(
+      *Load(table)->forward, ReadFile(ExamplePath("sample.rom")));
+  ASSERT_TRUE(dump.starts_with("Welcome, Hero!")) << dump;
+  EXPECT_TRUE(r.out.ends_with("\n$ " + folder +
+                              "/dalvren-convert -t examples/sample.tbl dump "
+                              "examples/sample.rom\n" +
+                              dump + "\n"))
+      << r.out;
+}
+
+TEST(ConverterDemo, FailsNamingAConverterThatIsNotThere) {
+  const dalvren_test::TempDir dir;
+  const std::string folder = dir.Path("build");
+  const ToolResult r = RunProgram(kScript, {folder}, RunOptions());
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(r.err.find(folder + "/dalvren-convert is not built"),
+            std::string::npos)
+      << r.err;
+}
+
+}  // namespace

@@ -1,0 +1,76 @@
+#include <random>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "CoreTestSupport.h"
+#include "Utf8.h"
+
+namespace {
+
+using dalvren_test::AsBytes;
+using dalvren_test::Hex;
+
+TEST(Utf8CharLength, WellFormedSequencesOnlyAreLongerThanOneByte) {
+  const struct {
+    std::string text;
+    std::size_t length;
+  } cases[] = {
+      {"", 0},
+      {"A", 1},
+      {Hex("00"), 1},
+      {Hex("7F 80"), 1},
+      {Hex("C3 A9"), 2},           // é
+      {Hex("E3 81 82"), 3},        // あ
+      {Hex("F0 9F 98 80 41"), 4},  // an emoji, then more text
+      {Hex("F4 8F BF BF"), 4},     // U+10FFFF
+      {Hex("80 80"), 1},           // a stray continuation byte
+      {Hex("C3"), 1},              // truncated at the end
+      {Hex("C3 41"), 1},           // no continuation
+      {Hex("E3 81"), 1},           // truncated
+      {Hex("E3 81 41"), 1},        // broken off
+      {Hex("C0 80"), 1},           // overlong
+      {Hex("C1 BF"), 1},           // overlong
+      {Hex("E0 9F BF"), 1},        // overlong
+      {Hex("F0 8F BF BF"), 1},     // overlong
+      {Hex("ED A0 80"), 1},        // a surrogate
+      {Hex("ED 9F BF"), 3},        // the last character before them
+      {Hex("F4 90 80 80"), 1},     // beyond U+10FFFF
+      {Hex("F5 80 80 80"), 1},     // never used
+      {Hex("FF"), 1},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Utf8CharLength(AsBytes(c.text)), c.length)
+        << testing::PrintToString(c.text);
+  }
+}
+
+// The character around every byte is the one that reading the text from its
+// start finds there, on random mixtures of characters, pieces of them and
+// bytes UTF-8 never uses.
+TEST(Utf8CharAt, AgreesWithTheSplitReadFromTheStart) {
+  const std::vector<std::string> pieces = {
+      "a",          Hex("C3 A9"), Hex("E3 81 82"), Hex("F0 9F 98 80"),
+      Hex("80"),    Hex("BF"),    Hex("C3"),       Hex("E3 81"),
+      Hex("F0 9F"), Hex("ED A0"), Hex("C0"),       Hex("FF")};
+  std::mt19937 rng(77);
+  for (int round = 0; round < 2000; ++round) {
+    std::string text;
+    const int count = 1 + static_cast<int>(rng() % 8);
+    for (int i = 0; i < count; ++i) text += pieces[rng() % pieces.size()];
+    const auto bytes = AsBytes(text);
+    for (std::size_t start = 0; start < text.size();) {
+      const std::size_t end = start + Utf8CharLength(bytes.subspan(start));
+      for (std::size_t pos = start; pos < end; ++pos) {
+        const CUtf8Char at = Utf8CharAt(bytes, pos);
+        ASSERT_EQ(at.start, start)
+            << testing::PrintToString(text) << " @" << pos;
+        ASSERT_EQ(at.end, end) << testing::PrintToString(text) << " @" << pos;
+      }
+      start = end;
+    }
+  }
+}
+
+}  // namespace
