@@ -6,6 +6,9 @@ source scripts/packages.sh
 scripts/ensure-packages.sh "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" \
   "${FUZZ_PACKAGES[@]}" "${GUI_PACKAGES[@]}"
 
+# Includes keep to their layers before anything is built.
+scripts/check-layers.sh
+
 # Window tests never need a display.
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 

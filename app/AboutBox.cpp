@@ -1,7 +1,9 @@
-#include "AboutBox.h"
+#include "app/AboutBox.h"
 
-#include "BuildStamp.h"
-#include "ResourceIds.h"
+#include "app/BuildStamp.h"
+#include "app/ResourceIds.h"
+
+namespace dalvren {
 
 CAboutBox::CAboutBox() : CDialog(kIddAboutBox) {}
 
@@ -14,3 +16,5 @@ bool CAboutBox::OnInitDialog() {
   SetDlgItemTextA(kIdcBuildStamp, kBuildStamp.data());
   return true;
 }
+
+}  // namespace dalvren

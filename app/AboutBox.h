@@ -1,7 +1,9 @@
 // The About box: the program's icon, name, version and build time stamp.
 #pragma once
 
-#include "Dialog.h"
+#include "framework/Dialog.h"
+
+namespace dalvren {
 
 class CAboutBox : public CDialog {
  public:
@@ -12,3 +14,5 @@ class CAboutBox : public CDialog {
   // Puts the build time stamp in its place.
   bool OnInitDialog() override;
 };
+
+}  // namespace dalvren

@@ -6,6 +6,8 @@
 #include <array>
 #include <string_view>
 
+namespace dalvren {
+
 inline constexpr std::size_t kBuildStampLength = 24;
 
 // The stamp for `date` and `time` in the compiler's forms: 24 characters and
@@ -43,3 +45,5 @@ constexpr std::array<char, kBuildStampLength + 1> FormatBuildStamp(
 }
 
 inline constexpr auto kBuildStamp = FormatBuildStamp(__DATE__, __TIME__);
+
+}  // namespace dalvren

@@ -1,8 +1,10 @@
-#include "Conversion.h"
+#include "app/Conversion.h"
 
 #include <cstdint>
 #include <limits>
 #include <sstream>
+
+namespace dalvren {
 
 namespace {
 
@@ -10,7 +12,7 @@ constexpr std::size_t kMaxBytes = std::numeric_limits<std::int32_t>::max();
 
 }  // namespace
 
-CConvertedText ConvertText(const CCodeTable* table, Direction direction,
+CConvertedText ConvertText(const CCodeTable* table, ConvertDirection direction,
                            const std::string& source, bool sourceHex,
                            bool targetHex) {
   if (table == nullptr) return {{}, kNoTableMessage};
@@ -19,8 +21,9 @@ CConvertedText ConvertText(const CCodeTable* table, Direction direction,
   const std::unique_ptr<CByteString> input =
       sourceHex ? FromHex(source.c_str())
                 : std::make_unique<CByteString>(source.c_str());
-  const CCodeDictionary& dictionary =
-      direction == Direction::kForward ? *table->forward : *table->reverse;
+  const CCodeDictionary& dictionary = direction == ConvertDirection::kRomToDump
+                                          ? *table->forward
+                                          : *table->reverse;
 
   std::ostringstream out;
   const std::streamoff start = out.tellp();
@@ -41,3 +44,5 @@ CConvertedText ConvertText(const CCodeTable* table, Direction direction,
   // A field shows text, which ends at its first zero byte.
   return {std::string(result->data.get()), {}};
 }
+
+}  // namespace dalvren

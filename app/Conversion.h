@@ -4,11 +4,18 @@
 
 #include <string>
 
-#include "CodeTable.h"
+#include "core/CodeTable.h"
+
+namespace dalvren {
 
 inline constexpr char kNoTableMessage[] = "No table file loaded";
 inline constexpr char kTooLargeMessage[] =
     "The text is too large to convert (2 GiB at most)";
+
+// Which way a conversion command runs: the ROM field through the forward
+// dictionary into the Dump field, or the Dump field through the reverse one
+// into the ROM field.
+enum class ConvertDirection { kRomToDump, kDumpToRom };
 
 struct CConvertedText {
   std::string text;     // the target field's new text, as bytes
@@ -23,6 +30,8 @@ struct CConvertedText {
 // among them. Refuses with kNoTableMessage when `table` is null, and with
 // kTooLargeMessage when the input or the result would not fit a byte string.
 [[nodiscard]] CConvertedText ConvertText(const CCodeTable* table,
-                                         Direction direction,
+                                         ConvertDirection direction,
                                          const std::string& source,
                                          bool sourceHex, bool targetHex);
+
+}  // namespace dalvren

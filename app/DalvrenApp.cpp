@@ -1,14 +1,16 @@
-#include "DalvrenApp.h"
+#include "app/DalvrenApp.h"
 
-#include "AboutBox.h"
-#include "Afx.h"
-#include "CommandLineInfo.h"
-#include "CommandMap.h"
-#include "DalvrenDoc.h"
-#include "DalvrenView.h"
-#include "DocTemplate.h"
-#include "MainFrame.h"
-#include "ResourceIds.h"
+#include "app/AboutBox.h"
+#include "app/DalvrenDoc.h"
+#include "app/DalvrenView.h"
+#include "app/MainFrame.h"
+#include "app/ResourceIds.h"
+#include "framework/Afx.h"
+#include "framework/CommandLineInfo.h"
+#include "framework/CommandMap.h"
+#include "framework/DocTemplate.h"
+
+namespace dalvren {
 
 CDalvrenApp::CDalvrenApp() {
   m_strFileArgument = QStringLiteral("TABLE");
@@ -50,3 +52,5 @@ void CDalvrenApp::OnAppAbout() {
   CAboutBox aboutDlg;
   aboutDlg.DoModal();
 }
+
+}  // namespace dalvren

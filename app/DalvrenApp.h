@@ -1,7 +1,9 @@
 // The application: start-up, and the About, New and Open commands.
 #pragma once
 
-#include "WinApp.h"
+#include "framework/WinApp.h"
+
+namespace dalvren {
 
 class CDalvrenApp : public CWinApp {
  public:
@@ -18,3 +20,5 @@ class CDalvrenApp : public CWinApp {
   // Shows the About box modally.
   void OnAppAbout();
 };
+
+}  // namespace dalvren

@@ -1,11 +1,13 @@
-#include "DalvrenDoc.h"
+#include "app/DalvrenDoc.h"
 
 #include <QFile>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
 
-#include "Afx.h"
+#include "framework/Afx.h"
+
+namespace dalvren {
 
 const CRuntimeClass<CDocument> CDalvrenDoc::kRuntimeClass =
     MakeRuntimeClass<CDalvrenDoc, CDocument>("CDalvrenDoc");
@@ -40,3 +42,5 @@ bool CDalvrenDoc::OnOpenDocument(const QString& path) {
   m_pTable = Load(in);
   return true;
 }
+
+}  // namespace dalvren

@@ -3,9 +3,11 @@
 
 #include <memory>
 
-#include "CodeTable.h"
-#include "Document.h"
-#include "RuntimeClass.h"
+#include "core/CodeTable.h"
+#include "framework/Document.h"
+#include "framework/RuntimeClass.h"
+
+namespace dalvren {
 
 inline constexpr char kOpenErrorMessage[] = "Error! Unable to open table file";
 
@@ -32,3 +34,5 @@ class CDalvrenDoc : public CDocument {
   // The loaded table, or null before the first successful open.
   std::unique_ptr<CCodeTable> m_pTable;
 };
+
+}  // namespace dalvren

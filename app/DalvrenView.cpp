@@ -1,13 +1,15 @@
-#include "DalvrenView.h"
+#include "app/DalvrenView.h"
 
-#include "Afx.h"
-#include "CommandMap.h"
-#include "Conversion.h"
-#include "DalvrenDoc.h"
-#include "DataExchange.h"
-#include "FrameWnd.h"
-#include "ResourceIds.h"
-#include "WaitCursor.h"
+#include "app/Conversion.h"
+#include "app/DalvrenDoc.h"
+#include "app/ResourceIds.h"
+#include "framework/Afx.h"
+#include "framework/CommandMap.h"
+#include "framework/DataExchange.h"
+#include "framework/FrameWnd.h"
+#include "framework/WaitCursor.h"
+
+namespace dalvren {
 
 const CRuntimeClass<CView> CDalvrenView::kRuntimeClass =
     MakeRuntimeClass<CDalvrenView, CView>("CDalvrenView");
@@ -53,15 +55,17 @@ void CDalvrenView::OnDumpHex() {
 }
 
 void CDalvrenView::OnRomToDump() {
-  Convert(Direction::kForward, kIdcRom, kIdcDump, m_bRomHex, m_bDumpHex);
+  Convert(ConvertDirection::kRomToDump, kIdcRom, kIdcDump, m_bRomHex,
+          m_bDumpHex);
 }
 
 void CDalvrenView::OnDumpToRom() {
-  Convert(Direction::kReverse, kIdcDump, kIdcRom, m_bDumpHex, m_bRomHex);
+  Convert(ConvertDirection::kDumpToRom, kIdcDump, kIdcRom, m_bDumpHex,
+          m_bRomHex);
 }
 
-void CDalvrenView::Convert(Direction direction, int from, int to, int fromHex,
-                           int toHex) {
+void CDalvrenView::Convert(ConvertDirection direction, int from, int to,
+                           int fromHex, int toHex) {
   const CDalvrenDoc* document = GetDocument();
   CConvertedText result;
   {
@@ -75,3 +79,5 @@ void CDalvrenView::Convert(Direction direction, int from, int to, int fromHex,
     AfxMessageBox(QString::fromStdString(result.refusal), MB_ICONHAND);
   }
 }
+
+}  // namespace dalvren

@@ -2,9 +2,11 @@
 // the two conversion buttons.
 #pragma once
 
-#include "CodeTable.h"
-#include "FormView.h"
-#include "RuntimeClass.h"
+#include "app/Conversion.h"
+#include "framework/FormView.h"
+#include "framework/RuntimeClass.h"
+
+namespace dalvren {
 
 class CDalvrenDoc;
 
@@ -36,5 +38,8 @@ class CDalvrenView : public CFormView {
   void OnDumpToRom();
 
   // Converts the text of field `from` into field `to`, or shows why not.
-  void Convert(Direction direction, int from, int to, int fromHex, int toHex);
+  void Convert(ConvertDirection direction, int from, int to, int fromHex,
+               int toHex);
 };
+
+}  // namespace dalvren

@@ -1,4 +1,6 @@
-#include "MainFrame.h"
+#include "app/MainFrame.h"
+
+namespace dalvren {
 
 const CRuntimeClass<CFrameWnd> CMainFrame::kRuntimeClass =
     MakeRuntimeClass<CMainFrame, CFrameWnd>("CMainFrame");
@@ -6,3 +8,5 @@ const CRuntimeClass<CFrameWnd> CMainFrame::kRuntimeClass =
 bool CMainFrame::PreCreateWindow(CREATESTRUCT& cs) {
   return CFrameWnd::PreCreateWindow(cs);
 }
+
+}  // namespace dalvren

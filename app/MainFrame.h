@@ -2,8 +2,10 @@
 // the main resource, and no tool bar or status bar.
 #pragma once
 
-#include "FrameWnd.h"
-#include "RuntimeClass.h"
+#include "framework/FrameWnd.h"
+#include "framework/RuntimeClass.h"
+
+namespace dalvren {
 
 class CMainFrame : public CFrameWnd {
  public:
@@ -11,3 +13,5 @@ class CMainFrame : public CFrameWnd {
 
   bool PreCreateWindow(CREATESTRUCT& cs) override;
 };
+
+}  // namespace dalvren

@@ -1,6 +1,8 @@
 // The numbers by which the application names its resources and controls.
 #pragma once
 
+namespace dalvren {
+
 // Menu, accelerators, icon and document string of the main frame. The icon
 // after it, 129, is the table files' icon.
 inline constexpr unsigned kIdrMainFrame = 128;
@@ -19,3 +21,5 @@ inline constexpr int kIdcDumpHex = 1005;
 inline constexpr int kIdcBuildStamp = 1006;
 
 inline constexpr char kRegistryKey[] = "Local AppWizard-Generated Applications";
+
+}  // namespace dalvren

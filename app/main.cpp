@@ -1,6 +1,6 @@
-#include "DalvrenApp.h"
+#include "app/DalvrenApp.h"
 
 int main(int argc, char** argv) {
-  CDalvrenApp theApp;
-  return AfxWinMain(argc, argv);
+  dalvren::CDalvrenApp theApp;
+  return dalvren::AfxWinMain(argc, argv);
 }

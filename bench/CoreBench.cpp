@@ -11,12 +11,13 @@
 
 #include <benchmark/benchmark.h>
 
-#include "CodeTable.h"
-#include "TableGenerator.h"
+#include "bench/TableGenerator.h"
+#include "core/CodeTable.h"
 
+namespace dalvren {
 namespace {
 
-using dalvren_bench::GeneratedEntry;
+using bench::GeneratedEntry;
 
 std::span<const unsigned char> AsBytes(const std::string& s) {
   return {reinterpret_cast<const unsigned char*>(s.data()), s.size()};
@@ -73,10 +74,10 @@ void TranslateBench(benchmark::State& state, const CCodeDictionary& dict,
 
 struct Realistic {
   Realistic()
-      : entries(dalvren_bench::RealisticEntries()),
-        file(dalvren_bench::TableFile(entries)),
+      : entries(bench::RealisticEntries()),
+        file(bench::TableFile(entries)),
         table(LoadQuietly(file)),
-        rom(dalvren_bench::RomOf(entries, 4u << 20)) {
+        rom(bench::RomOf(entries, 4u << 20)) {
     std::ostringstream out;
     table->forward->Translate(out, AsBytes(rom));
     text = out.str();
@@ -114,9 +115,9 @@ BENCHMARK(BM_TranslateReverseRealistic)->Unit(benchmark::kMillisecond);
 
 struct SingleByte {
   SingleByte()
-      : entries(dalvren_bench::SingleByteEntries()),
-        table(LoadQuietly(dalvren_bench::TableFile(entries))),
-        rom(dalvren_bench::RomOf(entries, 16u << 20)) {
+      : entries(bench::SingleByteEntries()),
+        table(LoadQuietly(bench::TableFile(entries))),
+        rom(bench::RomOf(entries, 16u << 20)) {
     for (const auto& e : entries) {
       lookup[static_cast<unsigned char>(e.code[0])] = e.text[0];
     }
@@ -238,7 +239,7 @@ BENCHMARK(BM_LoadRealistic)->Unit(benchmark::kMillisecond);
 // growth of the heap and of the resident set while it is alive.
 void TableMemory(benchmark::State& state,
                  const std::vector<GeneratedEntry>& entries) {
-  const std::string file = dalvren_bench::TableFile(entries);
+  const std::string file = bench::TableFile(entries);
   std::size_t heap = 0;
   std::size_t resident = 0;
   for (auto _ : state) {
@@ -267,15 +268,16 @@ BENCHMARK(BM_MemoryRealisticTable)
     ->Iterations(3);
 
 void BM_MemoryLongCodes(benchmark::State& state) {
-  TableMemory(state, dalvren_bench::LongCodeEntries());
+  TableMemory(state, bench::LongCodeEntries());
 }
 BENCHMARK(BM_MemoryLongCodes)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_MemoryLongTexts(benchmark::State& state) {
-  TableMemory(state, dalvren_bench::LongTextEntries());
+  TableMemory(state, bench::LongTextEntries());
 }
 BENCHMARK(BM_MemoryLongTexts)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
+}  // namespace dalvren
 
 BENCHMARK_MAIN();

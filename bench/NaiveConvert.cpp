@@ -9,7 +9,7 @@
 #include <map>
 #include <string>
 
-#include "NaiveLongestMatch.h"
+#include "tests/support/NaiveLongestMatch.h"
 
 int main(int argc, char** argv) {
   if (argc != 4) {
@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
   std::ifstream inputFile(argv[2], std::ios::binary);
   const std::string input((std::istreambuf_iterator<char>(inputFile)),
                           std::istreambuf_iterator<char>());
-  const std::string output = dalvren_test::NaiveLongestMatch(table, input);
+  const std::string output = dalvren::test::NaiveLongestMatch(table, input);
   std::ofstream(argv[3], std::ios::binary) << output;
   return 0;
 }

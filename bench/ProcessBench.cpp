@@ -14,10 +14,11 @@
 
 #include <benchmark/benchmark.h>
 
-#include "TableGenerator.h"
+#include "bench/TableGenerator.h"
 
 extern char** environ;
 
+namespace dalvren {
 namespace {
 
 namespace fs = std::filesystem;
@@ -51,11 +52,11 @@ struct Files {
       : dir(fs::temp_directory_path() /
             ("dalvren-bench-" + std::to_string(getpid()))) {
     fs::create_directories(dir);
-    const auto entries = dalvren_bench::RealisticEntries();
+    const auto entries = bench::RealisticEntries();
     std::ofstream(dir / "table.tbl", std::ios::binary)
-        << dalvren_bench::TableFile(entries);
+        << bench::TableFile(entries);
     std::ofstream(dir / "rom.bin", std::ios::binary)
-        << dalvren_bench::RomOf(entries, 4u << 20);
+        << bench::RomOf(entries, 4u << 20);
   }
   ~Files() { fs::remove_all(dir); }
   fs::path dir;
@@ -104,5 +105,6 @@ BENCHMARK(BM_ProcessDumpVersusNaiveConverter)
     ->Iterations(5);
 
 }  // namespace
+}  // namespace dalvren
 
 BENCHMARK_MAIN();

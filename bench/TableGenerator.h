@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace dalvren_bench {
+namespace dalvren::bench {
 
 struct GeneratedEntry {
   std::string code;  // raw bytes
@@ -146,4 +146,4 @@ inline std::string RomOf(const std::vector<GeneratedEntry>& entries,
   return rom;
 }
 
-}  // namespace dalvren_bench
+}  // namespace dalvren::bench

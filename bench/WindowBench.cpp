@@ -12,12 +12,13 @@
 
 #include <benchmark/benchmark.h>
 
-#include "Conversion.h"
-#include "DalvrenApp.h"
-#include "DalvrenView.h"
-#include "FrameWnd.h"
-#include "ResourceIds.h"
+#include "app/Conversion.h"
+#include "app/DalvrenApp.h"
+#include "app/DalvrenView.h"
+#include "app/ResourceIds.h"
+#include "framework/FrameWnd.h"
 
+namespace dalvren {
 namespace {
 
 QString g_table;
@@ -96,8 +97,8 @@ void BM_ConvertTextHexInHexOut(benchmark::State& state) {
   const auto bytes = static_cast<std::size_t>(state.range(0));
   const std::string hex = MakeRomHex(bytes);
   for (auto _ : state) {
-    benchmark::DoNotOptimize(
-        ConvertText(table.get(), Direction::kForward, hex, true, true));
+    benchmark::DoNotOptimize(ConvertText(
+        table.get(), ConvertDirection::kRomToDump, hex, true, true));
   }
   state.SetBytesProcessed(
       static_cast<std::int64_t>(state.iterations() * bytes));
@@ -107,6 +108,7 @@ BENCHMARK(BM_ConvertTextHexInHexOut)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace
+}  // namespace dalvren
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
@@ -117,9 +119,9 @@ int main(int argc, char** argv) {
   const QTemporaryDir home;
   qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath("data")));
   qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath("config")));
-  g_table = home.filePath(QStringLiteral("bench.tbl"));
-  QFile table(g_table);
-  const std::string contents = MakeTable();
+  dalvren::g_table = home.filePath(QStringLiteral("bench.tbl"));
+  QFile table(dalvren::g_table);
+  const std::string contents = dalvren::MakeTable();
   if (!table.open(QIODevice::WriteOnly) ||
       table.write(contents.data(), static_cast<qint64>(contents.size())) < 0) {
     return 1;

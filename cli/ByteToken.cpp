@@ -1,6 +1,8 @@
-#include "ByteToken.h"
+#include "cli/ByteToken.h"
 
-#include "HexCodec.h"
+#include "core/HexCodec.h"
+
+namespace dalvren {
 
 void AppendByteToken(unsigned char byte, std::string& out) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
@@ -43,3 +45,5 @@ CTranslateHooks TokenReadingHooks() {
   };
   return hooks;
 }
+
+}  // namespace dalvren

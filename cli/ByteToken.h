@@ -7,7 +7,9 @@
 #include <span>
 #include <string>
 
-#include "CodeDictionary.h"
+#include "core/CodeDictionary.h"
+
+namespace dalvren {
 
 // The length of a token: "<", "$", two hexadecimal digits and ">".
 inline constexpr std::size_t kByteTokenLength = 5;
@@ -28,3 +30,5 @@ void AppendByteToken(unsigned char byte, std::string& out);
 // Hooks for a translation of text to ROM bytes that takes a token at any
 // position before the table is consulted there, and writes its byte.
 [[nodiscard]] CTranslateHooks TokenReadingHooks();
+
+}  // namespace dalvren

@@ -1,8 +1,10 @@
-#include "CommandLine.h"
+#include "cli/CommandLine.h"
 
 #include <charconv>
 #include <utility>
 #include <vector>
+
+namespace dalvren {
 
 namespace {
 
@@ -304,3 +306,5 @@ bool ParseCommandLine(std::span<const char* const> args, CCommandLine& line,
   }
   return true;
 }
+
+}  // namespace dalvren

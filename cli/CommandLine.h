@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+namespace dalvren {
+
 enum class Command {
   kNone,
   kDump,
@@ -66,3 +68,5 @@ struct CCommandLine {
 // for anything else: empty text, a sign, blanks, stray characters, "0x"
 // without digits, or a value beyond 64 bits.
 [[nodiscard]] bool ParseCount(std::string_view text, std::uint64_t& value);
+
+}  // namespace dalvren

@@ -1,4 +1,4 @@
-#include "ConvertTool.h"
+#include "cli/ConvertTool.h"
 
 #include <cstdint>
 #include <exception>
@@ -10,16 +10,18 @@
 #include <streambuf>
 #include <string>
 
-#include "ByteToken.h"
-#include "CodeTable.h"
-#include "CommandLine.h"
-#include "HexWriteBuf.h"
-#include "InputFile.h"
-#include "OutputFile.h"
-#include "RoundTrip.h"
-#include "TableCheck.h"
-#include "TableEncoding.h"
-#include "Utf8.h"
+#include "cli/ByteToken.h"
+#include "cli/CommandLine.h"
+#include "cli/HexWriteBuf.h"
+#include "cli/InputFile.h"
+#include "cli/OutputFile.h"
+#include "cli/RoundTrip.h"
+#include "cli/TableCheck.h"
+#include "cli/TableEncoding.h"
+#include "core/CodeTable.h"
+#include "core/Utf8.h"
+
+namespace dalvren {
 
 #ifndef DALVREN_VERSION
 #define DALVREN_VERSION "unknown"
@@ -581,3 +583,5 @@ int RunConvertTool(std::span<const char* const> args) {
     return Fail("Unexpected failure");
   }
 }
+
+}  // namespace dalvren

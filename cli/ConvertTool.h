@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <span>
 
+namespace dalvren {
+
 // The largest input one run converts: byte strings count their length in a
 // signed 32-bit number, so larger inputs are refused rather than truncated.
 inline constexpr std::size_t kMaxInputBytes = INT32_MAX;
@@ -26,3 +28,5 @@ inline constexpr int kExitError = 2;
 // memory is reported as "Error! Out of memory", any other exception as
 // "Error! " and its message, both with kExitError.
 [[nodiscard]] int RunConvertTool(std::span<const char* const> args);
+
+}  // namespace dalvren

@@ -1,4 +1,6 @@
-#include "EncodingGuess.h"
+#include "cli/EncodingGuess.h"
+
+namespace dalvren {
 
 namespace {
 
@@ -53,3 +55,5 @@ std::string CEncodingGuess::Tried() const {
   }
   return names;
 }
+
+}  // namespace dalvren

@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "TableEncoding.h"
+#include "cli/TableEncoding.h"
+
+namespace dalvren {
 
 class CEncodingGuess {
  public:
@@ -41,3 +43,5 @@ class CEncodingGuess {
   std::vector<Candidate> candidates_;
   bool observed_ = false;
 };
+
+}  // namespace dalvren

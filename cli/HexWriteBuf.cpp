@@ -1,8 +1,10 @@
-#include "HexWriteBuf.h"
+#include "cli/HexWriteBuf.h"
 
 #include <algorithm>
 
-#include "HexCodec.h"
+#include "core/HexCodec.h"
+
+namespace dalvren {
 
 CHexWriteBuf::CHexWriteBuf(std::streambuf& sink) : sink_(sink) {}
 
@@ -33,3 +35,5 @@ std::streamsize CHexWriteBuf::xsputn(const char* s, std::streamsize n) {
 }
 
 int CHexWriteBuf::sync() { return sink_.pubsync(); }
+
+}  // namespace dalvren

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <streambuf>
 
+namespace dalvren {
+
 class CHexWriteBuf : public std::streambuf {
  public:
   // Writes to `sink`, which stays the caller's and must outlive this buffer.
@@ -25,3 +27,5 @@ class CHexWriteBuf : public std::streambuf {
  private:
   std::streambuf& sink_;
 };
+
+}  // namespace dalvren

@@ -1,4 +1,4 @@
-#include "InputFile.h"
+#include "cli/InputFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -6,6 +6,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+namespace dalvren {
 
 std::unique_ptr<CInputFile> CInputFile::Open(const std::string& path,
                                              bool regularOnly,
@@ -111,3 +113,5 @@ CInputFile::int_type CInputFile::underflow() {
   setg(buffer_, buffer_, buffer_ + got);
   return traits_type::to_int_type(*gptr());
 }
+
+}  // namespace dalvren

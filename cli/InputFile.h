@@ -8,6 +8,8 @@
 #include <streambuf>
 #include <string>
 
+namespace dalvren {
+
 // Bytes read whole, followed by one zero byte so that they can also be read
 // as terminated text.
 struct CInputBytes {
@@ -68,3 +70,5 @@ class CInputFile : public std::streambuf {
   static constexpr std::size_t kBufferSize = 64 * 1024;
   char buffer_[kBufferSize];
 };
+
+}  // namespace dalvren

@@ -1,4 +1,4 @@
-#include "OutputFile.h"
+#include "cli/OutputFile.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
+
+namespace dalvren {
 
 namespace {
 
@@ -141,3 +143,5 @@ bool COutputFile::Commit(std::string& reason) {
   }
   return true;
 }
+
+}  // namespace dalvren

@@ -14,6 +14,8 @@
 #include <streambuf>
 #include <string>
 
+namespace dalvren {
+
 class COutputFile : public std::streambuf {
  public:
   // Prepares writing to `path`; "-" is standard output, which is written but
@@ -67,3 +69,5 @@ class COutputFile : public std::streambuf {
   static constexpr std::size_t kBufferSize = 64 * 1024;
   char buffer_[kBufferSize];
 };
+
+}  // namespace dalvren

@@ -1,11 +1,13 @@
-#include "RoundTrip.h"
+#include "cli/RoundTrip.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <streambuf>
 
-#include "ByteToken.h"
-#include "SpacedHex.h"
+#include "cli/ByteToken.h"
+#include "cli/SpacedHex.h"
+
+namespace dalvren {
 
 namespace {
 
@@ -100,8 +102,15 @@ std::string Context(const std::string& before, const std::string& from) {
   std::string shown = SpacedHex(before);
   if (!shown.empty()) shown += ' ';
   if (from.empty()) return shown + "[end]";
-  shown += "[" + SpacedHex(from.substr(0, 1)) + "]";
-  if (from.size() > 1) shown += " " + SpacedHex(from.substr(1));
+  // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) about the
+  // temporaries of "[" + ... + "]" once they are inlined.
+  shown += '[';
+  shown += SpacedHex(from.substr(0, 1));
+  shown += ']';
+  if (from.size() > 1) {
+    shown += ' ';
+    shown += SpacedHex(from.substr(1));
+  }
   return shown;
 }
 
@@ -206,3 +215,5 @@ void CRoundTrip::Print(std::ostream& out) const {
   out << "  input:       " << Context(before, inputFrom) << '\n';
   out << "  re-inserted: " << Context(before, reinsertedFrom) << '\n';
 }
+
+}  // namespace dalvren

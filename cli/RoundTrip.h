@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "CodeTable.h"
+#include "core/CodeTable.h"
+
+namespace dalvren {
 
 class CRoundTrip {
  public:
@@ -57,3 +59,5 @@ class CRoundTrip {
   std::string inputFrom;
   std::string reinsertedFrom;
 };
+
+}  // namespace dalvren

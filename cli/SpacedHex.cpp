@@ -1,4 +1,6 @@
-#include "SpacedHex.h"
+#include "cli/SpacedHex.h"
+
+namespace dalvren {
 
 std::string SpacedHex(std::string_view bytes, std::size_t most) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
@@ -12,3 +14,5 @@ std::string SpacedHex(std::string_view bytes, std::size_t most) {
   if (bytes.size() > most) out += " ...";
   return out;
 }
+
+}  // namespace dalvren

@@ -6,7 +6,11 @@
 #include <string>
 #include <string_view>
 
+namespace dalvren {
+
 // The first `most` bytes of `bytes` as upper-case pairs separated by blanks
 // ("82 A0 4A"), followed by " ..." when there are more.
 [[nodiscard]] std::string SpacedHex(std::string_view bytes,
                                     std::size_t most = SIZE_MAX);
+
+}  // namespace dalvren

@@ -1,11 +1,13 @@
-#include "TableCheck.h"
+#include "cli/TableCheck.h"
 
 #include <algorithm>
 #include <utility>
 #include <vector>
 
-#include "SpacedHex.h"
-#include "TableEncoding.h"
+#include "cli/SpacedHex.h"
+#include "cli/TableEncoding.h"
+
+namespace dalvren {
 
 namespace {
 
@@ -175,9 +177,9 @@ void CTableCheck::ReportSharedTexts(const CCodeTable& table) {
   for (const auto& [line, what] : shared) Warn(line, what);
 }
 
-void CTableCheck::OnReplaced(std::size_t line, Direction direction) {
+void CTableCheck::OnReplaced(std::size_t line, TableDictionary dictionary) {
   ++replaced;
-  const bool forward = direction == Direction::kForward;
+  const bool forward = dictionary == TableDictionary::kForward;
   const std::size_t earlier = forward ? replacesForward_ : replacesReverse_;
   const std::string key =
       forward ? "code " + CodeHex(code_) : "text " + QuotedText(text_);
@@ -207,8 +209,8 @@ std::unique_ptr<CCodeTable> CTableCheck::Run(
                             const CByteString& text) {
     OnEntry(line, code, text);
   };
-  observer.onReplaced = [this](std::size_t line, Direction direction) {
-    OnReplaced(line, direction);
+  observer.onReplaced = [this](std::size_t line, TableDictionary dictionary) {
+    OnReplaced(line, dictionary);
   };
   auto loaded = Load(table, observer);
   ReportSharedTexts(*loaded);
@@ -229,3 +231,5 @@ std::unique_ptr<CCodeTable> CTableCheck::Run(
           << Count(replaced, "replacement", "replacements") << '\n';
   return loaded;
 }
+
+}  // namespace dalvren

@@ -12,8 +12,10 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "CodeTable.h"
-#include "EncodingGuess.h"
+#include "cli/EncodingGuess.h"
+#include "core/CodeTable.h"
+
+namespace dalvren {
 
 class CTableCheck {
  public:
@@ -65,7 +67,7 @@ class CTableCheck {
   void OnIgnored(std::size_t line, std::string_view content, LineFault fault);
   void OnEntry(std::size_t line, const CByteString& code,
                const CByteString& text);
-  void OnReplaced(std::size_t line, Direction direction);
+  void OnReplaced(std::size_t line, TableDictionary dictionary);
   void Warn(std::size_t line, const std::string& what);
   // Warns about every text that more than one code of the loaded table
   // gives: insert can write only one of them.
@@ -91,3 +93,5 @@ class CTableCheck {
 // 0x80 and above (UTF-8) as they are, the quote and the backslash escaped
 // with a backslash, and every other byte as \xNN.
 [[nodiscard]] std::string QuotedText(std::string_view bytes);
+
+}  // namespace dalvren

@@ -1,12 +1,14 @@
-#include "TableEncoding.h"
+#include "cli/TableEncoding.h"
 
 #include <cerrno>
 #include <cstddef>
 #include <span>
 #include <utility>
 
-#include "SpacedHex.h"
-#include "Utf8.h"
+#include "cli/SpacedHex.h"
+#include "core/Utf8.h"
+
+namespace dalvren {
 
 namespace {
 
@@ -99,3 +101,5 @@ bool IsValidUtf8(std::string_view text) {
   }
   return true;
 }
+
+}  // namespace dalvren

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+namespace dalvren {
+
 class CTableEncoding {
  public:
   // Opens the conversion from the character set `name` (any name iconv
@@ -49,3 +51,5 @@ class CTableEncoding {
 // True when `text` is well-formed UTF-8: no stray continuation byte, no
 // truncated or overlong sequence, no surrogate, nothing beyond U+10FFFF.
 [[nodiscard]] bool IsValidUtf8(std::string_view text);
+
+}  // namespace dalvren

@@ -1,8 +1,8 @@
 #include <span>
 
-#include "ConvertTool.h"
+#include "cli/ConvertTool.h"
 
 int main(int argc, char** argv) {
-  return RunConvertTool(std::span<const char* const>(
+  return dalvren::RunConvertTool(std::span<const char* const>(
       argv + 1, static_cast<std::size_t>(argc - 1)));
 }

@@ -1,8 +1,10 @@
-#include "ByteString.h"
+#include "core/ByteString.h"
 
 #include <cstring>
 
-#include "HexCodec.h"
+#include "core/HexCodec.h"
+
+namespace dalvren {
 
 namespace {
 
@@ -47,3 +49,5 @@ std::unique_ptr<CByteString> NewByteString(const void* buffer,
   std::memcpy(result->data.get(), buffer, static_cast<std::size_t>(length));
   return result;
 }
+
+}  // namespace dalvren

@@ -12,6 +12,8 @@
 #include <memory>
 #include <span>
 
+namespace dalvren {
+
 class CByteString {
  public:
   // A string of `n` bytes, all zero, followed by the terminating zero. A
@@ -49,3 +51,5 @@ class CByteString {
 // and reads nothing. The caller keeps ownership of `buffer`.
 [[nodiscard]] std::unique_ptr<CByteString> NewByteString(const void* buffer,
                                                          std::int32_t length);
+
+}  // namespace dalvren

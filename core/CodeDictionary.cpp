@@ -1,4 +1,4 @@
-#include "CodeDictionary.h"
+#include "core/CodeDictionary.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -9,7 +9,9 @@
 #include <utility>
 #include <vector>
 
-#include "Utf8.h"
+#include "core/Utf8.h"
+
+namespace dalvren {
 
 namespace {
 
@@ -368,3 +370,5 @@ void CCodeDictionary::TranslateShortest(std::ostream& out,
     WriteShortest<std::uint32_t>(*this, out, input, hooks, window);
   }
 }
+
+}  // namespace dalvren

@@ -14,8 +14,10 @@
 #include <span>
 #include <string>
 
-#include "ByteString.h"
-#include "Trie.h"
+#include "core/ByteString.h"
+#include "core/Trie.h"
+
+namespace dalvren {
 
 // Optional steps a translation takes besides the dictionary's own. Both may
 // be empty; translation without them is the plain longest-match rule.
@@ -98,3 +100,5 @@ class CCodeDictionary {
 
   std::unique_ptr<CTrie> trie;
 };
+
+}  // namespace dalvren

@@ -1,9 +1,11 @@
-#include "CodeTable.h"
+#include "core/CodeTable.h"
 
 #include <algorithm>
 #include <cstring>
 #include <string>
 #include <string_view>
+
+namespace dalvren {
 
 namespace {
 
@@ -88,12 +90,12 @@ void InsertEntry(CCodeTable& table, std::size_t number, const CByteString& code,
   const bool forwardHad = table.forward->Find(code.Bytes()) != nullptr;
   table.forward->Insert(code, text);
   if (forwardHad && observer->onReplaced) {
-    observer->onReplaced(number, Direction::kForward);
+    observer->onReplaced(number, TableDictionary::kForward);
   }
   const bool reverseHad = table.reverse->Find(text.Bytes()) != nullptr;
   table.reverse->Insert(text, code);
   if (reverseHad && observer->onReplaced) {
-    observer->onReplaced(number, Direction::kReverse);
+    observer->onReplaced(number, TableDictionary::kReverse);
   }
 }
 
@@ -157,3 +159,5 @@ std::unique_ptr<CCodeTable> Load(std::istream& in,
                                  const CLoadObserver& observer) {
   return LoadWith(in, &observer);
 }
+
+}  // namespace dalvren

@@ -6,10 +6,12 @@
 #include <istream>
 #include <memory>
 
-#include "ByteString.h"
-#include "CodeDictionary.h"
-#include "HexCodec.h"
-#include "LoadObserver.h"
+#include "core/ByteString.h"
+#include "core/CodeDictionary.h"
+#include "core/HexCodec.h"
+#include "core/LoadObserver.h"
+
+namespace dalvren {
 
 // A loaded table: two dictionaries filled from the same lines. Both exist as
 // long as the table does, even when no line was usable. The table owns them.
@@ -51,3 +53,5 @@ inline constexpr std::size_t kMaxTableLine = 511;
 // replacement to `observer` as it happens.
 [[nodiscard]] std::unique_ptr<CCodeTable> Load(std::istream& in,
                                                const CLoadObserver& observer);
+
+}  // namespace dalvren

@@ -1,7 +1,9 @@
-#include "HexCodec.h"
+#include "core/HexCodec.h"
 
 #include <cstring>
 #include <string>
+
+namespace dalvren {
 
 namespace {
 
@@ -58,3 +60,5 @@ std::unique_ptr<CByteString> FromHex(const char* text) {
   }
   return NewByteString(bytes.data(), static_cast<std::int32_t>(bytes.size()));
 }
+
+}  // namespace dalvren

@@ -5,7 +5,9 @@
 #include <memory>
 #include <span>
 
-#include "ByteString.h"
+#include "core/ByteString.h"
+
+namespace dalvren {
 
 // Reads `text` (terminated) two non-blank characters at a time. White space
 // (blank, tab, line feed, carriage return, vertical tab, form feed) is skipped
@@ -42,3 +44,5 @@ char* WriteHex(std::span<const unsigned char> bytes, char* out);
 [[nodiscard]] constexpr bool IsHexBlank(char c) {
   return c == ' ' || (c >= '\t' && c <= '\r');
 }
+
+}  // namespace dalvren

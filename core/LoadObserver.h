@@ -9,7 +9,9 @@
 #include <string>
 #include <string_view>
 
-#include "ByteString.h"
+#include "core/ByteString.h"
+
+namespace dalvren {
 
 // Why a non-empty line was not loaded.
 enum class LineFault {
@@ -18,8 +20,9 @@ enum class LineFault {
   kCodeNotHex,     // the line does not start with a hexadecimal digit
 };
 
-// Which dictionary an entry replaced a value in.
-enum class Direction { kForward, kReverse };
+// One of a table's two dictionaries: forward (codes to texts) or reverse
+// (texts to codes); what a replacing entry replaced a value in.
+enum class TableDictionary { kForward, kReverse };
 
 struct CLoadObserver {
   // `line` is the 1-based physical line number, as a text editor counts lines
@@ -38,6 +41,8 @@ struct CLoadObserver {
   std::function<void(std::size_t line, const CByteString& code,
                      const CByteString& text)>
       onEntry;
-  // The entry of `line` replaced a value already stored in `direction`.
-  std::function<void(std::size_t line, Direction direction)> onReplaced;
+  // The entry of `line` replaced a value already stored in `dictionary`.
+  std::function<void(std::size_t line, TableDictionary dictionary)> onReplaced;
 };
+
+}  // namespace dalvren

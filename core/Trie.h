@@ -6,7 +6,9 @@
 
 #include <memory>
 
-#include "TrieNode.h"
+#include "core/TrieNode.h"
+
+namespace dalvren {
 
 class CTrie {
  public:
@@ -19,3 +21,5 @@ class CTrie {
 
   std::unique_ptr<CTrieNode> root;
 };
+
+}  // namespace dalvren

@@ -1,4 +1,6 @@
-#include "TrieNode.h"
+#include "core/TrieNode.h"
+
+namespace dalvren {
 
 bool CTrieNode::Attach(std::unique_ptr<CTrieNode>&& child, int index) {
   if (index < 0 || index > 255) return false;
@@ -37,3 +39,5 @@ void CTrieNode::TakeChildren(std::vector<std::unique_ptr<CTrieNode>>& out) {
     children.reset();
   }
 }
+
+}  // namespace dalvren

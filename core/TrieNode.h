@@ -15,7 +15,9 @@
 #include <memory>
 #include <vector>
 
-#include "ByteString.h"
+#include "core/ByteString.h"
+
+namespace dalvren {
 
 class CTrieNode {
  public:
@@ -72,3 +74,5 @@ class CTrieNode {
   std::unique_ptr<CTrieNode> loneChild;
   unsigned char loneIndex = 0;
 };
+
+}  // namespace dalvren

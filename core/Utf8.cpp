@@ -1,6 +1,8 @@
-#include "Utf8.h"
+#include "core/Utf8.h"
 
 #include <cstdint>
+
+namespace dalvren {
 
 namespace {
 
@@ -54,3 +56,5 @@ CUtf8Char Utf8CharAt(std::span<const unsigned char> text, std::size_t pos) {
   }
   return {pos, pos + Utf8CharLength(text.subspan(pos))};
 }
+
+}  // namespace dalvren

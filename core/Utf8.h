@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <span>
 
+namespace dalvren {
+
 // The length of the character that starts `text`: 2 to 4 for a well-formed
 // multi-byte sequence, 1 for any other byte, 0 for empty text.
 [[nodiscard]] std::size_t Utf8CharLength(std::span<const unsigned char> text);
@@ -24,3 +26,5 @@ struct CUtf8Char {
 // after it.
 [[nodiscard]] CUtf8Char Utf8CharAt(std::span<const unsigned char> text,
                                    std::size_t pos);
+
+}  // namespace dalvren

@@ -1,9 +1,11 @@
-#include "Afx.h"
+#include "framework/Afx.h"
 
 #include <QApplication>
 #include <QMessageBox>
 
-#include "WinApp.h"
+#include "framework/WinApp.h"
+
+namespace dalvren {
 
 namespace {
 
@@ -31,3 +33,5 @@ int AfxMessageBox(const QString& text, unsigned style, unsigned /*helpId*/) {
   box.exec();
   return IDOK;
 }
+
+}  // namespace dalvren

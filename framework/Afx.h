@@ -6,6 +6,8 @@
 #include <QString>
 #include <functional>
 
+namespace dalvren {
+
 class CDialog;
 class CWinApp;
 
@@ -54,3 +56,5 @@ int AfxMessageBox(const QString& text, unsigned style = MB_OK,
 
 // The one application object, or null before it is made.
 [[nodiscard]] CWinApp* AfxGetApp();
+
+}  // namespace dalvren

@@ -1,4 +1,6 @@
-#include "CommandLineInfo.h"
+#include "framework/CommandLineInfo.h"
+
+namespace dalvren {
 
 void CCommandLineInfo::ParseArguments(const QStringList& arguments) {
   bool options = true;
@@ -27,3 +29,5 @@ void CCommandLineInfo::ParseArguments(const QStringList& arguments) {
     }
   }
 }
+
+}  // namespace dalvren

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace dalvren {
+
 class CCommandLineInfo {
  public:
   enum { FileNew, FileOpen, AppHelp, AppVersion, AppUsageError };
@@ -19,3 +21,5 @@ class CCommandLineInfo {
   QString m_strFileName;
   QString m_strError;
 };
+
+}  // namespace dalvren

@@ -4,6 +4,8 @@
 
 #include <cstddef>
 
+namespace dalvren {
+
 template <class T>
 struct CCommandEntry {
   unsigned id;
@@ -21,3 +23,5 @@ bool DispatchCommand(T& target, const CCommandEntry<T> (&map)[N], unsigned id) {
   }
   return false;
 }
+
+}  // namespace dalvren

@@ -1,7 +1,9 @@
-#include "DataExchange.h"
+#include "framework/DataExchange.h"
 
-#include "Afx.h"
-#include "Wnd.h"
+#include "framework/Afx.h"
+#include "framework/Wnd.h"
+
+namespace dalvren {
 
 void DDX_Check(CDataExchange* pDX, int id, int& value) {
   if (pDX->m_bSaveAndValidate) {
@@ -11,3 +13,5 @@ void DDX_Check(CDataExchange* pDX, int id, int& value) {
                                    value != 0 ? BST_CHECKED : BST_UNCHECKED);
   }
 }
+
+}  // namespace dalvren

@@ -1,6 +1,8 @@
 // Moving a window's member values to and from its controls.
 #pragma once
 
+namespace dalvren {
+
 class CWnd;
 
 class CDataExchange {
@@ -15,3 +17,5 @@ class CDataExchange {
 
 // Exchanges `value` (0 or 1) with the checked state of check box `id`.
 void DDX_Check(CDataExchange* pDX, int id, int& value);
+
+}  // namespace dalvren

@@ -1,6 +1,8 @@
-#include "Dialog.h"
+#include "framework/Dialog.h"
 
-#include "Afx.h"
+#include "framework/Afx.h"
+
+namespace dalvren {
 
 CDialog::CDialog(unsigned templateId, QWidget* parent)
     : QDialog(parent), m_templateId(templateId) {}
@@ -48,3 +50,5 @@ void CDialog::OnOK() {
 void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 
 void CDialog::reject() { OnCancel(); }
+
+}  // namespace dalvren

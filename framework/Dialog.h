@@ -3,7 +3,9 @@
 
 #include <QDialog>
 
-#include "Wnd.h"
+#include "framework/Wnd.h"
+
+namespace dalvren {
 
 class CDialog : public QDialog, public CWnd {
  public:
@@ -35,3 +37,5 @@ class CDialog : public QDialog, public CWnd {
  private:
   unsigned m_templateId;
 };
+
+}  // namespace dalvren

@@ -1,13 +1,15 @@
-#include "DocTemplate.h"
+#include "framework/DocTemplate.h"
 
 #include <QFileInfo>
 
-#include "Afx.h"
-#include "Document.h"
-#include "FrameWnd.h"
-#include "Resource.h"
-#include "View.h"
-#include "WinApp.h"
+#include "framework/Afx.h"
+#include "framework/Document.h"
+#include "framework/FrameWnd.h"
+#include "framework/Resource.h"
+#include "framework/View.h"
+#include "framework/WinApp.h"
+
+namespace dalvren {
 
 CSingleDocTemplate::CSingleDocTemplate(
     unsigned id, const CRuntimeClass<CDocument>& documentClass,
@@ -64,3 +66,5 @@ QString CSingleDocTemplate::GetDocString(DocStringIndex index) const {
   return LoadResourceString(m_nIDResource)
       .section(QLatin1Char('\n'), index, index);
 }
+
+}  // namespace dalvren

@@ -6,7 +6,9 @@
 #include <QString>
 #include <memory>
 
-#include "RuntimeClass.h"
+#include "framework/RuntimeClass.h"
+
+namespace dalvren {
 
 class CDocument;
 class CFrameWnd;
@@ -64,3 +66,5 @@ class CSingleDocTemplate {
   std::unique_ptr<CDocument> m_pOnlyDoc;
   std::unique_ptr<CFrameWnd> m_pFrame;
 };
+
+}  // namespace dalvren

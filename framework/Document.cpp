@@ -1,4 +1,4 @@
-#include "Document.h"
+#include "framework/Document.h"
 
 #include <QDir>
 #include <QFile>
@@ -6,7 +6,9 @@
 #include <filesystem>
 #include <system_error>
 
-#include "Afx.h"
+#include "framework/Afx.h"
+
+namespace dalvren {
 
 CDocument::CDocument() = default;
 CDocument::~CDocument() = default;
@@ -51,3 +53,5 @@ void CDocument::SetPathName(const QString& path) {
   m_strPathName = path;
   m_strTitle = QFileInfo(path).fileName();
 }
+
+}  // namespace dalvren

@@ -6,6 +6,8 @@
 
 class QIODevice;
 
+namespace dalvren {
+
 class CDocument {
  public:
   CDocument();
@@ -41,3 +43,5 @@ class CDocument {
   QString m_strPathName;
   QString m_strTitle;
 };
+
+}  // namespace dalvren

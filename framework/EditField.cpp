@@ -1,4 +1,4 @@
-#include "EditField.h"
+#include "framework/EditField.h"
 
 #include <QMimeData>
 #include <QTextCursor>
@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <memory>
 
-#include "FieldText.h"
+#include "framework/FieldText.h"
+
+namespace dalvren {
 
 namespace {
 
@@ -89,3 +91,5 @@ void CEditField::FitWrapModeTo(qsizetype length) {
   const QTextOption::WrapMode mode = WrapModeFor(length);
   if (wordWrapMode() != mode) setWordWrapMode(mode);
 }
+
+}  // namespace dalvren

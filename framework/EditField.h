@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+namespace dalvren {
+
 // The clipboard and drag type under which a copy from a field carries its
 // exact bytes; its text, for other programs, shows each escape as U+FFFD.
 inline constexpr char kFieldBytesMimeType[] = "application/x-dalvren-bytes";
@@ -48,3 +50,5 @@ class CEditField : public QPlainTextEdit {
   static QTextOption::WrapMode WrapModeFor(qsizetype length);
   void FitWrapModeTo(qsizetype length);
 };
+
+}  // namespace dalvren

@@ -1,7 +1,9 @@
-#include "FieldText.h"
+#include "framework/FieldText.h"
 
 #include <QStringDecoder>
 #include <algorithm>
+
+namespace dalvren {
 
 namespace {
 
@@ -207,3 +209,5 @@ std::string Utf8FromText(const QString& text) {
       });
   return bytes;
 }
+
+}  // namespace dalvren

@@ -20,6 +20,8 @@
 #include <string>
 #include <string_view>
 
+namespace dalvren {
+
 // The field text that shows `bytes`: valid UTF-8 sequences as their
 // characters (an initial byte-order mark included), line feeds as "\n", and
 // every other byte as its escape code unit. It holds no CR, U+2028, U+2029,
@@ -40,3 +42,5 @@
 // The UTF-8 of text from another program, character for character (a CR
 // stays a CR); a lone surrogate, which has no UTF-8, becomes that of U+FFFD.
 [[nodiscard]] std::string Utf8FromText(const QString& text);
+
+}  // namespace dalvren

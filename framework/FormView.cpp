@@ -1,8 +1,10 @@
-#include "FormView.h"
+#include "framework/FormView.h"
 
 #include <QResizeEvent>
 
-#include "FrameWnd.h"
+#include "framework/FrameWnd.h"
+
+namespace dalvren {
 
 CFormView::CFormView(unsigned templateId) : m_templateId(templateId) {}
 
@@ -31,3 +33,5 @@ void CFormView::resizeEvent(QResizeEvent* event) {
   LayoutControls(event->size());
   CView::resizeEvent(event);
 }
+
+}  // namespace dalvren

@@ -2,7 +2,9 @@
 // growing with the view as each control's template entry says.
 #pragma once
 
-#include "View.h"
+#include "framework/View.h"
+
+namespace dalvren {
 
 class CFormView : public CView {
  public:
@@ -28,3 +30,5 @@ class CFormView : public CView {
   unsigned m_templateId;
   QSize m_templateSize;
 };
+
+}  // namespace dalvren

@@ -1,4 +1,4 @@
-#include "FrameWnd.h"
+#include "framework/FrameWnd.h"
 
 #include <QAction>
 #include <QDragEnterEvent>
@@ -9,10 +9,12 @@
 #include <QMimeData>
 #include <QShortcut>
 
-#include "Afx.h"
-#include "Document.h"
-#include "View.h"
-#include "WinApp.h"
+#include "framework/Afx.h"
+#include "framework/Document.h"
+#include "framework/View.h"
+#include "framework/WinApp.h"
+
+namespace dalvren {
 
 namespace {
 
@@ -162,3 +164,5 @@ void CFrameWnd::dropEvent(QDropEvent* event) {
   event->acceptProposedAction();
   if (CWinApp* app = AfxGetApp()) app->OpenDocumentFile(path);
 }
+
+}  // namespace dalvren

@@ -7,12 +7,15 @@
 #include <QMainWindow>
 #include <vector>
 
-#include "Wnd.h"
+#include "framework/Wnd.h"
+
+class QAction;
+class QMenu;
+
+namespace dalvren {
 
 class CDocument;
 class CView;
-class QAction;
-class QMenu;
 
 class CFrameWnd : public QMainWindow {
  public:
@@ -66,3 +69,5 @@ class CFrameWnd : public QMainWindow {
   QAction* m_recentPlaceholder = nullptr;
   std::vector<QAction*> m_recentActions;
 };
+
+}  // namespace dalvren

@@ -1,8 +1,10 @@
-#include "RecentFileList.h"
+#include "framework/RecentFileList.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
+
+namespace dalvren {
 
 namespace {
 
@@ -51,3 +53,5 @@ void CRecentFileList::WriteList(QSettings& settings) const {
   for (int i = 0; i < GetSize(); ++i) settings.setValue(Key(i), m_files[i]);
   settings.endGroup();
 }
+
+}  // namespace dalvren

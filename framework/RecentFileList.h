@@ -7,6 +7,8 @@
 
 class QSettings;
 
+namespace dalvren {
+
 class CRecentFileList {
  public:
   // A list of at most `size` entries, kept in settings group `section` as
@@ -35,3 +37,5 @@ class CRecentFileList {
   int m_size;
   QStringList m_files;
 };
+
+}  // namespace dalvren

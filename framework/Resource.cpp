@@ -1,9 +1,11 @@
-#include "Resource.h"
+#include "framework/Resource.h"
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+
+namespace dalvren {
 
 namespace {
 
@@ -110,3 +112,5 @@ QIcon LoadIconResource(unsigned id) {
 QString LoadVersionValue(const QString& name) {
   return Script().value(QLatin1StringView("version"))[name].toString();
 }
+
+}  // namespace dalvren

@@ -14,6 +14,8 @@
 #include <optional>
 #include <vector>
 
+namespace dalvren {
+
 inline constexpr char kResourceScript[] = ":/res/resources.json";
 
 // One menu entry: a popup when `items` is not empty, else a command or a
@@ -67,3 +69,5 @@ struct CDialogTemplate {
 [[nodiscard]] QStringList IconResourceFiles(unsigned id);
 // A value of the version record, such as "FileVersion".
 [[nodiscard]] QString LoadVersionValue(const QString& name);
+
+}  // namespace dalvren

@@ -4,6 +4,8 @@
 
 #include <memory>
 
+namespace dalvren {
+
 template <class Base>
 struct CRuntimeClass {
   const char* m_lpszClassName;
@@ -20,3 +22,5 @@ constexpr CRuntimeClass<Base> MakeRuntimeClass(const char* name) {
   return {name,
           []() -> std::unique_ptr<Base> { return std::make_unique<T>(); }};
 }
+
+}  // namespace dalvren

@@ -1,10 +1,12 @@
-#include "ShellRegistration.h"
+#include "framework/ShellRegistration.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QSaveFile>
+
+namespace dalvren {
 
 namespace {
 
@@ -120,3 +122,5 @@ std::vector<QString> RegisterShellFileType(const QString& dataHome,
   }
   return written;
 }
+
+}  // namespace dalvren

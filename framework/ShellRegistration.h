@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <vector>
 
+namespace dalvren {
+
 struct CShellFileType {
   QString appName;        // "Dalvren": the desktop entry's name
   QString exeName;        // "dalvren": names the entry and the program's icon
@@ -42,3 +44,5 @@ struct CShellFile {
 // stops at the first file that cannot be written.
 std::vector<QString> RegisterShellFileType(const QString& dataHome,
                                            const CShellFileType& type);
+
+}  // namespace dalvren

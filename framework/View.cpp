@@ -1,6 +1,8 @@
-#include "View.h"
+#include "framework/View.h"
 
-#include "FrameWnd.h"
+#include "framework/FrameWnd.h"
+
+namespace dalvren {
 
 CView::CView() = default;
 CView::~CView() = default;
@@ -19,3 +21,5 @@ CFrameWnd* CView::GetParentFrame() const {
   }
   return nullptr;
 }
+
+}  // namespace dalvren

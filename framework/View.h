@@ -3,7 +3,9 @@
 
 #include <QWidget>
 
-#include "Wnd.h"
+#include "framework/Wnd.h"
+
+namespace dalvren {
 
 class CDocument;
 class CFrameWnd;
@@ -32,3 +34,5 @@ class CView : public QWidget, public CWnd {
  private:
   CDocument* m_pDocument = nullptr;
 };
+
+}  // namespace dalvren

@@ -3,6 +3,8 @@
 
 #include <QGuiApplication>
 
+namespace dalvren {
+
 class CWaitCursor {
  public:
   CWaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
@@ -12,3 +14,5 @@ class CWaitCursor {
   CWaitCursor(const CWaitCursor&) = delete;
   CWaitCursor& operator=(const CWaitCursor&) = delete;
 };
+
+}  // namespace dalvren

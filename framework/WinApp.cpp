@@ -1,4 +1,4 @@
-#include "WinApp.h"
+#include "framework/WinApp.h"
 
 #include <QApplication>
 #include <QDir>
@@ -9,13 +9,15 @@
 #include <QStandardPaths>
 #include <iostream>
 
-#include "Afx.h"
-#include "CommandLineInfo.h"
-#include "DocTemplate.h"
-#include "Document.h"
-#include "FrameWnd.h"
-#include "Resource.h"
-#include "ShellRegistration.h"
+#include "framework/Afx.h"
+#include "framework/CommandLineInfo.h"
+#include "framework/DocTemplate.h"
+#include "framework/Document.h"
+#include "framework/FrameWnd.h"
+#include "framework/Resource.h"
+#include "framework/ShellRegistration.h"
+
+namespace dalvren {
 
 namespace {
 
@@ -250,3 +252,5 @@ int AfxWinMain(int argc, char** argv) {
   if (!app->InitInstance()) return app->ExitInstance();
   return app->Run();
 }
+
+}  // namespace dalvren

@@ -9,7 +9,9 @@
 #include <memory>
 #include <vector>
 
-#include "RecentFileList.h"
+#include "framework/RecentFileList.h"
+
+namespace dalvren {
 
 class CCommandLineInfo;
 class CDocument;
@@ -100,3 +102,5 @@ class CWinApp {
 // show one on, then InitInstance, the message loop and ExitInstance.
 // Returns the process's exit status.
 int AfxWinMain(int argc, char** argv);
+
+}  // namespace dalvren

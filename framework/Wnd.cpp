@@ -1,4 +1,4 @@
-#include "Wnd.h"
+#include "framework/Wnd.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -9,10 +9,12 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 
-#include "Afx.h"
-#include "DataExchange.h"
-#include "EditField.h"
-#include "FieldText.h"
+#include "framework/Afx.h"
+#include "framework/DataExchange.h"
+#include "framework/EditField.h"
+#include "framework/FieldText.h"
+
+namespace dalvren {
 
 QFont TemplateFont(const CDialogTemplate& dialog) {
   if (QFontDatabase::hasFamily(dialog.fontFamily)) {
@@ -227,3 +229,5 @@ void CWnd::LayoutControls(QSize size) {
                           p.rect.height() + qRound(p.grow.height() * dy));
   }
 }
+
+}  // namespace dalvren

@@ -14,11 +14,14 @@
 #include <string_view>
 #include <vector>
 
-#include "Resource.h"
+#include "framework/Resource.h"
 
-class CDataExchange;
 class QFont;
 class QWidget;
+
+namespace dalvren {
+
+class CDataExchange;
 
 // What PreCreateWindow may adjust before a window is made. A size of 0 keeps
 // the framework's choice.
@@ -110,3 +113,5 @@ class CWnd {
 // average width of its letters and its height. Templates drawn for another
 // font may need more room; see CWnd::FitControlsToTexts.
 [[nodiscard]] QSize DialogBaseUnits(const QFont& font);
+
+}  // namespace dalvren

@@ -8,8 +8,9 @@
 #include <cstring>
 #include <string>
 
-#include "CodeTable.h"
+#include "core/CodeTable.h"
 
+namespace dalvren {
 namespace {
 
 void Require(bool condition) {
@@ -18,10 +19,7 @@ void Require(bool condition) {
 
 bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
-                                      std::size_t size) {
+int TestOneInput(const std::uint8_t* data, std::size_t size) {
   // The text ends at its first zero byte, as a field's text does.
   const std::string text(reinterpret_cast<const char*>(data), size);
   std::string kept;
@@ -49,4 +47,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
     Require(kept == hex.get());
   }
   return 0;
+}
+
+}  // namespace
+}  // namespace dalvren
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
+                                      std::size_t size) {
+  return dalvren::TestOneInput(data, size);
 }

@@ -10,8 +10,9 @@
 #include <sstream>
 #include <string>
 
-#include "CodeTable.h"
+#include "core/CodeTable.h"
 
+namespace dalvren {
 namespace {
 
 std::span<const unsigned char> AsBytes(const std::string& s) {
@@ -32,10 +33,7 @@ void Require(bool condition) {
   if (!condition) std::abort();
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
-                                      std::size_t size) {
+int TestOneInput(const std::uint8_t* data, std::size_t size) {
   // The first byte says where the table ends and the text to translate
   // begins, so both parts evolve together.
   const std::string all(reinterpret_cast<const char*>(data), size);
@@ -72,4 +70,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   Require(Translated(*table->reverse, input) ==
           Translated(*plainTable->reverse, input));
   return 0;
+}
+
+}  // namespace
+}  // namespace dalvren
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
+                                      std::size_t size) {
+  return dalvren::TestOneInput(data, size);
 }

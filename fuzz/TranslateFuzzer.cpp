@@ -9,9 +9,10 @@
 #include <sstream>
 #include <string>
 
-#include "CodeTable.h"
-#include "NaiveLongestMatch.h"
+#include "core/CodeTable.h"
+#include "tests/support/NaiveLongestMatch.h"
 
+namespace dalvren {
 namespace {
 
 // Reads the fuzz input a byte at a time; zeros once it runs out.
@@ -35,10 +36,7 @@ std::string Word(ByteSource& source, std::size_t length) {
   return word;
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
-                                      std::size_t size) {
+int TestOneInput(const std::uint8_t* data, std::size_t size) {
   ByteSource source(data, size);
   std::map<std::string, std::string> model;
   CCodeDictionary dict;
@@ -61,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   std::ostringstream out;
   dict.Translate(out, {reinterpret_cast<const unsigned char*>(input.data()),
                        input.size()});
-  if (out.str() != dalvren_test::NaiveLongestMatch(model, input)) std::abort();
+  if (out.str() != test::NaiveLongestMatch(model, input)) std::abort();
 
   // The hooked and the shortest translations against the plain one: with a
   // skip counter the output is unchanged, and the shortest never skips more,
@@ -91,4 +89,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
     std::abort();
   }
   return 0;
+}
+
+}  // namespace
+}  // namespace dalvren
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
+                                      std::size_t size) {
+  return dalvren::TestOneInput(data, size);
 }

@@ -23,21 +23,22 @@
 
 #include <gtest/gtest.h>
 
-#include "BuildStamp.h"
-#include "ControlFit.h"
-#include "ModalRecorder.h"
-#include "Resource.h"
-#include "RunningApp.h"
-#include "ShellRegistration.h"
-#include "TempFiles.h"
+#include "app/BuildStamp.h"
+#include "framework/Resource.h"
+#include "framework/ShellRegistration.h"
+#include "tests/app/RunningApp.h"
+#include "tests/support/ControlFit.h"
+#include "tests/support/ModalRecorder.h"
+#include "tests/support/TempFiles.h"
 
+namespace dalvren {
 namespace {
 
-using dalvren_test::CModalRecorder;
-using dalvren_test::CRunningApp;
-using dalvren_test::CTempFiles;
-using dalvren_test::ExpectControlsFit;
-using dalvren_test::ShownText;
+using test::CModalRecorder;
+using test::CRunningApp;
+using test::CTempFiles;
+using test::ExpectControlsFit;
+using test::ShownText;
 
 // The menu as "Title|item|item" per popup, separators as "-".
 QStringList MenuOutline(const QMenuBar& bar) {
@@ -489,3 +490,4 @@ TEST(Program, RefusesToStartWithoutADisplay) {
 }
 
 }  // namespace
+}  // namespace dalvren

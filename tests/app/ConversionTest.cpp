@@ -2,16 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include "Conversion.h"
-#include "CoreTestSupport.h"
+#include "app/Conversion.h"
+#include "tests/support/CoreTestSupport.h"
 
+namespace dalvren {
 namespace {
 
-using dalvren_test::LoadFromString;
+using test::LoadFromString;
 
 struct ConversionCase {
   const char* name;
-  Direction direction;
+  ConvertDirection direction;
   std::string source;
   bool sourceHex;
   bool targetHex;
@@ -36,38 +37,40 @@ TEST_P(ConvertTextCases, GivesTheTargetText) {
 INSTANTIATE_TEST_SUITE_P(
     RomAndDump, ConvertTextCases,
     testing::Values(
-        ConversionCase{"LongestCodeFirst", Direction::kForward, "41 42 41",
-                       true, false, "XA"},
-        ConversionCase{"TextBackToBytes", Direction::kReverse, "BA", false,
-                       true, "4241"},
-        ConversionCase{"LongTextBackToBytes", Direction::kReverse, "XA", false,
-                       true, "414241"},
-        ConversionCase{"EmptySource", Direction::kForward, "", true, false, ""},
-        ConversionCase{"DumpInHex", Direction::kForward, "41", true, true,
-                       "41"},
-        ConversionCase{"RomAsText", Direction::kForward, "AB", false, false,
-                       "X"},
-        ConversionCase{"NoCompletePair", Direction::kForward, "4", true, false,
-                       ""},
-        ConversionCase{"NothingMatches", Direction::kForward, "99 98", true,
+        ConversionCase{"LongestCodeFirst", ConvertDirection::kRomToDump,
+                       "41 42 41", true, false, "XA"},
+        ConversionCase{"TextBackToBytes", ConvertDirection::kDumpToRom, "BA",
+                       false, true, "4241"},
+        ConversionCase{"LongTextBackToBytes", ConvertDirection::kDumpToRom,
+                       "XA", false, true, "414241"},
+        ConversionCase{"EmptySource", ConvertDirection::kRomToDump, "", true,
                        false, ""},
-        ConversionCase{"LowerCaseDigits", Direction::kForward, "4c", true,
-                       false, "line"},
-        ConversionCase{"LineBreaksInHexAreBlank", Direction::kForward,
+        ConversionCase{"DumpInHex", ConvertDirection::kRomToDump, "41", true,
+                       true, "41"},
+        ConversionCase{"RomAsText", ConvertDirection::kRomToDump, "AB", false,
+                       false, "X"},
+        ConversionCase{"NoCompletePair", ConvertDirection::kRomToDump, "4",
+                       true, false, ""},
+        ConversionCase{"NothingMatches", ConvertDirection::kRomToDump, "99 98",
+                       true, false, ""},
+        ConversionCase{"LowerCaseDigits", ConvertDirection::kRomToDump, "4c",
+                       true, false, "line"},
+        ConversionCase{"LineBreaksInHexAreBlank", ConvertDirection::kRomToDump,
                        "4\n1\r\n\n42\n", true, false, "X"},
-        ConversionCase{"LineBreaksInTextAreSkipped", Direction::kReverse,
-                       "A\nB\r\n", false, true, "4142"},
-        ConversionCase{"ZeroByteEndsText", Direction::kReverse, "A[END]B",
-                       false, false, "A"},
-        ConversionCase{"ZeroByteShownInHex", Direction::kReverse, "A[END]B",
-                       false, true, "410042"},
-        ConversionCase{"TextWithZeroCutsDump", Direction::kForward, "41 43 42",
-                       true, false, "AC"},
-        ConversionCase{"Utf8TextIntact", Direction::kForward, "45 41", true,
-                       false,
+        ConversionCase{"LineBreaksInTextAreSkipped",
+                       ConvertDirection::kDumpToRom, "A\nB\r\n", false, true,
+                       "4142"},
+        ConversionCase{"ZeroByteEndsText", ConvertDirection::kDumpToRom,
+                       "A[END]B", false, false, "A"},
+        ConversionCase{"ZeroByteShownInHex", ConvertDirection::kDumpToRom,
+                       "A[END]B", false, true, "410042"},
+        ConversionCase{"TextWithZeroCutsDump", ConvertDirection::kRomToDump,
+                       "41 43 42", true, false, "AC"},
+        ConversionCase{"Utf8TextIntact", ConvertDirection::kRomToDump, "45 41",
+                       true, false,
                        "\xE5\x8B\x87"
                        "A"},
-        ConversionCase{"Utf8TextBack", Direction::kReverse,
+        ConversionCase{"Utf8TextBack", ConvertDirection::kDumpToRom,
                        "\xE5\x8B\x87"
                        "B",
                        false, true, "4542"}),
@@ -76,7 +79,8 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST(ConvertText, RefusesWithoutTable) {
-  for (Direction direction : {Direction::kForward, Direction::kReverse}) {
+  for (ConvertDirection direction :
+       {ConvertDirection::kRomToDump, ConvertDirection::kDumpToRom}) {
     const CConvertedText result =
         ConvertText(nullptr, direction, "41", true, false);
     EXPECT_EQ(result.refusal, "No table file loaded");
@@ -100,10 +104,10 @@ TEST(ConvertText, RoundTripsEveryCodeOfATable) {
   }
   const auto table = LoadFromString(file);
   const CConvertedText dump =
-      ConvertText(table.get(), Direction::kForward, rom, true, false);
+      ConvertText(table.get(), ConvertDirection::kRomToDump, rom, true, false);
   ASSERT_EQ(dump.refusal, "");
-  const CConvertedText back =
-      ConvertText(table.get(), Direction::kReverse, dump.text, false, true);
+  const CConvertedText back = ConvertText(
+      table.get(), ConvertDirection::kDumpToRom, dump.text, false, true);
   std::string expected;
   for (char c : rom) {
     if (c != ' ') expected += c;
@@ -112,3 +116,4 @@ TEST(ConvertText, RoundTripsEveryCodeOfATable) {
 }
 
 }  // namespace
+}  // namespace dalvren

@@ -7,17 +7,18 @@
 
 #include <gtest/gtest.h>
 
-#include "CoreTestSupport.h"
-#include "ModalRecorder.h"
-#include "RunningApp.h"
-#include "TempFiles.h"
+#include "tests/app/RunningApp.h"
+#include "tests/support/CoreTestSupport.h"
+#include "tests/support/ModalRecorder.h"
+#include "tests/support/TempFiles.h"
 
+namespace dalvren {
 namespace {
 
-using dalvren_test::CModalRecorder;
-using dalvren_test::CRunningApp;
-using dalvren_test::CTempFiles;
-using dalvren_test::TranslateToString;
+using test::CModalRecorder;
+using test::CRunningApp;
+using test::CTempFiles;
+using test::TranslateToString;
 
 std::string Forward(const CDalvrenDoc& doc, std::string_view bytes) {
   return TranslateToString(*doc.m_pTable->forward, bytes);
@@ -155,3 +156,4 @@ TEST(DalvrenDoc, NewDocumentReleasesTheTable) {
 }
 
 }  // namespace
+}  // namespace dalvren

@@ -15,17 +15,18 @@
 
 #include <gtest/gtest.h>
 
-#include "FieldBytes.h"
-#include "ModalRecorder.h"
-#include "RunningApp.h"
-#include "TempFiles.h"
+#include "tests/app/RunningApp.h"
+#include "tests/support/FieldBytes.h"
+#include "tests/support/ModalRecorder.h"
+#include "tests/support/TempFiles.h"
 
+namespace dalvren {
 namespace {
 
-using dalvren_test::CModalRecorder;
-using dalvren_test::CRunningApp;
-using dalvren_test::CTempFiles;
-using dalvren_test::RandomFieldBytes;
+using test::CModalRecorder;
+using test::CRunningApp;
+using test::CTempFiles;
+using test::RandomFieldBytes;
 
 constexpr char kTable[] = "41=A\n42=B\n4142=X\n";
 
@@ -353,3 +354,4 @@ TEST_F(FieldBytesTest, RandomBytesSurviveBothConversionsAsText) {
 }
 
 }  // namespace
+}  // namespace dalvren

@@ -8,13 +8,13 @@
 #include <QTest>
 #include <string>
 
-#include "DalvrenApp.h"
-#include "DalvrenDoc.h"
-#include "DalvrenView.h"
-#include "FrameWnd.h"
-#include "ResourceIds.h"
+#include "app/DalvrenApp.h"
+#include "app/DalvrenDoc.h"
+#include "app/DalvrenView.h"
+#include "app/ResourceIds.h"
+#include "framework/FrameWnd.h"
 
-namespace dalvren_test {
+namespace dalvren::test {
 
 class CRunningApp {
  public:
@@ -58,4 +58,4 @@ class CRunningApp {
   bool started = false;
 };
 
-}  // namespace dalvren_test
+}  // namespace dalvren::test

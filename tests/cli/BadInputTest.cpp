@@ -13,17 +13,18 @@
 
 #include <gtest/gtest.h>
 
-#include "CodeTable.h"
-#include "CoreTestSupport.h"
-#include "ToolRunner.h"
+#include "core/CodeTable.h"
+#include "tests/cli/ToolRunner.h"
+#include "tests/support/CoreTestSupport.h"
 
+namespace dalvren {
 namespace {
 
-using dalvren_test::ExamplePath;
-using dalvren_test::ReadFile;
-using dalvren_test::RunTool;
-using dalvren_test::TempDir;
-using dalvren_test::ToolResult;
+using test::ExamplePath;
+using test::ReadFile;
+using test::RunTool;
+using test::TempDir;
+using test::ToolResult;
 
 #if defined(__SANITIZE_ADDRESS__)
 // The sanitizer keeps freed memory in quarantine, so peak memory says
@@ -113,7 +114,7 @@ std::string CoreTranslation(const std::string& tableFile,
   testing::internal::CaptureStderr();
   const auto table = Load(in);
   testing::internal::GetCapturedStderr();
-  return dalvren_test::TranslateToString(*table->forward, input);
+  return test::TranslateToString(*table->forward, input);
 }
 
 class BadInput : public testing::Test {
@@ -211,7 +212,7 @@ TEST_F(BadInput, HugeTableStreamsThroughInBoundedMemory) {
   std::string block;
   for (int round = 0; round < 2; ++round) {
     for (int code = 0; code < 256; ++code) {
-      block += dalvren_test::MakeString(std::string(1, static_cast<char>(code)))
+      block += test::MakeString(std::string(1, static_cast<char>(code)))
                    ->ToHex()
                    .get();
       block += '=';
@@ -316,7 +317,7 @@ TEST_F(BadInput, LargeHexInputDecodesCompletely) {
   const std::string unit = ReadFile(rom_).substr(4, 89);
   std::string hexUnit;
   for (const char c : unit) {
-    hexUnit += dalvren_test::MakeString(std::string(1, c))->ToHex().get();
+    hexUnit += test::MakeString(std::string(1, c))->ToHex().get();
     hexUnit += hexUnit.size() % 48 == 47 ? "\n" : " ";
   }
   const std::size_t units = LargeMiB() / 4 * kMiB / hexUnit.size() + 1;
@@ -369,7 +370,7 @@ TEST_F(BadInput, RunningOutOfMemoryIsAnErrorThatLeavesNoFileBehind) {
       {{"-t", table, "dump", rom}, nullptr},
   };
   for (const auto& c : cases) {
-    dalvren_test::RunOptions options;
+    test::RunOptions options;
     options.maxAddressBytes = 40 * kMiB;
     const ToolResult r = RunTool(c.args, options);
     EXPECT_EQ(r.status, 2) << testing::PrintToString(c.args);
@@ -383,3 +384,4 @@ TEST_F(BadInput, RunningOutOfMemoryIsAnErrorThatLeavesNoFileBehind) {
 }
 
 }  // namespace
+}  // namespace dalvren

@@ -3,14 +3,15 @@
 
 #include <gtest/gtest.h>
 
-#include "ByteToken.h"
-#include "CodeTable.h"
-#include "CoreTestSupport.h"
-#include "SpacedHex.h"
+#include "cli/ByteToken.h"
+#include "cli/SpacedHex.h"
+#include "core/CodeTable.h"
+#include "tests/support/CoreTestSupport.h"
 
+namespace dalvren {
 namespace {
 
-using dalvren_test::AsBytes;
+using test::AsBytes;
 using namespace std::string_literals;
 
 TEST(ByteToken, EveryByteReadsBackFromItsTokenInEitherCase) {
@@ -47,8 +48,7 @@ TEST(ByteToken, AnythingButExactlyTwoDigitsIsNoToken) {
 }
 
 TEST(ByteToken, HooksWriteAndReadTokensThroughTheCoreTranslation) {
-  const auto table =
-      dalvren_test::LoadFromString("41=A\n3C=<\n24=$\n4142=<$42>\n");
+  const auto table = test::LoadFromString("41=A\n3C=<\n24=$\n4142=<$42>\n");
   std::ostringstream text;
   table->forward->Translate(text,
                             AsBytes("\x00"
@@ -75,3 +75,4 @@ TEST(SpacedHex, ShowsPairsAndMarksWhatIsLeftOut) {
 }
 
 }  // namespace
+}  // namespace dalvren

@@ -4,8 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "CommandLine.h"
+#include "cli/CommandLine.h"
 
+namespace dalvren {
 namespace {
 
 bool Parse(const std::vector<const char*>& args, CCommandLine& line,
@@ -203,3 +204,4 @@ TEST(ParseCommandLine, RefusesBadUsageNamingTheProblem) {
 }
 
 }  // namespace
+}  // namespace dalvren

@@ -9,17 +9,18 @@
 
 #include <gtest/gtest.h>
 
-#include "CodeTable.h"
-#include "CoreTestSupport.h"
-#include "ToolRunner.h"
+#include "core/CodeTable.h"
+#include "tests/cli/ToolRunner.h"
+#include "tests/support/CoreTestSupport.h"
 
+namespace dalvren {
 namespace {
 
-using dalvren_test::ExamplePath;
-using dalvren_test::ReadFile;
-using dalvren_test::RunTool;
-using dalvren_test::TempDir;
-using dalvren_test::ToolResult;
+using test::ExamplePath;
+using test::ReadFile;
+using test::RunTool;
+using test::TempDir;
+using test::ToolResult;
 using namespace std::string_literals;
 
 // What the core itself makes of `input` through the table in `tablePath`:
@@ -30,8 +31,8 @@ std::string CoreTranslation(const std::string& tablePath, bool forward,
   testing::internal::CaptureStderr();
   const auto table = Load(in);
   testing::internal::GetCapturedStderr();
-  return dalvren_test::TranslateToString(
-      forward ? *table->forward : *table->reverse, input);
+  return test::TranslateToString(forward ? *table->forward : *table->reverse,
+                                 input);
 }
 
 bool Contains(const std::string& text, const std::string& part) {
@@ -424,3 +425,4 @@ TEST_F(ConvertTool, HelpReadsLikeAManualPageAndVersionIsOneLine) {
 }
 
 }  // namespace
+}  // namespace dalvren

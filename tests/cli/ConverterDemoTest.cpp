@@ -6,17 +6,18 @@
 
 #include <gtest/gtest.h>
 
-#include "CodeTable.h"
-#include "CoreTestSupport.h"
-#include "ToolRunner.h"
+#include "core/CodeTable.h"
+#include "tests/cli/ToolRunner.h"
+#include "tests/support/CoreTestSupport.h"
 
+namespace dalvren {
 namespace {
 
-using dalvren_test::ExamplePath;
-using dalvren_test::ReadFile;
-using dalvren_test::RunOptions;
-using dalvren_test::RunProgram;
-using dalvren_test::ToolResult;
+using test::ExamplePath;
+using test::ReadFile;
+using test::RunOptions;
+using test::RunProgram;
+using test::ToolResult;
 
 const std::string kScript =
     std::string(DALVREN_SCRIPTS_DIR) + "/converter-demo.sh";
@@ -35,7 +36,7 @@ TEST(ConverterDemo, SaysWhyAndDumpsTheSampleRomWithTheBuiltConverter) {
       << r.out;
 
   std::istringstream table(ReadFile(ExamplePath("sample.tbl")));
-  const std::string dump = dalvren_test::TranslateToString(
+  const std::string dump = test::TranslateToString(
       *Load(table)->forward, ReadFile(ExamplePath("sample.rom")));
   ASSERT_TRUE(dump.starts_with("Welcome, Hero!")) << dump;
   EXPECT_TRUE(r.out.ends_with("\n$ " + folder +
@@ -46,7 +47,7 @@ TEST(ConverterDemo, SaysWhyAndDumpsTheSampleRomWithTheBuiltConverter) {
 }
 
 TEST(ConverterDemo, FailsNamingAConverterThatIsNotThere) {
-  const dalvren_test::TempDir dir;
+  const test::TempDir dir;
   const std::string folder = dir.Path("build");
   const ToolResult r = RunProgram(kScript, {folder}, RunOptions());
   EXPECT_EQ(r.status, 2);
@@ -57,3 +58,4 @@ TEST(ConverterDemo, FailsNamingAConverterThatIsNotThere) {
 }
 
 }  // namespace
+}  // namespace dalvren

@@ -9,14 +9,15 @@
 
 #include <gtest/gtest.h>
 
-#include "CoreTestSupport.h"
-#include "ToolRunner.h"
+#include "tests/cli/ToolRunner.h"
+#include "tests/support/CoreTestSupport.h"
 
+namespace dalvren {
 namespace {
 
-using dalvren_test::RunTool;
-using dalvren_test::TempDir;
-using dalvren_test::ToolResult;
+using test::RunTool;
+using test::TempDir;
+using test::ToolResult;
 
 // A text and the character each of its bytes belongs to.
 struct Text {
@@ -151,8 +152,8 @@ TEST(OptimalInsert, MatchesABruteForceSearchAndNeverLosesToGreedy) {
       text += "abc"[random() % 3];
       std::string code(1 + random() % 3, '\0');
       for (char& b : code) b = static_cast<char>(random() % 0xFF);
-      tableFile += std::string(dalvren_test::MakeString(code)->ToHex().get()) +
-                   "=" + text + "\n";
+      tableFile += std::string(test::MakeString(code)->ToHex().get()) + "=" +
+                   text + "\n";
       reverse[text] = code;  // a later line wins
     }
     const std::string table = dir.Write("t.tbl", tableFile);
@@ -259,8 +260,8 @@ TEST(OptimalInsert, DropsTheFewestCharactersOfMultiByteText) {
     for (const std::string& text : tableTexts) {
       std::string code(1 + random() % 3, '\0');
       for (char& b : code) b = static_cast<char>(random() % 0xFF);
-      tableFile += std::string(dalvren_test::MakeString(code)->ToHex().get()) +
-                   "=" + text + "\n";
+      tableFile += std::string(test::MakeString(code)->ToHex().get()) + "=" +
+                   text + "\n";
       reverse[text] = code;
     }
     std::string script;
@@ -351,3 +352,4 @@ TEST(OptimalInsert, StatsCountCharactersNotBytes) {
 }
 
 }  // namespace
+}  // namespace dalvren

@@ -7,24 +7,25 @@
 
 #include <gtest/gtest.h>
 
-#include "CodeTable.h"
-#include "CoreTestSupport.h"
-#include "RoundTrip.h"
-#include "ToolRunner.h"
+#include "cli/RoundTrip.h"
+#include "core/CodeTable.h"
+#include "tests/cli/ToolRunner.h"
+#include "tests/support/CoreTestSupport.h"
 
+namespace dalvren {
 namespace {
 
-using dalvren_test::AsBytes;
-using dalvren_test::ExamplePath;
-using dalvren_test::RunTool;
-using dalvren_test::TempDir;
-using dalvren_test::ToolResult;
+using test::AsBytes;
+using test::ExamplePath;
+using test::RunTool;
+using test::TempDir;
+using test::ToolResult;
 using namespace std::string_literals;
 
 // The table of `file`, without the loader's notices on standard error.
 std::unique_ptr<CCodeTable> LoadFromString(const std::string& file) {
   testing::internal::CaptureStderr();
-  auto table = dalvren_test::LoadFromString(file);
+  auto table = test::LoadFromString(file);
   testing::internal::GetCapturedStderr();
   return table;
 }
@@ -201,3 +202,4 @@ TEST(RoundTripReport, OptimalInsertionCanGiveBackWhatGreedyCannot) {
 }
 
 }  // namespace
+}  // namespace dalvren

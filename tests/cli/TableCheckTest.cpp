@@ -5,11 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include "CodeTable.h"
-#include "CoreTestSupport.h"
-#include "HexWriteBuf.h"
-#include "TableCheck.h"
+#include "cli/HexWriteBuf.h"
+#include "cli/TableCheck.h"
+#include "core/CodeTable.h"
+#include "tests/support/CoreTestSupport.h"
 
+namespace dalvren {
 namespace {
 
 using namespace std::string_literals;
@@ -226,9 +227,9 @@ TEST(TableCheck, ChecksTextsAsConvertedWhenAConversionIsGiven) {
             "line 1: warning: text \"あ \" ends with a blank\n"
             "1 warning\n"
             "2 entries, 0 ignored lines, 0 cut lines, 0 replacements\n");
-  const auto* code = table->reverse->Find(dalvren_test::AsBytes("あ "));
+  const auto* code = table->reverse->Find(test::AsBytes("あ "));
   ASSERT_NE(code, nullptr);
-  EXPECT_EQ(dalvren_test::Contents(*code), "A");
+  EXPECT_EQ(test::Contents(*code), "A");
 }
 
 TEST(QuotedText, EscapesWhatATerminalWouldMangle) {
@@ -249,7 +250,7 @@ TEST(HexWriteBuf, PiecesJoinToExactlyTheCoreRendering) {
   std::mt19937 random(7);
   std::string bytes(200000, '\0');
   for (char& b : bytes) b = static_cast<char>(random());
-  const std::string whole = dalvren_test::MakeString(bytes)->ToHex().get();
+  const std::string whole = test::MakeString(bytes)->ToHex().get();
   // Single bytes, odd pieces and one piece larger than the internal one.
   for (const std::size_t piece :
        {std::size_t{1}, std::size_t{777}, std::size_t{70000}, bytes.size()}) {
@@ -271,3 +272,4 @@ TEST(HexWriteBuf, PiecesJoinToExactlyTheCoreRendering) {
 }
 
 }  // namespace
+}  // namespace dalvren

@@ -7,17 +7,18 @@
 
 #include <gtest/gtest.h>
 
-#include "EncodingGuess.h"
-#include "TableEncoding.h"
-#include "ToolRunner.h"
+#include "cli/EncodingGuess.h"
+#include "cli/TableEncoding.h"
+#include "tests/cli/ToolRunner.h"
 
+namespace dalvren {
 namespace {
 
-using dalvren_test::ExamplePath;
-using dalvren_test::ReadFile;
-using dalvren_test::RunTool;
-using dalvren_test::TempDir;
-using dalvren_test::ToolResult;
+using test::ExamplePath;
+using test::ReadFile;
+using test::RunTool;
+using test::TempDir;
+using test::ToolResult;
 using namespace std::string_literals;
 
 // `text` converted from UTF-8 to `to` by the C library, for making legacy
@@ -286,3 +287,4 @@ TEST_F(LegacyTable, UnusableEncodingsAndUnconvertibleLinesAreErrors) {
 }
 
 }  // namespace
+}  // namespace dalvren

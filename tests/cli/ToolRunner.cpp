@@ -1,4 +1,4 @@
-#include "ToolRunner.h"
+#include "tests/cli/ToolRunner.h"
 
 #include <algorithm>
 #include <chrono>
@@ -13,7 +13,7 @@
 #include <thread>
 #include <unistd.h>
 
-namespace dalvren_test {
+namespace dalvren::test {
 
 ToolResult RunProgram(const std::string& program,
                       const std::vector<std::string>& args,
@@ -139,4 +139,4 @@ std::string ExamplePath(const std::string& name) {
   return std::string(DALVREN_EXAMPLES_DIR) + "/" + name;
 }
 
-}  // namespace dalvren_test
+}  // namespace dalvren::test

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace dalvren_test {
+namespace dalvren::test {
 
 struct ToolResult {
   // The exit status, or -1 when the tool was killed by a signal or had to
@@ -81,4 +81,4 @@ std::string ReadFile(const std::string& path);
 // The sample table and ROM shipped in examples/.
 std::string ExamplePath(const std::string& name);
 
-}  // namespace dalvren_test
+}  // namespace dalvren::test

@@ -7,23 +7,24 @@
 
 #include <gtest/gtest.h>
 
-#include "CodeTable.h"
-#include "CoreTestSupport.h"
-#include "ToolRunner.h"
+#include "core/CodeTable.h"
+#include "tests/cli/ToolRunner.h"
+#include "tests/support/CoreTestSupport.h"
 
+namespace dalvren {
 namespace {
 
-using dalvren_test::ExamplePath;
-using dalvren_test::ReadFile;
-using dalvren_test::RunTool;
-using dalvren_test::TempDir;
-using dalvren_test::ToolResult;
+using test::ExamplePath;
+using test::ReadFile;
+using test::RunTool;
+using test::TempDir;
+using test::ToolResult;
 using namespace std::string_literals;
 
 std::string ForwardOf(const std::string& tablePath, const std::string& rom) {
   std::istringstream in(ReadFile(tablePath));
   const auto table = Load(in);
-  return dalvren_test::TranslateToString(*table->forward, rom);
+  return test::TranslateToString(*table->forward, rom);
 }
 
 class UnknownBytes : public testing::Test {
@@ -78,10 +79,9 @@ TEST_F(UnknownBytes, RandomRomsWithUncoveredBytesSurviveUnchanged) {
   // included.
   std::string tableText;
   for (int i = 0; i < 26; ++i) {
-    tableText +=
-        dalvren_test::MakeString(std::string(1, static_cast<char>(0x41 + i)))
-            ->ToHex()
-            .get();
+    tableText += test::MakeString(std::string(1, static_cast<char>(0x41 + i)))
+                     ->ToHex()
+                     .get();
     tableText += "=";
     tableText += static_cast<char>('a' + i);
     tableText += "\n";
@@ -155,3 +155,4 @@ TEST_F(UnknownBytes, InsertTakesATokenBeforeTheTableAndOnlyWithHex) {
 }
 
 }  // namespace
+}  // namespace dalvren

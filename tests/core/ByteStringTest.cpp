@@ -3,13 +3,14 @@
 
 #include <gtest/gtest.h>
 
-#include "ByteString.h"
-#include "CoreTestSupport.h"
+#include "core/ByteString.h"
+#include "tests/support/CoreTestSupport.h"
 
+namespace dalvren {
 namespace {
 
-using dalvren_test::Contents;
-using dalvren_test::Hex;
+using test::Contents;
+using test::Hex;
 
 void ExpectTerminated(const CByteString& s) {
   ASSERT_GE(s.len, 0);
@@ -107,7 +108,7 @@ TEST(ByteStringToHex, RendersTwoUpperCaseDigitsPerByte) {
       {Hex("AB CD EF 12 9a"), "ABCDEF129A"},
   };
   for (const auto& c : cases) {
-    auto s = dalvren_test::MakeString(c.bytes);
+    auto s = test::MakeString(c.bytes);
     auto text = s->ToHex();
     EXPECT_STREQ(text.get(), c.expected);
     EXPECT_EQ(std::strlen(text.get()), 2 * c.bytes.size());
@@ -117,7 +118,7 @@ TEST(ByteStringToHex, RendersTwoUpperCaseDigitsPerByte) {
 TEST(ByteStringToHex, EveryByteValueRoundTripsThroughItsDigits) {
   std::string all;
   for (int b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
-  auto text = dalvren_test::MakeString(all)->ToHex();
+  auto text = test::MakeString(all)->ToHex();
   for (int b = 0; b < 256; ++b) {
     const std::string pair(text.get() + 2 * b, 2);
     EXPECT_EQ(std::stoi(pair, nullptr, 16), b) << pair;
@@ -126,3 +127,4 @@ TEST(ByteStringToHex, EveryByteValueRoundTripsThroughItsDigits) {
 }
 
 }  // namespace
+}  // namespace dalvren

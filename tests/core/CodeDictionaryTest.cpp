@@ -2,15 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include "CodeDictionary.h"
-#include "CoreTestSupport.h"
+#include "core/CodeDictionary.h"
+#include "tests/support/CoreTestSupport.h"
 
+namespace dalvren {
 namespace {
 
-using dalvren_test::AsBytes;
-using dalvren_test::Contents;
-using dalvren_test::Hex;
-using dalvren_test::Put;
+using test::AsBytes;
+using test::Contents;
+using test::Hex;
+using test::Put;
 
 // The value stored under `key`, or "<absent>".
 std::string ValueOf(const CCodeDictionary& dict, const std::string& key) {
@@ -83,8 +84,8 @@ TEST(CodeDictionaryInsert, EmptyValueIsStoredNotAbsent) {
 
 TEST(CodeDictionaryInsert, ValueIsACopy) {
   CCodeDictionary dict;
-  auto key = dalvren_test::MakeString("k");
-  auto value = dalvren_test::MakeString("v");
+  auto key = test::MakeString("k");
+  auto value = test::MakeString("v");
   dict.Insert(*key, *value);
   value->data[0] = 'w';
   key->data[0] = 'z';
@@ -181,3 +182,4 @@ TEST(CodeDictionaryRelease, VeryLongKeyIsReleasedWithoutExhaustingTheStack) {
 }
 
 }  // namespace
+}  // namespace dalvren

@@ -6,22 +6,23 @@
 
 #include <gtest/gtest.h>
 
-#include "CodeTable.h"
-#include "CoreTestSupport.h"
+#include "core/CodeTable.h"
+#include "tests/support/CoreTestSupport.h"
 
+namespace dalvren {
 namespace {
 
 using namespace std::string_literals;
-using dalvren_test::AsBytes;
-using dalvren_test::Contents;
-using dalvren_test::Hex;
+using test::AsBytes;
+using test::Contents;
+using test::Hex;
 
 // Every key of a dictionary with its value, in byte order, as "key=value"
 // lines with the key in hex: a readable picture of a whole dictionary.
 void Collect(const CTrieNode& node, std::string& path,
              std::vector<std::string>& out) {
   if (node.value && !path.empty()) {
-    out.push_back(dalvren_test::MakeString(path)->ToHex().get() + "="s +
+    out.push_back(test::MakeString(path)->ToHex().get() + "="s +
                   Contents(*node.value));
   }
   for (int b = 0; b < 256; ++b) {
@@ -47,7 +48,7 @@ struct LoadCase {
 };
 
 std::string HexOf(const std::string& s) {
-  return dalvren_test::MakeString(s)->ToHex().get();
+  return test::MakeString(s)->ToHex().get();
 }
 
 TEST(Load, ReadsEntryLinesByTheLineRules) {
@@ -95,7 +96,7 @@ TEST(Load, ReadsEntryLinesByTheLineRules) {
   };
   for (const auto& c : cases) {
     testing::internal::CaptureStderr();
-    auto table = dalvren_test::LoadFromString(c.file);
+    auto table = test::LoadFromString(c.file);
     testing::internal::GetCapturedStderr();
     ASSERT_NE(table, nullptr);
     ASSERT_NE(table->forward, nullptr);
@@ -113,7 +114,7 @@ TEST(Load, ReadsEntryLinesByTheLineRules) {
 TEST(Load, LineOfExactlyTheLimitIsNotCut) {
   const std::string line511 = "41=" + std::string(508, 'a');
   for (const char* end : {"", "\n", "\r\n"}) {
-    auto table = dalvren_test::LoadFromString(line511 + end + "42=B");
+    auto table = test::LoadFromString(line511 + end + "42=B");
     EXPECT_EQ(
         Entries(*table->forward),
         (std::vector<std::string>{"41=" + std::string(508, 'a'), "42=B"}));
@@ -126,7 +127,7 @@ TEST(Load, AnyMixOfLineEndsGivesTheSameTable) {
   for (const char* end : {"\n", "\r", "\r\n", "\n\n", "\r\r\n\n"}) {
     std::string file;
     for (const auto& line : lines) file += line + end;
-    auto table = dalvren_test::LoadFromString(file);
+    auto table = test::LoadFromString(file);
     seen.push_back(Entries(*table->forward));
     EXPECT_EQ(Entries(*table->reverse).size(), lines.size());
   }
@@ -138,7 +139,7 @@ TEST(Load, LaterLineWinsAndEachReplacementIsReported) {
   testing::internal::CaptureStderr();
   // 41 is given twice (forward replacement); "A" is given by 41 and 42
   // (reverse replacement); the third line replaces in both directions.
-  auto table = dalvren_test::LoadFromString("41=A\n42=A\n41=A\n");
+  auto table = test::LoadFromString("41=A\n42=A\n41=A\n");
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "Replacing old value\nReplacing old value\nReplacing old value\n");
   EXPECT_EQ(Contents(*table->reverse->Find(AsBytes("A"))), Hex("41"));
@@ -156,19 +157,17 @@ TEST(Load, FailedOrEmptyStreamGivesTwoEmptyDictionaries) {
     EXPECT_TRUE(Entries(*table->forward).empty());
     EXPECT_TRUE(Entries(*table->reverse).empty());
   }
-  auto empty = dalvren_test::LoadFromString("");
+  auto empty = test::LoadFromString("");
   EXPECT_TRUE(Entries(*empty->forward).empty());
 }
 
 TEST(Load, TranslatesBothWaysThroughTheLoadedTable) {
-  auto table = dalvren_test::LoadFromString(
+  auto table = test::LoadFromString(
       "41=A\n42=B\n4142=X\n8283=\xe3\x81\x82\nC1=the\n74=t\n68=h\n65=e\n");
-  EXPECT_EQ(dalvren_test::TranslateToString(*table->forward,
-                                            Hex("41 42 41 82 83 C1")),
+  EXPECT_EQ(test::TranslateToString(*table->forward, Hex("41 42 41 82 83 C1")),
             "XA\xe3\x81\x82the");
-  EXPECT_EQ(
-      dalvren_test::TranslateToString(*table->reverse, "XAB\xe3\x81\x82then"),
-      Hex("41 42 41 42 82 83 C1"));
+  EXPECT_EQ(test::TranslateToString(*table->reverse, "XAB\xe3\x81\x82then"),
+            Hex("41 42 41 42 82 83 C1"));
 }
 
 TEST(Load, TenMegabyteLineIsReadAsCutPiecesWithoutLosingTheFirstEntry) {
@@ -251,10 +250,10 @@ CLoadObserver Recorder(Report& report) {
     report.events.push_back("entry " + std::to_string(line) + " " +
                             code.ToHex().get() + " " + Contents(text));
   };
-  observer.onReplaced = [&report](std::size_t line, Direction direction) {
+  observer.onReplaced = [&report](std::size_t line, TableDictionary direction) {
     report.events.push_back(
         "replaced " + std::to_string(line) +
-        (direction == Direction::kForward ? " forward" : " reverse"));
+        (direction == TableDictionary::kForward ? " forward" : " reverse"));
   };
   return observer;
 }
@@ -328,3 +327,4 @@ TEST(LoadObserver, OnlyALineLongerThanTheLimitIsCut) {
 }
 
 }  // namespace
+}  // namespace dalvren

@@ -4,13 +4,14 @@
 
 #include <gtest/gtest.h>
 
-#include "CoreTestSupport.h"
-#include "HexCodec.h"
+#include "core/HexCodec.h"
+#include "tests/support/CoreTestSupport.h"
 
+namespace dalvren {
 namespace {
 
-using dalvren_test::Contents;
-using dalvren_test::Hex;
+using test::Contents;
+using test::Hex;
 
 TEST(FromHex, AbsentTextGivesNothing) { EXPECT_EQ(FromHex(nullptr), nullptr); }
 
@@ -89,12 +90,13 @@ TEST(HexRoundTrip, ToHexOfFromHexIsTheDigitsUpperCasedWithoutBlanks) {
 }
 
 TEST(WriteHex, WritesTwoDigitsPerByteAndNothingElse) {
-  const std::string bytes = dalvren_test::Hex("00 7F 80 FF 0A");
+  const std::string bytes = test::Hex("00 7F 80 FF 0A");
   std::string buffer(16, '#');
-  char* const end = WriteHex(dalvren_test::AsBytes(bytes), buffer.data());
+  char* const end = WriteHex(test::AsBytes(bytes), buffer.data());
   EXPECT_EQ(end, buffer.data() + 10);
   EXPECT_EQ(buffer, "007F80FF0A######");
   EXPECT_EQ(WriteHex({}, buffer.data()), buffer.data());
 }
 
 }  // namespace
+}  // namespace dalvren

@@ -7,15 +7,16 @@
 
 #include <gtest/gtest.h>
 
-#include "CodeDictionary.h"
-#include "CoreTestSupport.h"
-#include "NaiveLongestMatch.h"
+#include "core/CodeDictionary.h"
+#include "tests/support/CoreTestSupport.h"
+#include "tests/support/NaiveLongestMatch.h"
 
+namespace dalvren {
 namespace {
 
-using dalvren_test::AsBytes;
-using dalvren_test::Hex;
-using dalvren_test::Put;
+using test::AsBytes;
+using test::Hex;
+using test::Put;
 
 std::string WithHooks(const CCodeDictionary& dict, const std::string& input,
                       const CTranslateHooks& hooks) {
@@ -36,8 +37,7 @@ CTranslateHooks SkipMarker() {
   CTranslateHooks hooks;
   hooks.onSkip = [](std::size_t offset, unsigned char byte, std::string& emit) {
     const auto digits =
-        dalvren_test::MakeString(std::string(1, static_cast<char>(byte)))
-            ->ToHex();
+        test::MakeString(std::string(1, static_cast<char>(byte)))->ToHex();
     emit.append("<").append(std::to_string(offset)).append(":");
     emit.append(digits.get()).append(">");
   };
@@ -68,8 +68,7 @@ TEST(CodeDictionaryTranslateHooks, WithoutHooksItIsThePlainTranslation) {
   Put(dict, "ab", "1");
   Put(dict, "b", "2");
   const std::string input = "xabbyab";
-  EXPECT_EQ(WithHooks(dict, input, {}),
-            dalvren_test::TranslateToString(dict, input));
+  EXPECT_EQ(WithHooks(dict, input, {}), test::TranslateToString(dict, input));
 }
 
 TEST(CodeDictionaryTranslateHooks, BeforeIsAskedFirstAtEveryScanPosition) {
@@ -100,7 +99,7 @@ TEST(CodeDictionaryTranslateShortest, FindsShorterCutThanGreedy) {
   Put(dict, "e", Hex("65"));
   Put(dict, "n", Hex("6E"));
   Put(dict, "hen", Hex("D0"));
-  EXPECT_EQ(dalvren_test::TranslateToString(dict, "then"), Hex("C0 65 6E"));
+  EXPECT_EQ(test::TranslateToString(dict, "then"), Hex("C0 65 6E"));
   EXPECT_EQ(Shortest(dict, "then"), Hex("74 D0"));
 }
 
@@ -198,8 +197,7 @@ TEST(CodeDictionaryTranslateShortest, MatchesBruteForceOnRandomDictionaries) {
     ASSERT_EQ(shortest, optimal) << "round " << round << " input " << input;
     ASSERT_LE(shortest, greedy) << "round " << round;
     if (greedy == optimal) {
-      ASSERT_EQ(Shortest(dict, input),
-                dalvren_test::NaiveLongestMatch(model, input))
+      ASSERT_EQ(Shortest(dict, input), test::NaiveLongestMatch(model, input))
           << "round " << round << " input " << input;
     }
   }
@@ -372,8 +370,8 @@ TEST(CodeDictionaryTranslateShortest, OutputOfManyBlocksAndLongValuesIsWhole) {
     }
   }
   EXPECT_EQ(Shortest(dict, input), expected);
-  EXPECT_EQ(Shortest(dict, input),
-            dalvren_test::TranslateToString(dict, input));
+  EXPECT_EQ(Shortest(dict, input), test::TranslateToString(dict, input));
 }
 
 }  // namespace
+}  // namespace dalvren

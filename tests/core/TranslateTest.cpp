@@ -8,16 +8,17 @@
 
 using namespace std::string_literals;
 
-#include "CodeDictionary.h"
-#include "CoreTestSupport.h"
-#include "NaiveLongestMatch.h"
+#include "core/CodeDictionary.h"
+#include "tests/support/CoreTestSupport.h"
+#include "tests/support/NaiveLongestMatch.h"
 
+namespace dalvren {
 namespace {
 
-using dalvren_test::Hex;
-using dalvren_test::NaiveLongestMatch;
-using dalvren_test::Put;
-using dalvren_test::TranslateToString;
+using test::Hex;
+using test::NaiveLongestMatch;
+using test::Put;
+using test::TranslateToString;
 
 struct Entry {
   std::string key;
@@ -93,7 +94,7 @@ TEST(CodeDictionaryTranslate, AppendsToWhatTheStreamAlreadyHolds) {
   std::ostringstream out;
   out << "before:";
   const auto start = out.tellp();
-  dict.Translate(out, dalvren_test::AsBytes("aba"));
+  dict.Translate(out, test::AsBytes("aba"));
   EXPECT_EQ(out.str(), "before:11");
   EXPECT_EQ(out.tellp() - start, 2);
 }
@@ -147,3 +148,4 @@ TEST(CodeDictionaryTranslate, AgreesWithNaiveLongestMatchOnRandomDictionaries) {
 }
 
 }  // namespace
+}  // namespace dalvren

@@ -4,13 +4,14 @@
 
 #include <gtest/gtest.h>
 
-#include "CoreTestSupport.h"
-#include "Utf8.h"
+#include "core/Utf8.h"
+#include "tests/support/CoreTestSupport.h"
 
+namespace dalvren {
 namespace {
 
-using dalvren_test::AsBytes;
-using dalvren_test::Hex;
+using test::AsBytes;
+using test::Hex;
 
 TEST(Utf8CharLength, WellFormedSequencesOnlyAreLongerThanOneByte) {
   const struct {
@@ -74,3 +75,4 @@ TEST(Utf8CharAt, AgreesWithTheSplitReadFromTheStart) {
 }
 
 }  // namespace
+}  // namespace dalvren

@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "CommandLineInfo.h"
+#include "framework/CommandLineInfo.h"
 
+namespace dalvren {
 namespace {
 
 TEST(CommandLineInfo, ReadsTheArguments) {
@@ -37,3 +38,4 @@ TEST(CommandLineInfo, ReadsTheArguments) {
 }
 
 }  // namespace
+}  // namespace dalvren

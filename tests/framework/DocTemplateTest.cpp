@@ -11,20 +11,21 @@
 
 #include <gtest/gtest.h>
 
-#include "Afx.h"
-#include "CommandLineInfo.h"
-#include "DocTemplate.h"
-#include "Document.h"
-#include "FormView.h"
-#include "FrameWnd.h"
-#include "ModalRecorder.h"
-#include "TempFiles.h"
-#include "WinApp.h"
+#include "framework/Afx.h"
+#include "framework/CommandLineInfo.h"
+#include "framework/DocTemplate.h"
+#include "framework/Document.h"
+#include "framework/FormView.h"
+#include "framework/FrameWnd.h"
+#include "framework/WinApp.h"
+#include "tests/support/ModalRecorder.h"
+#include "tests/support/TempFiles.h"
 
+namespace dalvren {
 namespace {
 
-using dalvren_test::CModalRecorder;
-using dalvren_test::CTempFiles;
+using test::CModalRecorder;
+using test::CTempFiles;
 
 // What the test classes saw, in order.
 std::vector<std::string>& Log() {
@@ -170,3 +171,4 @@ TEST_F(DocTemplateTest, HelpVersionAndUsageErrorsShowNoWindow) {
 }
 
 }  // namespace
+}  // namespace dalvren

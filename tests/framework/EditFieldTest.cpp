@@ -11,15 +11,16 @@
 
 #include <gtest/gtest.h>
 
-#include "Document.h"
-#include "EditField.h"
-#include "FieldBytes.h"
-#include "FormView.h"
+#include "framework/Document.h"
+#include "framework/EditField.h"
+#include "framework/FormView.h"
+#include "tests/support/FieldBytes.h"
 
+namespace dalvren {
 namespace {
 
-using dalvren_test::RandomFieldBytes;
-using dalvren_test::Utf8;
+using test::RandomFieldBytes;
+using test::Utf8;
 
 constexpr int kField = 10;
 constexpr char kBytesType[] = "application/x-dalvren-bytes";
@@ -213,3 +214,4 @@ TEST_F(FieldClipboard, TextFromAnotherProgramGoesInByteForByte) {
 }
 
 }  // namespace
+}  // namespace dalvren

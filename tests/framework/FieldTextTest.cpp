@@ -3,8 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "FieldText.h"
+#include "framework/FieldText.h"
 
+namespace dalvren {
 namespace {
 
 // The UTF-16 code units as they are (QString::fromUtf16 would drop a
@@ -128,3 +129,4 @@ TEST(FieldText, StrayLoneSurrogateBecomesReplacementCharacter) {
 }
 
 }  // namespace
+}  // namespace dalvren

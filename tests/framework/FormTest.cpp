@@ -8,20 +8,21 @@
 
 #include <gtest/gtest.h>
 
-#include "Afx.h"
-#include "ControlFit.h"
-#include "DataExchange.h"
-#include "Dialog.h"
-#include "Document.h"
-#include "EditField.h"
-#include "FormView.h"
-#include "ModalRecorder.h"
+#include "framework/Afx.h"
+#include "framework/DataExchange.h"
+#include "framework/Dialog.h"
+#include "framework/Document.h"
+#include "framework/EditField.h"
+#include "framework/FormView.h"
+#include "tests/support/ControlFit.h"
+#include "tests/support/ModalRecorder.h"
 
+namespace dalvren {
 namespace {
 
-using dalvren_test::CModalRecorder;
-using dalvren_test::ExpectControlsFit;
-using dalvren_test::TextFitFault;
+using test::CModalRecorder;
+using test::ExpectControlsFit;
+using test::TextFitFault;
 
 class CTestForm : public CFormView {
  public:
@@ -199,3 +200,4 @@ TEST(ModalSeams, DialogRunsThroughTheHookAfterItsInitialisation) {
 }
 
 }  // namespace
+}  // namespace dalvren

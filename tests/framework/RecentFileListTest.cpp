@@ -3,8 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "RecentFileList.h"
+#include "framework/RecentFileList.h"
 
+namespace dalvren {
 namespace {
 
 TEST(RecentFileList, MostRecentFirstWithoutDuplicatesUpToItsSize) {
@@ -70,3 +71,4 @@ TEST(RecentFileList, SettingsKeepTheListInOrder) {
 }
 
 }  // namespace
+}  // namespace dalvren

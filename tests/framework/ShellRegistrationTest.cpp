@@ -5,8 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include "ShellRegistration.h"
+#include "framework/ShellRegistration.h"
 
+namespace dalvren {
 namespace {
 
 CShellFileType ThingType(const QString& exePath) {
@@ -87,3 +88,4 @@ TEST(ShellRegistration, QuotesAProgramPathWithSpecialCharacters) {
 }
 
 }  // namespace
+}  // namespace dalvren

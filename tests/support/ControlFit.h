@@ -15,7 +15,7 @@
 
 #include <gtest/gtest.h>
 
-namespace dalvren_test {
+namespace dalvren::test {
 
 // The text a menu or a control shows for `text`: "&&" as "&", any other
 // "&" dropped as the mark of a mnemonic.
@@ -99,4 +99,4 @@ inline void ExpectControlsFit(const QWidget& form) {
   }
 }
 
-}  // namespace dalvren_test
+}  // namespace dalvren::test

@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "CodeTable.h"
+#include "core/CodeTable.h"
 
-namespace dalvren_test {
+namespace dalvren::test {
 
 // The bytes of a string, for handing to the core.
 inline std::span<const unsigned char> AsBytes(std::string_view s) {
@@ -63,4 +63,4 @@ inline std::unique_ptr<CCodeTable> LoadFromString(const std::string& file) {
   return Load(in);
 }
 
-}  // namespace dalvren_test
+}  // namespace dalvren::test

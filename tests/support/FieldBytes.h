@@ -6,7 +6,7 @@
 #include <random>
 #include <string>
 
-namespace dalvren_test {
+namespace dalvren::test {
 
 // The UTF-8 of code point `c` (any value up to U+10FFFF, surrogates
 // included, so that invalid sequences can be written too).
@@ -102,4 +102,4 @@ inline std::string RandomFieldBytes(std::mt19937& random, bool lineEnds,
   return bytes;
 }
 
-}  // namespace dalvren_test
+}  // namespace dalvren::test

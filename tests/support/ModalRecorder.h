@@ -9,10 +9,10 @@
 #include <functional>
 #include <vector>
 
-#include "Afx.h"
-#include "Dialog.h"
+#include "framework/Afx.h"
+#include "framework/Dialog.h"
 
-namespace dalvren_test {
+namespace dalvren::test {
 
 class CModalRecorder {
  public:
@@ -53,4 +53,4 @@ class CModalRecorder {
   CModalHooks m_previous;
 };
 
-}  // namespace dalvren_test
+}  // namespace dalvren::test

@@ -7,7 +7,7 @@
 #include <map>
 #include <string>
 
-namespace dalvren_test {
+namespace dalvren::test {
 
 inline std::string NaiveLongestMatch(
     const std::map<std::string, std::string>& dict, const std::string& input) {
@@ -29,4 +29,4 @@ inline std::string NaiveLongestMatch(
   return out;
 }
 
-}  // namespace dalvren_test
+}  // namespace dalvren::test

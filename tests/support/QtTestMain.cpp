@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include "Afx.h"
-#include "Dialog.h"
+#include "framework/Afx.h"
+#include "framework/Dialog.h"
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
@@ -29,19 +29,19 @@ int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   // A modal window that a test did not expect fails it instead of waiting
   // for a click that never comes.
-  SetModalHooks({[](const QString& text, unsigned) {
-                   ADD_FAILURE()
-                       << "unexpected message box: " << text.toStdString();
-                   return IDOK;
-                 },
-                 [](CDialog& dialog) {
-                   ADD_FAILURE() << "unexpected dialog";
-                   dialog.EndDialog(IDCANCEL);
-                   return IDCANCEL;
-                 },
-                 [](const QString&, const QString&) {
-                   ADD_FAILURE() << "unexpected file prompt";
-                   return QString();
-                 }});
+  dalvren::SetModalHooks({[](const QString& text, unsigned) {
+                            ADD_FAILURE() << "unexpected message box: "
+                                          << text.toStdString();
+                            return dalvren::IDOK;
+                          },
+                          [](dalvren::CDialog& dialog) {
+                            ADD_FAILURE() << "unexpected dialog";
+                            dialog.EndDialog(dalvren::IDCANCEL);
+                            return dalvren::IDCANCEL;
+                          },
+                          [](const QString&, const QString&) {
+                            ADD_FAILURE() << "unexpected file prompt";
+                            return QString();
+                          }});
   return RUN_ALL_TESTS();
 }

@@ -8,17 +8,17 @@
 #include <QTest>
 #include <cstdio>
 
-#include "DalvrenApp.h"
-#include "DalvrenView.h"
-#include "FrameWnd.h"
-#include "ResourceIds.h"
+#include "app/DalvrenApp.h"
+#include "app/DalvrenView.h"
+#include "app/ResourceIds.h"
+#include "framework/FrameWnd.h"
 
 int main(int argc, char** argv) {
   if (argc != 4) {
     std::fprintf(stderr, "usage: %s TABLE ROM OUTPUT.png\n", argv[0]);
     return 2;
   }
-  CDalvrenApp theApp;
+  dalvren::CDalvrenApp theApp;
   theApp.SetArguments({QString::fromLocal8Bit(argv[1])},
                       QStringLiteral("dalvren"));
   QApplication app(argc, argv);
@@ -29,11 +29,11 @@ int main(int argc, char** argv) {
   // Hex as a hex editor copies it: pairs separated by blanks.
   const std::string hex = rom.readAll().toHex(' ').toUpper().toStdString();
 
-  CFrameWnd* frame = theApp.m_pMainWnd;
-  auto* view = static_cast<CDalvrenView*>(frame->GetActiveView());
+  dalvren::CFrameWnd* frame = theApp.m_pMainWnd;
+  auto* view = static_cast<dalvren::CDalvrenView*>(frame->GetActiveView());
   frame->resize(frame->size() + QSize(160, 60));
-  view->SetDlgItemTextA(kIdcRom, hex);
-  QTest::mouseClick(view->GetDlgItem(kIdcRomToDump), Qt::LeftButton);
+  view->SetDlgItemTextA(dalvren::kIdcRom, hex);
+  QTest::mouseClick(view->GetDlgItem(dalvren::kIdcRomToDump), Qt::LeftButton);
   if (!QTest::qWaitForWindowExposed(frame)) return 1;
   QTest::qWait(500);
   const QPixmap shot = frame->screen()->grabWindow(

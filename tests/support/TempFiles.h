@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 #include <string_view>
 
-namespace dalvren_test {
+namespace dalvren::test {
 
 class CTempFiles {
  public:
@@ -28,4 +28,4 @@ class CTempFiles {
   QTemporaryDir m_dir;
 };
 
-}  // namespace dalvren_test
+}  // namespace dalvren::test
