@@ -348,9 +348,10 @@ std::size_t CCodeDictionary::LongestKey() const {
     const std::size_t depth = pending.back().second;
     pending.pop_back();
     if (node->value) longest = std::max(longest, depth);
-    node->ForEachChild([&pending, depth](const CTrieNode& child) {
-      pending.emplace_back(&child, depth + 1);
-    });
+    node->ForEachChild(
+        [&pending, depth](unsigned char, const CTrieNode& child) {
+          pending.emplace_back(&child, depth + 1);
+        });
   }
   return longest;
 }

@@ -6,21 +6,21 @@ bool CTrieNode::Attach(std::unique_ptr<CTrieNode>&& child, int index) {
   if (index < 0 || index > 255) return false;
   const auto b = static_cast<unsigned char>(index);
   child->parent = this;
-  if (!children && (!loneChild || loneIndex == b)) {
-    loneChild = std::move(child);
-    loneIndex = b;
+  if (!children && (!loneChild_ || loneIndex_ == b)) {
+    loneChild_ = std::move(child);
+    loneIndex_ = b;
     return true;
   }
   if (!children) {
     children = std::make_unique<ChildArray>();
-    (*children)[loneIndex] = std::move(loneChild);
+    (*children)[loneIndex_] = std::move(loneChild_);
   }
   (*children)[b] = std::move(child);
   return true;
 }
 
 CTrieNode::~CTrieNode() {
-  if (!children && !loneChild) return;
+  if (!children && !loneChild_) return;
   std::vector<std::unique_ptr<CTrieNode>> pending;
   TakeChildren(pending);
   while (!pending.empty()) {
@@ -31,7 +31,7 @@ CTrieNode::~CTrieNode() {
 }
 
 void CTrieNode::TakeChildren(std::vector<std::unique_ptr<CTrieNode>>& out) {
-  if (loneChild) out.push_back(std::move(loneChild));
+  if (loneChild_) out.push_back(std::move(loneChild_));
   if (children) {
     for (auto& child : *children) {
       if (child) out.push_back(std::move(child));

@@ -6,9 +6,10 @@
 //   - A node owns its value and its children; `parent` never owns.
 //   - `children`, the 256-entry child array, exists only once a node has had
 //     children at two different bytes. Until then a lone child is kept inline
-//     (`loneChild` at `loneIndex`), so leaves and the many single-path nodes of
-//     a table carry no array. Once the array exists it holds every child and
-//     the inline slot stays empty.
+//     (`loneChild_` at `loneIndex_`), so leaves and the many single-path nodes
+//     of a table carry no array. Once the array exists it holds every child
+//     and the inline slot stays empty. Both are private, so that only Attach
+//     changes them and nothing can make the two disagree.
 #pragma once
 
 #include <array>
@@ -21,8 +22,6 @@ namespace dalvren {
 
 class CTrieNode {
  public:
-  using ChildArray = std::array<std::unique_ptr<CTrieNode>, 256>;
-
   // A node with no value, no children and no parent.
   CTrieNode() = default;
 
@@ -42,37 +41,44 @@ class CTrieNode {
   // The child reached by byte `b`, or null.
   [[nodiscard]] CTrieNode* Child(unsigned char b) const {
     if (children) return (*children)[b].get();
-    return loneIndex == b ? loneChild.get() : nullptr;
+    return loneIndex_ == b ? loneChild_.get() : nullptr;
   }
 
   // Whether any child hangs from this node.
   [[nodiscard]] bool HasChildren() const {
-    return children != nullptr || loneChild != nullptr;
+    return children != nullptr || loneChild_ != nullptr;
   }
 
-  // Calls `visit` with each child of this node, in no particular order.
+  // Calls `visit(byte, child)` for each child of this node, in increasing
+  // order of the byte that reaches it.
   template <typename Visit>
   void ForEachChild(Visit&& visit) const {
-    if (loneChild) visit(*loneChild);
+    if (loneChild_)
+      visit(loneIndex_, static_cast<const CTrieNode&>(*loneChild_));
     if (!children) return;
-    for (const auto& child : *children) {
-      if (child) visit(*child);
+    for (int b = 0; b < 256; ++b) {
+      if (const auto& child = (*children)[static_cast<std::size_t>(b)]) {
+        visit(static_cast<unsigned char>(b),
+              static_cast<const CTrieNode&>(*child));
+      }
     }
   }
 
   // The value of the key that ends here; null when no key ends here.
   std::unique_ptr<CByteString> value;
-  // All children by byte value, once there are children at two bytes.
-  std::unique_ptr<ChildArray> children;
   // The node this one hangs from; null for a root.
   CTrieNode* parent = nullptr;
 
  private:
+  using ChildArray = std::array<std::unique_ptr<CTrieNode>, 256>;
+
   // Moves every child of this node to the end of `out`.
   void TakeChildren(std::vector<std::unique_ptr<CTrieNode>>& out);
 
-  std::unique_ptr<CTrieNode> loneChild;
-  unsigned char loneIndex = 0;
+  // All children by byte value, once there are children at two bytes.
+  std::unique_ptr<ChildArray> children;
+  std::unique_ptr<CTrieNode> loneChild_;
+  unsigned char loneIndex_ = 0;
 };
 
 }  // namespace dalvren

@@ -1,4 +1,7 @@
+#include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -168,6 +171,35 @@ TEST(TrieNodeAttach, IndexOutsideByteRangeIsRefusedAndChildStaysWithCaller) {
   }
   for (int b = 0; b < 256; ++b) {
     EXPECT_EQ(parent.Child(static_cast<unsigned char>(b)), nullptr);
+  }
+}
+
+// The children as ForEachChild visits them: lone, then spread over the
+// array, then with a child replaced at the same byte.
+TEST(TrieNodeForEachChild, VisitsEveryChildOnceInByteOrder) {
+  const auto visited = [](const CTrieNode& node) {
+    std::vector<std::pair<int, const CTrieNode*>> seen;
+    node.ForEachChild([&seen](unsigned char b, const CTrieNode& child) {
+      seen.emplace_back(b, &child);
+    });
+    return seen;
+  };
+  CTrieNode parent;
+  EXPECT_TRUE(visited(parent).empty());
+  std::map<int, const CTrieNode*> expected;
+  for (int index : {200, 3, 200, 77, 0}) {
+    auto child = std::make_unique<CTrieNode>();
+    expected[index] = child.get();
+    ASSERT_TRUE(parent.Attach(std::move(child), index));
+    const auto seen = visited(parent);
+    ASSERT_EQ(seen.size(), expected.size()) << index;
+    auto want = expected.begin();
+    for (const auto& [b, child] : seen) {
+      EXPECT_EQ(b, want->first);
+      EXPECT_EQ(child, want->second);
+      EXPECT_EQ(child->parent, &parent);
+      ++want;
+    }
   }
 }
 
