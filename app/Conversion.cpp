@@ -1,22 +1,15 @@
 #include "app/Conversion.h"
 
 #include <cstdint>
-#include <limits>
 #include <sstream>
 
 namespace dalvren {
-
-namespace {
-
-constexpr std::size_t kMaxBytes = std::numeric_limits<std::int32_t>::max();
-
-}  // namespace
 
 CConvertedText ConvertText(const CCodeTable* table, ConvertDirection direction,
                            const std::string& source, bool sourceHex,
                            bool targetHex) {
   if (table == nullptr) return {{}, kNoTableMessage};
-  if (source.size() > kMaxBytes) return {{}, kTooLargeMessage};
+  if (source.size() > kMaxByteStringLength) return {{}, kTooLargeMessage};
 
   const std::unique_ptr<CByteString> input =
       sourceHex ? FromHex(source.c_str())
@@ -29,7 +22,7 @@ CConvertedText ConvertText(const CCodeTable* table, ConvertDirection direction,
   const std::streamoff start = out.tellp();
   dictionary.Translate(out, input->Bytes());
   const std::streamoff written = out.tellp() - start;
-  if (static_cast<std::size_t>(written) > kMaxBytes) {
+  if (static_cast<std::size_t>(written) > kMaxByteStringLength) {
     return {{}, kTooLargeMessage};
   }
   const std::string bytes = std::move(out).str();

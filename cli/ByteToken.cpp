@@ -5,10 +5,9 @@
 namespace dalvren {
 
 void AppendByteToken(unsigned char byte, std::string& out) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
   out += "<$";
-  out += kDigits[byte >> 4];
-  out += kDigits[byte & 0xF];
+  out += kHexDigits[byte >> 4];
+  out += kHexDigits[byte & 0xF];
   out += '>';
 }
 

@@ -14,6 +14,7 @@
 #include "cli/CommandLine.h"
 #include "cli/HexWriteBuf.h"
 #include "cli/InputFile.h"
+#include "cli/Manual.h"
 #include "cli/OutputFile.h"
 #include "cli/RoundTrip.h"
 #include "cli/TableCheck.h"
@@ -195,7 +196,7 @@ bool ReadRange(const CCommandLine& line, CInputBytes& bytes,
       status = Fail("Unable to open " + inputName + ": " + reason);
       return false;
     }
-    if (!input->ReadAll(bytes, kMaxInputBytes, reason)) {
+    if (!input->ReadAll(bytes, kMaxByteStringLength, reason)) {
       status = Fail("Unable to read " + inputName + ": " + reason);
       return false;
     }
@@ -387,158 +388,6 @@ const char* UsageText() {
          "Every command also takes --table-encoding NAME.\n";
 }
 
-const char* HelpText() {
-  return R"(NAME
-    dalvren-convert - convert between ROM bytes and text through a table
-
-SYNOPSIS
-    dalvren-convert -t TABLE dump   [--hex-in] [--hex-out] [--offset N]
-                                    [--length N] [--unknown=skip|hex]
-                                    [-q] [-o OUT] [INPUT]
-    dalvren-convert -t TABLE insert [--hex-in] [--hex-out]
-                                    [--unknown=skip|hex] [--optimal]
-                                    [--stats] [-q] [-o OUT] [INPUT]
-    dalvren-convert -t TABLE check  [--strict]
-    dalvren-convert -t TABLE roundtrip [--hex-in] [--offset N] [--length N]
-                                    [--unknown=skip|hex] [--optimal] [-q]
-                                    [INPUT]
-    dalvren-convert --help | --version
-
-    Every command also takes --table-encoding NAME.
-
-DESCRIPTION
-    TABLE is a character table file (.tbl): lines such as 41=A or 8283=ab,
-    a code in hexadecimal digits, "=", and the text it stands for.
-    Both directions cut their input greedily into the longest codes (or
-    texts) the table knows; input that no entry covers is skipped.
-
-    dump    Converts ROM bytes to text.
-    insert  Converts text back to ROM bytes.
-    check   Loads TABLE and lists every line that did not load as written:
-            ignored lines (with the reason), lines cut at 511 characters,
-            and entries that replace an earlier line (forward: the same
-            code; reverse: the same text, for which insert uses the later
-            line). It also warns, by line, about entries that load but are
-            likely mistakes: a byte-order mark at the start of the file
-            (it hides the first code), a text with a blank at its start or
-            end, a code whose text is empty (dump drops it, insert never
-            writes it), a text several codes share (insert writes only
-            one of them), and a text that is not valid UTF-8, with a guess
-            at its character set. Ends with the number of warnings, if
-            any, and a summary of the counts. Empty lines are fine.
-    roundtrip
-            Dumps the input (or its range), inserts the text back and
-            compares the result with the input. Reports the bytes in, the
-            bytes decoded through codes (with their share), the bytes
-            skipped (with the first ten offsets), and whether the
-            re-inserted bytes are identical; if not, the first offset
-            where they differ, with the bytes around it on both sides.
-            Offsets count from the start of the input. With
-            --unknown=hex it also reports how many skipped bytes the
-            tokens gave back.
-
-    INPUT is read whole, byte for byte; it is standard input when absent or
-    "-". Inputs of 2 GiB or more are refused. The output is exactly the
-    converted bytes, with nothing added (no final newline); it goes to
-    standard output unless -o is given.
-
-OPTIONS
-    -t TABLE      The table file to use (required). "-" reads it from
-                  standard input, which then cannot be the INPUT too: it
-                  works for check, and with INPUT naming a file.
-    -o OUT        Write to OUT instead of standard output ("-"). OUT is
-                  written completely or not at all: a failed run leaves an
-                  existing OUT untouched. OUT may be the INPUT itself.
-    --hex-in      INPUT is hexadecimal text (41 42 or 4142; white space
-                  anywhere is skipped, an unpaired last digit is ignored,
-                  a zero byte ends the text).
-    --hex-out     Write the output as upper-case hexadecimal digits, two per
-                  byte, with no separators.
-    --offset N    dump and roundtrip: start at byte N of the input (after
-                  hex decoding with --hex-in).
-    --length N    dump and roundtrip: convert N bytes; the default is the
-                  rest. N is decimal (010 is ten) or hexadecimal after 0x.
-                  A range that reaches past the end of the input is an
-                  error.
-    --unknown=skip|hex
-                  What becomes of bytes that start no code. skip (the
-                  default): they are dropped, as in the window. hex: dump
-                  writes each as the token <$XX> (upper-case digits), and
-                  insert reads a token <$XX> (digits of either case) as
-                  that raw byte, looking for one at each position before
-                  the table. So a dump inserts back without loss, unless a
-                  text of the table itself reads as a token (roundtrip
-                  tells).
-    --optimal     insert and roundtrip: instead of the greedy cut, write
-                  the shortest output among all ways to cut the text into
-                  texts of the table, in time linear in the text and with
-                  4 bytes of memory per byte of it besides the text itself.
-                  It first drops as few characters as possible (a character
-                  is a UTF-8 sequence, or a byte that starts none, and is
-                  dropped when any of its bytes is), then writes as few
-                  bytes as possible; among equals it takes the greedy
-                  choice. So it is never longer than greedy whenever greedy
-                  drops no text; where greedy drops characters that another
-                  cut keeps, it keeps them and may be longer.
-    --stats       insert: print on standard error the bytes written and the
-                  characters of text skipped (dropped, as --optimal counts
-                  them); with --optimal also the bytes saved against
-                  greedy.
-    --strict      check: warnings count as findings for the exit status.
-    --table-encoding NAME
-                  The texts of TABLE are in the character set NAME (any
-                  name iconv knows: Shift_JIS, CP932, EUC-JP, windows-1252,
-                  ISO-8859-1, ...) and are converted to UTF-8 as it loads.
-                  Without it the bytes are taken as they are. The codes,
-                  "=" and line ends must be the ASCII bytes they are in
-                  UTF-8, so UTF-16 and UTF-32 are refused. A text that does
-                  not convert is an error naming its line. Tables saved as
-                  "Shift_JIS" by Windows programs are often CP932, which
-                  keeps the backslash and tilde and adds the NEC and IBM
-                  characters.
-    -q            Do not print "Replacing old value" for table entries that
-                  replace earlier ones.
-    --help        Show this text.
-    --version     Show the version.
-    Options may stand before or after the command word; "--" ends them.
-
-EXIT STATUS
-    0  success (check: every line loaded as written; roundtrip: the bytes
-       came back identical)
-    1  check found ignored, cut or replaced lines (with --strict, also
-       warnings); roundtrip gave back different bytes
-    2  bad usage, a table, input or output that cannot be opened, read or
-       written, a range past the end of the input, a table encoding that
-       is unknown, unusable or does not fit a line of the table, or
-       running out of memory ("Error! Out of memory")
-
-EXAMPLE
-    Dump the text of a ROM, edit it, and insert it back:
-
-        dalvren-convert -t game.tbl dump -o script.txt game.rom
-        $EDITOR script.txt
-        dalvren-convert -t game.tbl insert -o new.bin script.txt
-
-    The same, keeping the bytes the table does not cover:
-
-        dalvren-convert -t game.tbl dump --unknown=hex -o script.txt game.rom
-        dalvren-convert -t game.tbl insert --unknown=hex -o new.bin script.txt
-
-    See how well a table covers a ROM and whether a dump inserts back:
-
-        dalvren-convert -t game.tbl roundtrip --unknown=hex game.rom
-
-    Dump 32 bytes at 0x1F00, and convert hex pasted from a hex editor:
-
-        dalvren-convert -t game.tbl dump --offset 0x1F00 --length 32 game.rom
-        echo 'C5 21 FF' | dalvren-convert -t game.tbl dump --hex-in
-
-    Find the lines of a table that do not load, in a Shift_JIS table:
-
-        dalvren-convert -t game.tbl --table-encoding Shift_JIS check
-)";
-}
-
 int Run(std::span<const char* const> args) {
   CCommandLine line;
   std::string error;
@@ -548,7 +397,7 @@ int Run(std::span<const char* const> args) {
   }
   switch (line.command) {
     case Command::kHelp:
-      std::cout << HelpText() << std::flush;
+      std::cout << ManualText() << std::flush;
       return std::cout ? kExitOk : kExitError;
     case Command::kVersion:
       std::cout << kProgram << " " << DALVREN_VERSION << std::endl;

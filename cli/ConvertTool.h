@@ -8,10 +8,6 @@
 
 namespace dalvren {
 
-// The largest input one run converts: byte strings count their length in a
-// signed 32-bit number, so larger inputs are refused rather than truncated.
-inline constexpr std::size_t kMaxInputBytes = INT32_MAX;
-
 // Exit statuses: success; check found a line that did not load as written
 // (or, with --strict, a warning), or roundtrip did not give back the same
 // bytes; bad usage, a file that cannot be opened, read or written, a bad

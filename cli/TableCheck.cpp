@@ -6,6 +6,7 @@
 
 #include "cli/SpacedHex.h"
 #include "cli/TableEncoding.h"
+#include "core/HexCodec.h"
 
 namespace dalvren {
 
@@ -70,7 +71,6 @@ std::size_t Remember(std::unordered_map<std::string, std::size_t>& lines,
 }  // namespace
 
 std::string QuotedText(std::string_view bytes) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
   std::string out = "\"";
   for (const char c : bytes) {
     const auto b = static_cast<unsigned char>(c);
@@ -81,8 +81,8 @@ std::string QuotedText(std::string_view bytes) {
       out += c;
     } else {
       out += "\\x";
-      out += kDigits[b >> 4];
-      out += kDigits[b & 0xF];
+      out += kHexDigits[b >> 4];
+      out += kHexDigits[b & 0xF];
     }
   }
   out += '"';

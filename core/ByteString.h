@@ -8,11 +8,16 @@
 //   - The buffer belongs to this string alone; two strings never share one.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <span>
 
 namespace dalvren {
+
+// The most bytes one string holds: its count is a signed 32-bit number.
+// Inputs larger than this are refused rather than cut.
+inline constexpr std::size_t kMaxByteStringLength = INT32_MAX;
 
 class CByteString {
  public:

@@ -299,6 +299,14 @@ void WriteShortest(const CCodeDictionary& dict, std::ostream& out,
 CCodeDictionary::CCodeDictionary() : trie(std::make_unique<CTrie>()) {}
 
 bool CCodeDictionary::Insert(const CByteString& key, const CByteString& value) {
+  bool replaced = false;
+  if (!Insert(key, value, replaced)) return false;
+  if (replaced) std::cerr << "Replacing old value" << std::endl;
+  return true;
+}
+
+bool CCodeDictionary::Insert(const CByteString& key, const CByteString& value,
+                             bool& replaced) {
   if (key.len <= 0) return false;
   CTrieNode* node = trie->root.get();
   for (const unsigned char b : key.Bytes()) {
@@ -310,9 +318,7 @@ bool CCodeDictionary::Insert(const CByteString& key, const CByteString& value) {
     }
     node = next;
   }
-  if (node->value) {
-    std::cerr << "Replacing old value" << std::endl;
-  }
+  replaced = node->value != nullptr;
   node->value = std::make_unique<CByteString>(value);
   return true;
 }

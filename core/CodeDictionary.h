@@ -54,6 +54,11 @@ class CCodeDictionary {
   // value is stored as such and still marks a key end.
   bool Insert(const CByteString& key, const CByteString& value);
 
+  // As above, for a caller that reports replacements its own way: nothing is
+  // written to standard error, and `replaced` is set to whether the key
+  // already held a value (it is left alone when the key is refused).
+  bool Insert(const CByteString& key, const CByteString& value, bool& replaced);
+
   // The value stored under exactly `key`, or null when `key` is not a key.
   // The dictionary keeps ownership.
   [[nodiscard]] const CByteString* Find(

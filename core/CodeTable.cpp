@@ -81,20 +81,22 @@ class TableLineReader {
 
 void InsertEntry(CCodeTable& table, std::size_t number, const CByteString& code,
                  const CByteString& text, const CLoadObserver* observer) {
-  if (observer == nullptr) {
+  if (observer != nullptr && observer->onEntry) {
+    observer->onEntry(number, code, text);
+  }
+  // Without an observer that takes them, replacements are the dictionaries'
+  // own "Replacing old value" lines.
+  if (observer == nullptr || !observer->onReplaced) {
     table.forward->Insert(code, text);
     table.reverse->Insert(text, code);
     return;
   }
-  if (observer->onEntry) observer->onEntry(number, code, text);
-  const bool forwardHad = table.forward->Find(code.Bytes()) != nullptr;
-  table.forward->Insert(code, text);
-  if (forwardHad && observer->onReplaced) {
+  bool replaced = false;
+  if (table.forward->Insert(code, text, replaced) && replaced) {
     observer->onReplaced(number, TableDictionary::kForward);
   }
-  const bool reverseHad = table.reverse->Find(text.Bytes()) != nullptr;
-  table.reverse->Insert(text, code);
-  if (reverseHad && observer->onReplaced) {
+  replaced = false;
+  if (table.reverse->Insert(text, code, replaced) && replaced) {
     observer->onReplaced(number, TableDictionary::kReverse);
   }
 }

@@ -50,7 +50,9 @@ inline constexpr std::size_t kMaxTableLine = 511;
 [[nodiscard]] std::unique_ptr<CCodeTable> Load(std::istream& in);
 
 // As above, and reports each ignored, cut and loaded line and each
-// replacement to `observer` as it happens.
+// replacement to `observer` as it happens. An observer that takes
+// replacements (`onReplaced`) takes the place of the "Replacing old value"
+// lines; without one they are written as above.
 [[nodiscard]] std::unique_ptr<CCodeTable> Load(std::istream& in,
                                                const CLoadObserver& observer);
 

@@ -36,10 +36,9 @@ unsigned char HexPairValue(char first, char second) {
 }
 
 char* WriteHex(std::span<const unsigned char> bytes, char* out) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
   for (const unsigned char b : bytes) {
-    *out++ = kDigits[b >> 4];
-    *out++ = kDigits[b & 0x0F];
+    *out++ = kHexDigits[b >> 4];
+    *out++ = kHexDigits[b & 0x0F];
   }
   return out;
 }

@@ -28,6 +28,9 @@ namespace dalvren {
 // meaning of a table file must not depend on it.
 [[nodiscard]] unsigned char HexPairValue(char first, char second);
 
+// The digits hexadecimal text is written with, by value.
+inline constexpr char kHexDigits[] = "0123456789ABCDEF";
+
 // Writes `bytes` as hexadecimal text at `out`: two upper-case digits per
 // byte, no separators, no terminator. `out` must have room for twice as many
 // characters as there are bytes. Returns the end of the text. Allocates

@@ -42,6 +42,8 @@ struct CLoadObserver {
                      const CByteString& text)>
       onEntry;
   // The entry of `line` replaced a value already stored in `dictionary`.
+  // When this is given, the replacement is reported here only: the loader
+  // does not write its "Replacing old value" line.
   std::function<void(std::size_t line, TableDictionary dictionary)> onReplaced;
 };
 

@@ -287,6 +287,45 @@ TEST(LoadObserver, ReportsPhysicalLineNumbersAsAnEditorCountsThem) {
   EXPECT_EQ(report.events, expected);
 }
 
+// An observer that takes replacements silences the dictionaries' own line;
+// one that does not, and no observer at all, leave it as it is.
+TEST(LoadObserver, ReplacementsGoToTheObserverInsteadOfStandardError) {
+  const std::string file = "41=A\n41=B\n42=B\n";
+  struct Case {
+    const char* name;
+    bool observed;
+    bool takesReplacements;
+    const char* stderrText;
+    std::size_t replacements;
+  };
+  const Case cases[] = {
+      {"no observer", false, false,
+       "Replacing old value\nReplacing old value\n", 0},
+      {"observer without onReplaced", true, false,
+       "Replacing old value\nReplacing old value\n", 0},
+      {"observer with onReplaced", true, true, "", 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::size_t replacements = 0;
+    CLoadObserver observer;
+    observer.onEntry = [](std::size_t, const CByteString&, const CByteString&) {
+    };
+    if (c.takesReplacements) {
+      observer.onReplaced = [&replacements](std::size_t, TableDictionary) {
+        ++replacements;
+      };
+    }
+    std::istringstream in(file);
+    testing::internal::CaptureStderr();
+    auto table = c.observed ? Load(in, observer) : Load(in);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), c.stderrText);
+    EXPECT_EQ(replacements, c.replacements);
+    EXPECT_EQ(Contents(*table->forward->Find(AsBytes("\x41"))), "B");
+    EXPECT_EQ(Contents(*table->reverse->Find(AsBytes("B"))), "\x42");
+  }
+}
+
 TEST(LoadObserver, OnlyALineLongerThanTheLimitIsCut) {
   const std::string text511(kMaxTableLine - 3, 'a');
   const std::string line511 = "41=" + text511;
