@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/CodeTable.h"
+#include "core/Status.h"
 
 namespace dalvren {
 
@@ -17,21 +18,25 @@ inline constexpr char kTooLargeMessage[] =
 // into the ROM field.
 enum class ConvertDirection { kRomToDump, kDumpToRom };
 
-struct CConvertedText {
-  std::string text;     // the target field's new text, as bytes
-  std::string refusal;  // when not empty, the command refuses with this
+// How the two fields of a conversion hold their bytes.
+struct CConvertOptions {
+  // The source field holds hexadecimal digits.
+  bool sourceHex = false;
+  // The target field is to show hexadecimal digits.
+  bool targetHex = false;
 };
 
 // Converts `source` (a field's whole text) through the forward dictionary
-// of `table` (ROM to Dump) or its reverse one (Dump to ROM). In hex mode the
-// source is read with FromHex, else its bytes up to the first zero byte are
-// the input. The target text is the translation's bytes as hexadecimal
-// digits in hex mode, else the bytes themselves up to the first zero byte
-// among them. Refuses with kNoTableMessage when `table` is null, and with
-// kTooLargeMessage when the input or the result would not fit a byte string.
-[[nodiscard]] CConvertedText ConvertText(const CCodeTable* table,
-                                         ConvertDirection direction,
-                                         const std::string& source,
-                                         bool sourceHex, bool targetHex);
+// of `table` (ROM to Dump) or its reverse one (Dump to ROM) and stores the
+// target field's new text, as bytes, in `*text`. In hex mode the source is
+// read with FromHex, else its bytes up to the first zero byte are the input.
+// The target text is the translation's bytes as hexadecimal digits in hex
+// mode, else the bytes themselves up to the first zero byte among them.
+// Refuses, leaving `*text` alone, with kNoTableMessage when `table` is null
+// and with kTooLargeMessage when the input or the result would not fit a
+// byte string.
+CStatus ConvertText(const CCodeTable* table, ConvertDirection direction,
+                    const std::string& source, const CConvertOptions& options,
+                    std::string* text);
 
 }  // namespace dalvren

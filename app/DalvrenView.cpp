@@ -54,29 +54,30 @@ void CDalvrenView::OnDumpHex() {
   m_bDumpHex = IsDlgButtonChecked(kIdcDumpHex) == BST_CHECKED ? 1 : 0;
 }
 
-void CDalvrenView::OnRomToDump() {
-  Convert(ConvertDirection::kRomToDump, kIdcRom, kIdcDump, m_bRomHex,
-          m_bDumpHex);
-}
+void CDalvrenView::OnRomToDump() { Convert(ConvertDirection::kRomToDump); }
 
-void CDalvrenView::OnDumpToRom() {
-  Convert(ConvertDirection::kDumpToRom, kIdcDump, kIdcRom, m_bDumpHex,
-          m_bRomHex);
-}
+void CDalvrenView::OnDumpToRom() { Convert(ConvertDirection::kDumpToRom); }
 
-void CDalvrenView::Convert(ConvertDirection direction, int from, int to,
-                           int fromHex, int toHex) {
+void CDalvrenView::Convert(ConvertDirection direction) {
+  const bool romToDump = direction == ConvertDirection::kRomToDump;
+  const int from = romToDump ? kIdcRom : kIdcDump;
+  const int to = romToDump ? kIdcDump : kIdcRom;
+  CConvertOptions options;
+  options.sourceHex = (romToDump ? m_bRomHex : m_bDumpHex) != 0;
+  options.targetHex = (romToDump ? m_bDumpHex : m_bRomHex) != 0;
   const CDalvrenDoc* document = GetDocument();
-  CConvertedText result;
+  CStatus status;
   {
     const CWaitCursor busy;
-    result =
+    std::string text;
+    status =
         ConvertText(document != nullptr ? document->m_pTable.get() : nullptr,
-                    direction, GetDlgItemTextA(from), fromHex != 0, toHex != 0);
-    if (result.refusal.empty()) SetDlgItemTextA(to, result.text);
+                    direction, GetDlgItemTextA(from), options, &text);
+    if (status.IsOk()) SetDlgItemTextA(to, text);
   }
-  if (!result.refusal.empty()) {
-    AfxMessageBox(QString::fromStdString(result.refusal), MB_ICONHAND);
+  // The one place a conversion's failure reaches the user.
+  if (!status.IsOk()) {
+    AfxMessageBox(QString::fromStdString(status.Message()), MB_ICONHAND);
   }
 }
 

@@ -37,9 +37,9 @@ class CDalvrenView : public CFormView {
   void OnRomToDump();
   void OnDumpToRom();
 
-  // Converts the text of field `from` into field `to`, or shows why not.
-  void Convert(ConvertDirection direction, int from, int to, int fromHex,
-               int toHex);
+  // Converts the text of the source field of `direction` into its target
+  // field, each in the mode its Hex box gives, or shows why not.
+  void Convert(ConvertDirection direction);
 };
 
 }  // namespace dalvren

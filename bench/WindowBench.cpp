@@ -96,9 +96,15 @@ void BM_ConvertTextHexInHexOut(benchmark::State& state) {
   const std::unique_ptr<CCodeTable> table = Load(in);
   const auto bytes = static_cast<std::size_t>(state.range(0));
   const std::string hex = MakeRomHex(bytes);
+  CConvertOptions options;
+  options.sourceHex = true;
+  options.targetHex = true;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(ConvertText(
-        table.get(), ConvertDirection::kRomToDump, hex, true, true));
+    std::string text;
+    const CStatus status = ConvertText(
+        table.get(), ConvertDirection::kRomToDump, hex, options, &text);
+    benchmark::DoNotOptimize(status.IsOk());
+    benchmark::DoNotOptimize(text.data());
   }
   state.SetBytesProcessed(
       static_cast<std::int64_t>(state.iterations() * bytes));

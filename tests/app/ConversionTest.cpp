@@ -10,6 +10,24 @@ namespace {
 
 using test::LoadFromString;
 
+// The outcome of one conversion, as the tests look at it.
+struct CConverted {
+  std::string text;
+  std::string refusal;
+};
+
+CConverted Convert(const CCodeTable* table, ConvertDirection direction,
+                   const std::string& source, bool sourceHex, bool targetHex) {
+  CConverted result;
+  CConvertOptions options;
+  options.sourceHex = sourceHex;
+  options.targetHex = targetHex;
+  const CStatus status =
+      ConvertText(table, direction, source, options, &result.text);
+  result.refusal = status.Message();
+  return result;
+}
+
 struct ConversionCase {
   const char* name;
   ConvertDirection direction;
@@ -28,8 +46,8 @@ TEST_P(ConvertTextCases, GivesTheTargetText) {
   const auto table = LoadFromString(
       "41=A\n42=B\n4142=X\n00=[END]\n43=C\0D\n45=\xE5\x8B\x87\n4C=line\n"s);
   const ConversionCase& c = GetParam();
-  const CConvertedText result =
-      ConvertText(table.get(), c.direction, c.source, c.sourceHex, c.targetHex);
+  const CConverted result =
+      Convert(table.get(), c.direction, c.source, c.sourceHex, c.targetHex);
   EXPECT_EQ(result.refusal, "");
   EXPECT_EQ(result.text, c.expected);
 }
@@ -81,8 +99,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ConvertText, RefusesWithoutTable) {
   for (ConvertDirection direction :
        {ConvertDirection::kRomToDump, ConvertDirection::kDumpToRom}) {
-    const CConvertedText result =
-        ConvertText(nullptr, direction, "41", true, false);
+    const CConverted result = Convert(nullptr, direction, "41", true, false);
     EXPECT_EQ(result.refusal, "No table file loaded");
     EXPECT_EQ(result.text, "");
   }
@@ -103,11 +120,11 @@ TEST(ConvertText, RoundTripsEveryCodeOfATable) {
     rom += line;
   }
   const auto table = LoadFromString(file);
-  const CConvertedText dump =
-      ConvertText(table.get(), ConvertDirection::kRomToDump, rom, true, false);
+  const CConverted dump =
+      Convert(table.get(), ConvertDirection::kRomToDump, rom, true, false);
   ASSERT_EQ(dump.refusal, "");
-  const CConvertedText back = ConvertText(
-      table.get(), ConvertDirection::kDumpToRom, dump.text, false, true);
+  const CConverted back = Convert(table.get(), ConvertDirection::kDumpToRom,
+                                  dump.text, false, true);
   std::string expected;
   for (char c : rom) {
     if (c != ' ') expected += c;
