@@ -223,6 +223,75 @@ void BM_TranslateShortestWithAHugeKey(benchmark::State& state) {
 }
 BENCHMARK(BM_TranslateShortestWithAHugeKey)->Unit(benchmark::kMillisecond);
 
+// Inputs of the same size for the realistic and the hostile tables, so that
+// their times compare directly: 4 MiB of ROM or of text.
+constexpr std::size_t kCompareSize = std::size_t{4} << 20;
+
+struct Hostile {
+  Hostile()
+      : longText(
+            LoadQuietly(bench::TableFile(bench::HostileLongTextEntries()))),
+        longCode(
+            LoadQuietly(bench::TableFile(bench::HostileLongCodeEntries()))),
+        letters(kCompareSize, 'a'),
+        codes(kCompareSize, '\x01'),
+        realisticText(RealisticData().text.substr(0, kCompareSize)) {}
+  std::unique_ptr<CCodeTable> longText;
+  std::unique_ptr<CCodeTable> longCode;
+  std::string letters;
+  std::string codes;
+  std::string realisticText;
+};
+
+const Hostile& HostileData() {
+  static const Hostile data;
+  return data;
+}
+
+// Insert of 4 MiB of realistic text: the yardstick of the hostile inserts.
+void BM_InsertRealistic4MiB(benchmark::State& state) {
+  TranslateBench(state, *RealisticData().table->reverse,
+                 HostileData().realisticText);
+}
+BENCHMARK(BM_InsertRealistic4MiB)->Unit(benchmark::kMillisecond);
+
+void BM_InsertHostileLongText(benchmark::State& state) {
+  const auto& h = HostileData();
+  TranslateBench(state, *h.longText->reverse, h.letters);
+}
+BENCHMARK(BM_InsertHostileLongText)->Unit(benchmark::kMillisecond);
+
+// Dump of 4 MiB of 01; its yardstick is BM_TranslateForwardRealistic.
+void BM_DumpHostileLongCode(benchmark::State& state) {
+  const auto& h = HostileData();
+  TranslateBench(state, *h.longCode->forward, h.codes);
+}
+BENCHMARK(BM_DumpHostileLongCode)->Unit(benchmark::kMillisecond);
+
+void BM_ShortestInsertRealistic4MiB(benchmark::State& state) {
+  ShortestBench(state, *RealisticData().table->reverse,
+                HostileData().realisticText);
+}
+BENCHMARK(BM_ShortestInsertRealistic4MiB)->Unit(benchmark::kMillisecond);
+
+void BM_ShortestInsertHostileLongText(benchmark::State& state) {
+  const auto& h = HostileData();
+  ShortestBench(state, *h.longText->reverse, h.letters);
+}
+BENCHMARK(BM_ShortestInsertHostileLongText)->Unit(benchmark::kMillisecond);
+
+void BM_ShortestDumpRealistic(benchmark::State& state) {
+  const auto& d = RealisticData();
+  ShortestBench(state, *d.table->forward, d.rom);
+}
+BENCHMARK(BM_ShortestDumpRealistic)->Unit(benchmark::kMillisecond);
+
+void BM_ShortestDumpHostileLongCode(benchmark::State& state) {
+  const auto& h = HostileData();
+  ShortestBench(state, *h.longCode->forward, h.codes);
+}
+BENCHMARK(BM_ShortestDumpHostileLongCode)->Unit(benchmark::kMillisecond);
+
 void BM_LoadRealistic(benchmark::State& state) {
   const auto& d = RealisticData();
   for (auto _ : state) {

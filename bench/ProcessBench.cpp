@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
@@ -55,9 +56,34 @@ struct Files {
     const auto entries = bench::RealisticEntries();
     std::ofstream(dir / "table.tbl", std::ios::binary)
         << bench::TableFile(entries);
-    std::ofstream(dir / "rom.bin", std::ios::binary)
-        << bench::RomOf(entries, 4u << 20);
+    const std::string rom = bench::RomOf(entries, kSize);
+    std::ofstream(dir / "rom.bin", std::ios::binary) << rom;
+    // The text the ROM dumps to, cut to the same size, for insert.
+    std::map<std::string, std::string> texts;
+    for (const auto& e : entries) texts[e.code] = e.text;
+    std::string text;
+    for (std::size_t pos = 0, length = 1; text.size() < kSize;) {
+      const auto it = texts.find(rom.substr(pos, length));
+      if (it == texts.end()) {
+        ++length;  // the codes are prefix-free: one byte or two
+        continue;
+      }
+      text += it->second;
+      pos += length;
+      length = 1;
+    }
+    text.resize(kSize);
+    std::ofstream(dir / "text.txt", std::ios::binary) << text;
+    std::ofstream(dir / "long-text.tbl", std::ios::binary)
+        << bench::TableFile(bench::HostileLongTextEntries());
+    std::ofstream(dir / "letters.txt", std::ios::binary)
+        << std::string(kSize, 'a');
+    std::ofstream(dir / "long-code.tbl", std::ios::binary)
+        << bench::TableFile(bench::HostileLongCodeEntries());
+    std::ofstream(dir / "codes.bin", std::ios::binary)
+        << std::string(kSize, '\x01');
   }
+  static constexpr std::size_t kSize = std::size_t{4} << 20;
   ~Files() { fs::remove_all(dir); }
   fs::path dir;
 };
@@ -69,8 +95,13 @@ double Seconds(const std::vector<std::string>& args, bool& ok) {
       .count();
 }
 
-void BM_ProcessDumpVersusNaiveConverter(benchmark::State& state) {
+const Files& BenchFiles() {
   static const Files files;
+  return files;
+}
+
+void BM_ProcessDumpVersusNaiveConverter(benchmark::State& state) {
+  const Files& files = BenchFiles();
   const std::string table = (files.dir / "table.tbl").string();
   const std::string rom = (files.dir / "rom.bin").string();
   const std::string ours = (files.dir / "ours.txt").string();
@@ -103,6 +134,68 @@ BENCHMARK(BM_ProcessDumpVersusNaiveConverter)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(5);
+
+// A hostile table against the realistic one, on inputs of the same size,
+// whole processes: `command` is dump or insert, and `extra` an option.
+void HostileVersusRealistic(benchmark::State& state, const char* command,
+                            const char* realisticInput, const char* table,
+                            const char* input, const char* extra) {
+  const fs::path& dir = BenchFiles().dir;
+  const auto args = [&](const char* tbl, const char* in) {
+    std::vector<std::string> a = {DALVREN_CONVERT, "-t", (dir / tbl).string(),
+                                  command};
+    if (*extra != '\0') a.emplace_back(extra);
+    a.insert(a.end(), {"-o", (dir / "out.bin").string(), (dir / in).string()});
+    return a;
+  };
+  const auto realisticArgs = args("table.tbl", realisticInput);
+  const auto hostileArgs = args(table, input);
+  double realisticTotal = 0;
+  double hostileTotal = 0;
+  bool ok = true;
+  for (auto _ : state) {
+    const double a = Seconds(hostileArgs, ok);
+    const double b = Seconds(realisticArgs, ok);
+    state.SetIterationTime(a);
+    hostileTotal += a;
+    realisticTotal += b;
+  }
+  if (!ok) {
+    state.SkipWithError("the converter failed");
+    return;
+  }
+  const auto n = static_cast<double>(state.iterations());
+  state.counters["hostile_ms"] = 1000 * hostileTotal / n;
+  state.counters["realistic_ms"] = 1000 * realisticTotal / n;
+  state.counters["ratio"] = hostileTotal / realisticTotal;
+}
+
+void BM_ProcessInsertHostileLongText(benchmark::State& state) {
+  HostileVersusRealistic(state, "insert", "text.txt", "long-text.tbl",
+                         "letters.txt", "");
+}
+BENCHMARK(BM_ProcessInsertHostileLongText)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+
+void BM_ProcessDumpHostileLongCode(benchmark::State& state) {
+  HostileVersusRealistic(state, "dump", "rom.bin", "long-code.tbl", "codes.bin",
+                         "");
+}
+BENCHMARK(BM_ProcessDumpHostileLongCode)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+
+void BM_ProcessOptimalInsertHostileLongText(benchmark::State& state) {
+  HostileVersusRealistic(state, "insert", "text.txt", "long-text.tbl",
+                         "letters.txt", "--optimal");
+}
+BENCHMARK(BM_ProcessOptimalInsertHostileLongText)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 }  // namespace
 }  // namespace dalvren

@@ -110,6 +110,20 @@ inline std::vector<GeneratedEntry> LongTextEntries() {
   return entries;
 }
 
+// A table that makes every position of an input of "a" a long failed walk:
+// "a" and one text of 507 "a" and a "b", the longest text a table line
+// holds. Each "a" of the input starts 507 steps through the second text
+// before the missing "b" sends the walk back.
+inline std::vector<GeneratedEntry> HostileLongTextEntries() {
+  return {{"\x41", "a"}, {"\x42", std::string(507, 'a') + "b"}};
+}
+
+// The same for codes: 01 and one code of 253 bytes 01 and a 02, against an
+// input of 01 bytes.
+inline std::vector<GeneratedEntry> HostileLongCodeEntries() {
+  return {{"\x01", "x"}, {std::string(253, '\x01') + "\x02", "y"}};
+}
+
 // The entries as a table file.
 inline std::string TableFile(const std::vector<GeneratedEntry>& entries) {
   static constexpr char kDigits[] = "0123456789ABCDEF";

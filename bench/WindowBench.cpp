@@ -85,6 +85,7 @@ BENCHMARK(BM_RomToDumpHexInHexOut)
     ->Arg(256 * 1024)
     ->Arg(1024 * 1024)
     ->Arg(4 * 1024 * 1024)
+    ->Arg(16 * 1024 * 1024)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
