@@ -9,126 +9,300 @@
 #include <utility>
 #include <vector>
 
+#include "core/CompiledTrie.h"
+#include "core/MatchAutomaton.h"
 #include "core/Utf8.h"
 
 namespace dalvren {
 
 namespace {
 
-// Output is gathered in a local block and handed to the stream in large
-// writes: one stream call per matched code would cost more than the
-// translation itself.
+using Value = CCompiledTrie::Value;
+using First = CCompiledTrie::First;
+
+// Output is gathered in a block on the stack and handed on in large writes:
+// one stream call per matched code would cost more than the translation
+// itself.
 constexpr std::size_t kOutputBlock = std::size_t{64} * 1024;
+// Inline values are copied 16 bytes at a time, whatever their length: the
+// loops keep this much room free at the cursor.
+constexpr std::size_t kCopyWidth = 16;
 
-// Appends `count` bytes to `block`, whose free part starts at `cursor`,
-// handing the block to `out` first when they do not fit; a piece larger
-// than a block goes to `out` directly.
-inline void AppendToBlock(std::ostream& out, char (&block)[kOutputBlock],
-                          char*& cursor, const char* bytes, std::size_t count) {
-  if (count > static_cast<std::size_t>(block + kOutputBlock - cursor)) {
-    out.write(block, cursor - block);
-    cursor = block;
-    if (count > kOutputBlock) {
-      out.write(bytes, static_cast<std::streamsize>(count));
-      return;
-    }
-  }
-  if (count <= 8) {
-    for (std::size_t i = 0; i < count; ++i) cursor[i] = bytes[i];
-  } else {
-    std::memcpy(cursor, bytes, count);
-  }
-  cursor += count;
-}
+// The block the translation loops write into, through a cursor they keep
+// in a local variable: byte stores may alias any object whose address is
+// known, which would force the compiler to reload a member cursor after
+// every byte written.
+class COutputBlock {
+ public:
+  using Drain = void (*)(void* target, const char* bytes, std::size_t count);
 
-// The one longest-match walk, shared by the plain and the hooked
-// translation. kHooked selects at compile time whether the hooks are asked,
-// so the plain translation pays nothing for them.
-template <bool kHooked>
-void LongestMatch(const CTrieNode& root, std::ostream& out,
-                  std::span<const unsigned char> input,
-                  const CTranslateHooks* hooks) {
-  // The first step from the root is taken for every input position, and in
-  // most tables it ends at a leaf: a one-byte code, or a text's first
-  // character. Resolving all 256 first steps once per call turns those
-  // positions into a single table lookup.
-  struct FirstStep {
-    const char* leafData;  // the value when the step ends at a leaf
-    std::int32_t leafLength;
-    const CTrieNode* node;  // otherwise the node to walk on from, or null
-  };
-  FirstStep first[256];
-  for (int b = 0; b < 256; ++b) {
-    const CTrieNode* node = root.Child(static_cast<unsigned char>(b));
-    const bool leaf = node != nullptr && node->value && !node->HasChildren();
-    first[b] = {leaf ? node->value->data.get() : nullptr,
-                leaf ? node->value->len : 0, node};
+  COutputBlock(Drain drain, void* target) : drain_(drain), target_(target) {}
+
+  COutputBlock(const COutputBlock&) = delete;
+  COutputBlock& operator=(const COutputBlock&) = delete;
+
+  [[nodiscard]] char* Begin() { return block_; }
+  [[nodiscard]] char* End() { return block_ + kOutputBlock; }
+  // The furthest a cursor may stand before a copy of kCopyWidth bytes.
+  [[nodiscard]] const char* Limit() const {
+    return block_ + kOutputBlock - kCopyWidth;
   }
 
-  const unsigned char* const in = input.data();
-  const std::size_t size = input.size();
-  // The cursor is a plain local, not a member of some writer object: byte
-  // stores may alias any object whose address is known, which would force
-  // the compiler to reload a member cursor after every byte written.
-  char block[kOutputBlock];
-  char* cursor = block;
-  const auto append = [&](const char* bytes, std::size_t count) {
-    AppendToBlock(out, block, cursor, bytes, count);
-  };
-  [[maybe_unused]] std::string emit;
+  // Hands on the bytes before `cursor`; returns the emptied block's start.
+  char* Flush(char* cursor) {
+    drain_(target_, block_, static_cast<std::size_t>(cursor - block_));
+    return block_;
+  }
 
-  // From each position, walk the trie as far as the input allows, remembering
-  // the last node that ends a key; emit it and resume after it, or drop one
-  // byte when none matched. This is the single pass with back-up, unrolled.
-  std::size_t pos = 0;
-  while (pos < size) {
-    if constexpr (kHooked) {
-      if (hooks->before) {
-        emit.clear();
-        const std::size_t taken = hooks->before(input.subspan(pos), emit);
-        if (taken > 0) {
-          append(emit.data(), emit.size());
-          pos += std::min(taken, size - pos);
-          continue;
-        }
+  // Appends `count` bytes at `cursor`, flushing as needed; a piece larger
+  // than the block goes on directly. Returns the new cursor.
+  char* Append(char* cursor, const char* bytes, std::size_t count) {
+    if (count > static_cast<std::size_t>(End() - cursor)) {
+      cursor = Flush(cursor);
+      if (count > kOutputBlock) {
+        drain_(target_, bytes, count);
+        return cursor;
       }
     }
-    const FirstStep& step = first[in[pos]];
-    if (step.leafData != nullptr) {
-      append(step.leafData, static_cast<std::size_t>(step.leafLength));
+    std::memcpy(cursor, bytes, count);
+    return cursor + count;
+  }
+
+ private:
+  Drain drain_;
+  void* target_;
+  char block_[kOutputBlock];
+};
+
+void DrainToStream(void* target, const char* bytes, std::size_t count) {
+  static_cast<std::ostream*>(target)->write(
+      bytes, static_cast<std::streamsize>(count));
+}
+
+void DrainToString(void* target, const char* bytes, std::size_t count) {
+  static_cast<std::string*>(target)->append(bytes, count);
+}
+
+// Writes `value` at `cursor`, which has kCopyWidth bytes of room.
+inline char* Emit(const CCompiledTrie::View& trie, COutputBlock& out,
+                  char* cursor, const Value& value) {
+  if (value.length <= Value::kInlineValue) {
+    std::memcpy(cursor, &value, kCopyWidth);
+    return cursor + value.length;
+  }
+  return out.Append(cursor, trie.Data(value), value.length);
+}
+
+// What the translation loops share.
+struct CGreedyRun {
+  const CCompiledTrie& trie;
+  COutputBlock& out;
+  std::span<const unsigned char> input;
+  const CTranslateHooks* hooks;
+  const CTranslateTuning& tuning;
+};
+
+// Asks `before` about `pos`. Returns the bytes it took (0 to let the
+// dictionary translate), having written what it emitted.
+inline std::size_t AskBefore(const CGreedyRun& run, std::size_t pos,
+                             char*& cursor, std::string& emit) {
+  if (!run.hooks->before) return 0;
+  emit.clear();
+  const std::size_t taken = run.hooks->before(run.input.subspan(pos), emit);
+  if (taken == 0) return 0;
+  cursor = run.out.Append(cursor, emit.data(), emit.size());
+  return std::min(taken, run.input.size() - pos);
+}
+
+inline void ReportSkip(const CGreedyRun& run, std::size_t pos, char*& cursor,
+                       std::string& emit) {
+  if (!run.hooks->onSkip) return;
+  emit.clear();
+  run.hooks->onSkip(pos, run.input[pos], emit);
+  cursor = run.out.Append(cursor, emit.data(), emit.size());
+}
+
+// A dictionary whose keys are single bytes with values of at most one byte
+// is a lookup table; the translation is then the lookup loop itself.
+void TranslateByteMap(const CGreedyRun& run) {
+  const char* const values = run.trie.ByteMapValues();
+  const unsigned char* const keeps = run.trie.ByteMapKeeps();
+  const unsigned char* in = run.input.data();
+  const unsigned char* const end = in + run.input.size();
+  char* cursor = run.out.Begin();
+  while (in < end) {
+    // Each input byte writes at most one byte: no check inside the loop.
+    if (cursor == run.out.End()) cursor = run.out.Flush(cursor);
+    const auto count =
+        std::min(static_cast<std::size_t>(end - in),
+                 static_cast<std::size_t>(run.out.End() - cursor));
+    if (run.trie.IsFullByteMap()) {
+      for (std::size_t i = 0; i < count; ++i) cursor[i] = values[in[i]];
+      cursor += count;
+    } else {
+      for (std::size_t i = 0; i < count; ++i) {
+        *cursor = values[in[i]];
+        cursor += keeps[in[i]];
+      }
+    }
+    in += count;
+  }
+  run.out.Flush(cursor);
+}
+
+// The walk of the compiled trie: from each position, as far as the input
+// allows, remembering the last key end; emit its value and resume after it,
+// or drop one byte when none matched. Returns where it stopped: the end of
+// the input, or, when `handOver`, the position from which the automaton is
+// to go on because the walk has read too many bytes again.
+template <bool kHooked>
+std::size_t Walk(const CGreedyRun& run, char*& cursorRef, bool handOver) {
+  using Step = CCompiledTrie::Step;
+  const CCompiledTrie::View trie = run.trie.GetView();
+  const unsigned char* const in = run.input.data();
+  const std::size_t size = run.input.size();
+  const std::size_t perByte = run.tuning.rereadPerByte;
+  const std::size_t slack = run.tuning.rereadSlack;
+  const char* const limit = run.out.Limit();
+  char* cursor = cursorRef;
+  [[maybe_unused]] std::string emit;
+  std::size_t reread = 0;
+  std::size_t pos = 0;
+  while (pos < size) {
+    if (cursor > limit) cursor = run.out.Flush(cursor);
+    if constexpr (kHooked) {
+      if (const std::size_t taken = AskBefore(run, pos, cursor, emit)) {
+        pos += taken;
+        continue;
+      }
+    }
+    // Most positions in most tables: a one-byte key that goes no further.
+    const First& first = trie.first[in[pos]];
+    if (first.length != First::kNotInline) {
+      std::memcpy(cursor, &first, kCopyWidth);
+      cursor += first.length;
       ++pos;
       continue;
     }
-    const CTrieNode* node = step.node;
-    const CByteString* match = nullptr;
-    std::size_t matchEnd = pos + 1;
-    if (node != nullptr) {
-      match = node->value.get();
-      for (std::size_t i = pos + 1; i < size;) {
-        node = node->Child(in[i]);
-        if (node == nullptr) break;
+    // The value of the last key end passed, and where that key ends.
+    const Value* value = nullptr;
+    std::size_t end = pos + 1;
+    const std::uint8_t tag = CCompiledTrie::Tag(first.step);
+    if (tag == CCompiledTrie::kLeaf) {
+      value = &trie.values[CCompiledTrie::Number(first.step)];
+    } else if (tag == CCompiledTrie::kNode) {
+      const CCompiledTrie::Node* node = &first.node;
+      if (node->value != CCompiledTrie::kNoValue) {
+        value = &trie.values[node->value];
+      }
+      std::size_t i = pos + 1;
+      bool written = false;
+      while (i < size) {
+        const Step next = trie.Next(*node, in[i]);
+        const std::uint8_t nextTag = CCompiledTrie::Tag(next);
+        if (nextTag <= CCompiledTrie::kInlineLeaf) {
+          // A short key that goes no further: the usual end of a walk.
+          std::memcpy(cursor, &next, sizeof next);
+          cursor += nextTag;
+          written = true;
+          ++i;
+          break;
+        }
+        if (nextTag == CCompiledTrie::kNone) break;
         ++i;
-        if (node->value) {
-          match = node->value.get();
-          matchEnd = i;
+        if (nextTag == CCompiledTrie::kLeaf) {
+          value = &trie.values[CCompiledTrie::Number(next)];
+          end = i;
+          break;
+        }
+        node = &trie.nodes[CCompiledTrie::Number(next)];
+        if (node->value != CCompiledTrie::kNoValue) {
+          value = &trie.values[node->value];
+          end = i;
         }
       }
-    }
-    if (match != nullptr) {
-      append(match->data.get(), static_cast<std::size_t>(match->len));
-      pos = matchEnd;
-      continue;
-    }
-    if constexpr (kHooked) {
-      if (hooks->onSkip) {
-        emit.clear();
-        hooks->onSkip(pos, in[pos], emit);
-        append(emit.data(), emit.size());
+      if (written) {
+        pos = i;
+        continue;
+      }
+      reread += i - end;
+      if (handOver && reread > slack + perByte * pos) {
+        // This position is translated; the automaton goes on after it.
+        if (value != nullptr) {
+          cursor = Emit(trie, run.out, cursor, *value);
+          pos = end;
+        } else {
+          if constexpr (kHooked) ReportSkip(run, pos, cursor, emit);
+          ++pos;
+        }
+        break;
       }
     }
-    ++pos;
+    if (value == nullptr) {
+      if constexpr (kHooked) ReportSkip(run, pos, cursor, emit);
+      ++pos;
+      continue;
+    }
+    cursor = Emit(trie, run.out, cursor, *value);
+    pos = end;
   }
-  out.write(block, cursor - block);
+  cursorRef = cursor;
+  return pos;
+}
+
+// The automaton's greedy translation from `pos` on. For a block of
+// positions it reads the input backwards from the block's end (and the
+// longest key's length beyond it, on which the block's first keys may
+// depend), noting the longest key at each position; then it takes the keys
+// forwards as the walk would.
+template <bool kHooked>
+void RunAutomaton(const CGreedyRun& run, const CMatchAutomaton& automaton,
+                  char*& cursorRef, std::size_t pos) {
+  const CCompiledTrie::View trie = run.trie.GetView();
+  const CMatchAutomaton::View reversed = automaton.GetView();
+  const unsigned char* const in = run.input.data();
+  const std::size_t size = run.input.size();
+  const std::size_t longest = automaton.LongestKey();
+  const std::size_t block = std::max<std::size_t>(
+      {run.tuning.block, run.tuning.blockPerLongestKey * longest, 1});
+  std::vector<std::uint32_t> keys(std::min(block, size - pos));
+  std::uint32_t* const keyAt = keys.data();
+  const char* const limit = run.out.Limit();
+  char* cursor = cursorRef;
+  [[maybe_unused]] std::string emit;
+  while (pos < size) {
+    const std::size_t start = pos;
+    const std::size_t stop = std::min(size, start + block);
+    const std::size_t reach =
+        longest > 1 ? std::min(size, stop + (longest - 1)) : stop;
+    CMatchAutomaton::State state = 0;
+    for (std::size_t i = reach; i > stop;)
+      state = reversed.Step(state, in[--i]);
+    for (std::size_t i = stop; i > start;) {
+      --i;
+      state = reversed.Step(state, in[i]);
+      keyAt[i - start] = reversed.Longest(state);
+    }
+    while (pos < stop) {
+      if (cursor > limit) cursor = run.out.Flush(cursor);
+      if constexpr (kHooked) {
+        if (const std::size_t taken = AskBefore(run, pos, cursor, emit)) {
+          pos += taken;
+          continue;
+        }
+      }
+      const std::uint32_t index = keyAt[pos - start];
+      if (index == 0) {
+        if constexpr (kHooked) ReportSkip(run, pos, cursor, emit);
+        ++pos;
+        continue;
+      }
+      const CMatchAutomaton::Key& key = reversed.GetKey(index);
+      cursor = Emit(trie, run.out, cursor, key.value);
+      pos += key.length;
+    }
+  }
+  cursorRef = cursor;
 }
 
 // The cost of the best cut of the input from a position to its end:
@@ -139,9 +313,8 @@ struct CutCost {
   std::uint64_t written = 0;
 };
 
-bool NoWorse(const CutCost& a, const CutCost& b) {
-  return a.dropped != b.dropped ? a.dropped < b.dropped
-                                : a.written <= b.written;
+bool Better(const CutCost& a, const CutCost& b) {
+  return a.dropped != b.dropped ? a.dropped < b.dropped : a.written < b.written;
 }
 
 // The shortest cut, found backwards from the end of the input and written
@@ -156,16 +329,19 @@ bool NoWorse(const CutCost& a, const CutCost& b) {
 // Per position and state it keeps only the step taken (a key's length, a
 // skip, or `before`), in a Choice of 16 or 32 bits. The costs are needed only
 // as far ahead as a step reaches, so they live in a ring of `window`
-// positions.
+// positions. The automaton, fed the same bytes backwards, lists the keys
+// that start at each position.
 template <typename Choice>
 class ShortestCut {
  public:
   static constexpr Choice kSkip = 0;
   static constexpr Choice kHook = std::numeric_limits<Choice>::max();
 
-  ShortestCut(const CCodeDictionary& dict, std::span<const unsigned char> input,
+  ShortestCut(const CCompiledTrie& trie, const CMatchAutomaton& automaton,
+              std::span<const unsigned char> input,
               const CTranslateHooks& hooks)
-      : dict_(dict),
+      : trie_(trie),
+        automaton_(automaton),
         input_(input),
         hooks_(hooks),
         choices_(std::make_unique_for_overwrite<Choice[]>(2 * input.size())) {}
@@ -182,9 +358,11 @@ class ShortestCut {
     const auto cost = [&](std::size_t pos, int state) -> CutCost& {
       return ring[2 * (pos % window) + static_cast<std::size_t>(state)];
     };
-    const CTrieNode& root = *dict_.trie->root;
     std::string emit;
+    const CMatchAutomaton::View reversed = automaton_.GetView();
+    CMatchAutomaton::State reading = 0;
     for (std::size_t pos = size; pos-- > 0;) {
+      reading = reversed.Step(reading, input_[pos]);
       const CUtf8Char here = Utf8CharAt(input_, pos);
       const int states = here.start < pos ? 2 : 1;
       // Within the character, whether a byte of it was dropped carries on.
@@ -206,24 +384,21 @@ class ShortestCut {
           step[s] = kHook;
         }
       } else {
-        const CTrieNode* node = &root;
-        for (std::size_t i = pos; i < size;) {
-          node = node->Child(input_[i]);
-          if (node == nullptr) break;
-          ++i;
-          if (!node->value) continue;
+        // Longest key first: a shorter one must be strictly better to take
+        // its place, so that among equal cuts the longer key wins.
+        for (std::uint32_t index = reversed.Longest(reading); index != 0;) {
+          const CMatchAutomaton::Key& key = reversed.GetKey(index);
+          const std::size_t end = pos + key.length;
           for (int s = 0; s < states; ++s) {
-            const CutCost& rest = cost(i, next(i, s));
-            const CutCost candidate{
-                rest.dropped,
-                rest.written + static_cast<std::uint64_t>(node->value->len)};
-            // Longer keys come later in the walk; "no worse" lets them win
-            // ties.
-            if (step[s] == kSkip || NoWorse(candidate, best[s])) {
+            const CutCost& rest = cost(end, next(end, s));
+            const CutCost candidate{rest.dropped,
+                                    rest.written + key.value.length};
+            if (step[s] == kSkip || Better(candidate, best[s])) {
               best[s] = candidate;
-              step[s] = static_cast<Choice>(i - pos);
+              step[s] = static_cast<Choice>(key.length);
             }
           }
+          index = key.shorter;
         }
         if (step[0] == kSkip) {
           const CutCost& rest = cost(pos + 1, next(pos + 1, 1));
@@ -242,8 +417,8 @@ class ShortestCut {
 
   // Writes the cut chosen from the start of the input, in blocks.
   void Write(std::ostream& out) const {
-    char block[kOutputBlock];
-    char* cursor = block;
+    COutputBlock block(DrainToStream, &out);
+    char* cursor = block.Begin();
     std::string emit;
     const std::size_t size = input_.size();
     std::size_t pos = 0;
@@ -262,20 +437,20 @@ class ShortestCut {
           to = pos + 1;
           state = 1;
         }
-        AppendToBlock(out, block, cursor, emit.data(), emit.size());
+        cursor = block.Append(cursor, emit.data(), emit.size());
       } else {
-        const CByteString* value = dict_.Find(input_.subspan(pos, step));
-        AppendToBlock(out, block, cursor, value->data.get(),
-                      static_cast<std::size_t>(value->len));
+        const std::string_view value = *trie_.Find(input_.subspan(pos, step));
+        cursor = block.Append(cursor, value.data(), value.size());
       }
       if (to >= here.end) state = 0;
       pos = to;
     }
-    out.write(block, cursor - block);
+    block.Flush(cursor);
   }
 
  private:
-  const CCodeDictionary& dict_;
+  const CCompiledTrie& trie_;
+  const CMatchAutomaton& automaton_;
   std::span<const unsigned char> input_;
   const CTranslateHooks& hooks_;
   // The step of position p in state s is at 2 * p + s; state 1 is set only
@@ -284,10 +459,10 @@ class ShortestCut {
 };
 
 template <typename Choice>
-void WriteShortest(const CCodeDictionary& dict, std::ostream& out,
-                   std::span<const unsigned char> input,
+void WriteShortest(const CCompiledTrie& trie, const CMatchAutomaton& automaton,
+                   std::ostream& out, std::span<const unsigned char> input,
                    const CTranslateHooks& hooks, std::size_t window) {
-  ShortestCut<Choice> cut(dict, input, hooks);
+  ShortestCut<Choice> cut(trie, automaton, input, hooks);
   while (const std::size_t taken = cut.Choose(window)) {
     window = std::max(2 * window, taken + 1);
   }
@@ -297,6 +472,8 @@ void WriteShortest(const CCodeDictionary& dict, std::ostream& out,
 }  // namespace
 
 CCodeDictionary::CCodeDictionary() : trie(std::make_unique<CTrie>()) {}
+
+CCodeDictionary::~CCodeDictionary() = default;
 
 bool CCodeDictionary::Insert(const CByteString& key, const CByteString& value) {
   bool replaced = false;
@@ -308,6 +485,10 @@ bool CCodeDictionary::Insert(const CByteString& key, const CByteString& value) {
 bool CCodeDictionary::Insert(const CByteString& key, const CByteString& value,
                              bool& replaced) {
   if (key.len <= 0) return false;
+  compiledReady_.store(nullptr, std::memory_order_relaxed);
+  automatonReady_.store(nullptr, std::memory_order_relaxed);
+  automaton_.reset();
+  compiled_.reset();
   CTrieNode* node = trie->root.get();
   for (const unsigned char b : key.Bytes()) {
     CTrieNode* next = node->Child(b);
@@ -334,32 +515,102 @@ const CByteString* CCodeDictionary::Find(
   return node->value.get();
 }
 
+const CCompiledTrie& CCodeDictionary::Compiled() const {
+  if (const CCompiledTrie* ready =
+          compiledReady_.load(std::memory_order_acquire)) {
+    return *ready;
+  }
+  const std::lock_guard<std::mutex> lock(compiling_);
+  if (!compiled_) {
+    compiled_ = std::make_unique<CCompiledTrie>(*trie->root);
+    compiledReady_.store(compiled_.get(), std::memory_order_release);
+  }
+  return *compiled_;
+}
+
+const CMatchAutomaton& CCodeDictionary::Automaton() const {
+  if (const CMatchAutomaton* ready =
+          automatonReady_.load(std::memory_order_acquire)) {
+    return *ready;
+  }
+  const CCompiledTrie& compiled = Compiled();
+  const std::lock_guard<std::mutex> lock(compiling_);
+  if (!automaton_) {
+    automaton_ = std::make_unique<CMatchAutomaton>(compiled);
+    automatonReady_.store(automaton_.get(), std::memory_order_release);
+  }
+  return *automaton_;
+}
+
 void CCodeDictionary::Translate(std::ostream& out,
                                 std::span<const unsigned char> input) const {
-  LongestMatch<false>(*trie->root, out, input, nullptr);
+  TranslateTo(DrainToStream, &out, input, nullptr, CTranslateTuning());
 }
 
 void CCodeDictionary::Translate(std::ostream& out,
                                 std::span<const unsigned char> input,
                                 const CTranslateHooks& hooks) const {
-  LongestMatch<true>(*trie->root, out, input, &hooks);
+  TranslateTo(DrainToStream, &out, input, &hooks, CTranslateTuning());
+}
+
+void CCodeDictionary::Translate(std::string& out,
+                                std::span<const unsigned char> input) const {
+  TranslateTo(DrainToString, &out, input, nullptr, CTranslateTuning());
+}
+
+void CCodeDictionary::Translate(std::ostream& out,
+                                std::span<const unsigned char> input,
+                                const CTranslateHooks* hooks,
+                                const CTranslateTuning& tuning) const {
+  TranslateTo(DrainToStream, &out, input, hooks, tuning);
+}
+
+void CCodeDictionary::TranslateTo(Drain drain, void* target,
+                                  std::span<const unsigned char> input,
+                                  const CTranslateHooks* hooks,
+                                  const CTranslateTuning& tuning) const {
+  const CCompiledTrie& trie = Compiled();
+  COutputBlock out(drain, target);
+  const bool hooked = hooks != nullptr && (hooks->before || hooks->onSkip);
+  const CGreedyRun run{trie, out, input, hooks, tuning};
+  using Path = CTranslateTuning::Path;
+  if (!hooked && tuning.path == Path::kAdaptive && trie.IsByteMap()) {
+    TranslateByteMap(run);
+    return;
+  }
+  char* cursor = out.Begin();
+  std::size_t pos = 0;
+  if (tuning.path != Path::kAutomaton) {
+    const bool handOver = tuning.path == Path::kAdaptive;
+    pos = hooked ? Walk<true>(run, cursor, handOver)
+                 : Walk<false>(run, cursor, handOver);
+  }
+  if (pos < input.size()) {
+    if (hooked) {
+      RunAutomaton<true>(run, Automaton(), cursor, pos);
+    } else {
+      RunAutomaton<false>(run, Automaton(), cursor, pos);
+    }
+  }
+  out.Flush(cursor);
 }
 
 std::size_t CCodeDictionary::LongestKey() const {
-  std::size_t longest = 0;
-  std::vector<std::pair<const CTrieNode*, std::size_t>> pending = {
-      {trie->root.get(), 0}};
-  while (!pending.empty()) {
-    const CTrieNode* const node = pending.back().first;
-    const std::size_t depth = pending.back().second;
-    pending.pop_back();
-    if (node->value) longest = std::max(longest, depth);
-    node->ForEachChild(
-        [&pending, depth](unsigned char, const CTrieNode& child) {
-          pending.emplace_back(&child, depth + 1);
-        });
+  return Compiled().LongestKey();
+}
+
+void CCodeDictionary::Compile(bool automaton) const {
+  if (automaton) {
+    static_cast<void>(Automaton());
+  } else {
+    static_cast<void>(Compiled());
   }
-  return longest;
+}
+
+std::size_t CCodeDictionary::CompiledHeapBytes() const {
+  const std::lock_guard<std::mutex> lock(compiling_);
+  return (compiled_ ? compiled_->HeapBytes() : 0) +
+         (automaton_ ? automaton_->HeapBytes() : 0);
 }
 
 void CCodeDictionary::TranslateShortest(std::ostream& out,
@@ -369,12 +620,14 @@ void CCodeDictionary::TranslateShortest(std::ostream& out,
   // (a "<$XX>" token) even when every key is shorter, so that the search
   // rarely has to start over.
   constexpr std::size_t kLeastWindow = 64;
-  const std::size_t longest = LongestKey();
+  const CMatchAutomaton& automaton = Automaton();
+  const CCompiledTrie& trie = Compiled();
+  const std::size_t longest = trie.LongestKey();
   const std::size_t window = std::max(longest, kLeastWindow) + 1;
   if (longest < ShortestCut<std::uint16_t>::kHook) {
-    WriteShortest<std::uint16_t>(*this, out, input, hooks, window);
+    WriteShortest<std::uint16_t>(trie, automaton, out, input, hooks, window);
   } else {
-    WriteShortest<std::uint32_t>(*this, out, input, hooks, window);
+    WriteShortest<std::uint32_t>(trie, automaton, out, input, hooks, window);
   }
 }
 

@@ -5,12 +5,24 @@
 // Invariants: the dictionary owns its trie; a key exists only as the path of
 // nodes from the root to a node holding a value; the empty key is never
 // stored (the root's empty value is the trie's own marker, not a key).
+//
+// Translation does not walk the trie's nodes: it walks a compiled form of the
+// trie (CompiledTrie.h) and, where that could take long, an automaton of the
+// reversed keys (MatchAutomaton.h). Both are caches of the trie, made when a
+// translation first needs them after the dictionary changed, and dropped by
+// Insert; the trie must change only through Insert. Translations of one
+// dictionary may run at the same time on several threads (the first to need a
+// cache makes it under a lock, the others wait for it and share it), but
+// Insert, like any change, must not overlap with anything else done to the
+// dictionary. The program itself translates on one thread.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <functional>
 #include <iosfwd>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string>
 
@@ -38,10 +50,43 @@ struct CTranslateHooks {
       onSkip;
 };
 
+// How translation chooses between its ways of working. The defaults suit
+// every table and input; tests move the switches so that small inputs reach
+// every path and every block boundary, and all paths give the same output.
+struct CTranslateTuning {
+  enum class Path {
+    // A byte map when the dictionary is one (and no hooks are given), else
+    // the walk of the compiled trie, which hands the rest of the input to
+    // the automaton once it reads too many bytes again.
+    kAdaptive,
+    // The walk alone, whatever it costs: time proportional to the input
+    // times the longest key in the worst case.
+    kWalk,
+    // The automaton from the first byte on.
+    kAutomaton,
+  };
+  Path path = Path::kAdaptive;
+  // After a longer key fails, the walk reads again the bytes it went past
+  // the last match. It hands over to the automaton once those bytes exceed
+  // `rereadPerByte` times the bytes it has passed, plus `rereadSlack`.
+  std::size_t rereadPerByte = 2;
+  std::size_t rereadSlack = 16 * 1024;
+  // The automaton finds the keys of this many positions at a time, or of
+  // `blockPerLongestKey` times the longest key's length if that is more.
+  // Every block reads the longest key's length of input beyond its end
+  // again, so larger blocks waste less and take 4 bytes per position.
+  std::size_t block = 64 * 1024;
+  std::size_t blockPerLongestKey = 4;
+};
+
+class CCompiledTrie;
+class CMatchAutomaton;
+
 class CCodeDictionary {
  public:
   // A dictionary with no key.
   CCodeDictionary();
+  ~CCodeDictionary();
 
   // Owns its trie.
   CCodeDictionary(const CCodeDictionary&) = delete;
@@ -71,15 +116,41 @@ class CCodeDictionary {
   // is not changed, and every input has a translation (possibly empty).
   // Output is handed to `out` in large writes; `out` receives exactly the
   // translated bytes.
+  //
+  // Takes time proportional to the input plus the output, whatever the
+  // keys: where the walk of the keys from each position would read the same
+  // bytes many times over (a long key that nearly matches everywhere), the
+  // automaton takes over. Memory: 64 KiB of stack, and 256 KiB of heap (4
+  // bytes per byte of the longest key, if that is more) once the automaton
+  // is used.
   void Translate(std::ostream& out, std::span<const unsigned char> input) const;
 
   // As above, taking the steps of `hooks` as well.
   void Translate(std::ostream& out, std::span<const unsigned char> input,
                  const CTranslateHooks& hooks) const;
 
-  // The length of the longest key, 0 when there is none. Visits every node
-  // of the trie.
+  // As above, appending to `out` directly: for a caller that wants the
+  // translation as one string.
+  void Translate(std::string& out, std::span<const unsigned char> input) const;
+
+  // As above, with the hooks of `hooks` unless it is null, and the ways of
+  // working chosen by `tuning`: for tests and benchmarks, which must reach
+  // each of them. The output is the same whatever `tuning` says.
+  void Translate(std::ostream& out, std::span<const unsigned char> input,
+                 const CTranslateHooks* hooks,
+                 const CTranslateTuning& tuning) const;
+
+  // The length of the longest key, 0 when there is none.
   [[nodiscard]] std::size_t LongestKey() const;
+
+  // Makes the compiled trie now, if the dictionary has none, rather than at
+  // the next translation; with `automaton`, the automaton too. For callers
+  // that want the cost paid at once, and for benchmarks that weigh it.
+  void Compile(bool automaton = false) const;
+
+  // Bytes of heap the compiled trie and the automaton hold now (0 for one
+  // not made yet).
+  [[nodiscard]] std::size_t CompiledHeapBytes() const;
 
   // Appends the shortest translation of `input` to `out`: among all ways to
   // cut the input into keys (a byte that starts no key is skipped, as in
@@ -91,8 +162,10 @@ class CCodeDictionary {
   // result equals Translate's whenever that is already shortest. What
   // `before` emits counts as written; what `onSkip` emits does not.
   //
-  // Takes time proportional to the input's length times the longest key.
-  // Memory: 4 bytes per input byte (8 when a key is longer than 65,534
+  // Takes time proportional to the input's length plus the number of
+  // (position, key starting there) pairs: the automaton lists the keys at
+  // each position, from the last position to the first, as the search needs
+  // them. Memory: 4 bytes per input byte (8 when a key is longer than 65,534
   // bytes), 32 bytes per byte of the longest key (at least 64 of them), and
   // 64 KiB of stack. The output is handed to `out` in blocks as it is made,
   // never held whole. `before` is asked about every position once, and once
@@ -104,6 +177,26 @@ class CCodeDictionary {
                          const CTranslateHooks& hooks = {}) const;
 
   std::unique_ptr<CTrie> trie;
+
+ private:
+  // The caches, made on first use; see the top of this file.
+  const CCompiledTrie& Compiled() const;
+  const CMatchAutomaton& Automaton() const;
+
+  // The one greedy translation behind the public ones: the output goes to
+  // `drain(target, bytes, count)` in blocks.
+  using Drain = void (*)(void* target, const char* bytes, std::size_t count);
+  void TranslateTo(Drain drain, void* target,
+                   std::span<const unsigned char> input,
+                   const CTranslateHooks* hooks,
+                   const CTranslateTuning& tuning) const;
+
+  mutable std::mutex compiling_;
+  mutable std::unique_ptr<CCompiledTrie> compiled_;
+  mutable std::unique_ptr<CMatchAutomaton> automaton_;
+  // What is ready to use without the lock: published once complete.
+  mutable std::atomic<const CCompiledTrie*> compiledReady_{nullptr};
+  mutable std::atomic<const CMatchAutomaton*> automatonReady_{nullptr};
 };
 
 }  // namespace dalvren

@@ -10,6 +10,7 @@
 #include "core/CodeDictionary.h"
 #include "tests/support/CoreTestSupport.h"
 #include "tests/support/NaiveLongestMatch.h"
+#include "tests/support/TranslatePaths.h"
 
 namespace dalvren {
 namespace {
@@ -18,10 +19,15 @@ using test::AsBytes;
 using test::Hex;
 using test::Put;
 
+// The hooked translation, which every path of it must give alike.
 std::string WithHooks(const CCodeDictionary& dict, const std::string& input,
                       const CTranslateHooks& hooks) {
   std::ostringstream out;
   dict.Translate(out, AsBytes(input), hooks);
+  for (const auto& path : test::TranslatePaths()) {
+    EXPECT_EQ(test::TranslateOn(dict, input, path, &hooks), out.str())
+        << path.name << ", input " << testing::PrintToString(input);
+  }
   return out.str();
 }
 

@@ -11,6 +11,7 @@ using namespace std::string_literals;
 #include "core/CodeDictionary.h"
 #include "tests/support/CoreTestSupport.h"
 #include "tests/support/NaiveLongestMatch.h"
+#include "tests/support/TranslatePaths.h"
 
 namespace dalvren {
 namespace {
@@ -18,6 +19,8 @@ namespace {
 using test::Hex;
 using test::NaiveLongestMatch;
 using test::Put;
+using test::TranslateOn;
+using test::TranslatePaths;
 using test::TranslateToString;
 
 struct Entry {
@@ -34,6 +37,7 @@ void Fill(CCodeDictionary& dict, const std::vector<Entry>& entries) {
   for (const auto& e : entries) Put(dict, e.key, e.value);
 }
 
+// Every case on every path of the translation.
 void ExpectTranslations(const std::vector<Entry>& entries,
                         const std::vector<TranslateCase>& cases) {
   CCodeDictionary dict;
@@ -41,6 +45,10 @@ void ExpectTranslations(const std::vector<Entry>& entries,
   for (const auto& c : cases) {
     EXPECT_EQ(TranslateToString(dict, c.input), c.expected)
         << "input " << testing::PrintToString(c.input);
+    for (const auto& path : TranslatePaths()) {
+      EXPECT_EQ(TranslateOn(dict, c.input, path), c.expected)
+          << path.name << ", input " << testing::PrintToString(c.input);
+    }
   }
 }
 
@@ -141,8 +149,14 @@ TEST(CodeDictionaryTranslate, AgreesWithNaiveLongestMatchOnRandomDictionaries) {
     testing::internal::GetCapturedStderr();
     for (int i = 0; i < 5; ++i) {
       const std::string input = randomString(20);
-      ASSERT_EQ(TranslateToString(dict, input), NaiveLongestMatch(model, input))
+      const std::string expected = NaiveLongestMatch(model, input);
+      ASSERT_EQ(TranslateToString(dict, input), expected)
           << "round " << round << " input " << testing::PrintToString(input);
+      for (const auto& path : TranslatePaths()) {
+        ASSERT_EQ(TranslateOn(dict, input, path), expected)
+            << path.name << ", round " << round << " input "
+            << testing::PrintToString(input);
+      }
     }
   }
 }

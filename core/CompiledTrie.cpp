@@ -1,0 +1,138 @@
+#include "core/CompiledTrie.h"
+
+#include <algorithm>
+#include <deque>
+#include <utility>
+
+namespace dalvren {
+
+namespace {
+
+CCompiledTrie::Step Numbered(std::uint8_t tag, std::uint32_t number) {
+  return CCompiledTrie::MakeStep(tag, &number, sizeof number);
+}
+
+}  // namespace
+
+CCompiledTrie::CCompiledTrie(const CTrieNode& root) {
+  // Breadth first, so that the nodes near the root, which every walk
+  // passes, sit together at the front.
+  std::deque<std::pair<const CTrieNode*, std::size_t>> pending = {{&root, 0}};
+  nodes_.push_back({});
+  bool valuesFitOneByte = true;
+  for (std::uint32_t id = 0; !pending.empty(); ++id) {
+    const auto [trieNode, depth] = pending.front();
+    pending.pop_front();
+    int lo = -1;
+    int hi = -1;
+    trieNode->ForEachChild([&](unsigned char b, const CTrieNode&) {
+      if (lo < 0) lo = b;
+      hi = b;
+    });
+    if (lo < 0) lo = hi = 0;
+    const auto base = static_cast<std::uint32_t>(steps_.size());
+    nodes_[id].base = base;
+    nodes_[id].lo = static_cast<std::uint8_t>(lo);
+    nodes_[id].last = static_cast<std::uint8_t>(hi - lo);
+    steps_.resize(steps_.size() + static_cast<std::size_t>(hi - lo + 1),
+                  kNoStep);
+    trieNode->ForEachChild([&](unsigned char b, const CTrieNode& child) {
+      Step& step = steps_[base + static_cast<std::size_t>(b - lo)];
+      if (child.value) {
+        longestKey_ = std::max(longestKey_, depth + 1);
+        valuesFitOneByte = valuesFitOneByte && child.value->len <= 1;
+      }
+      if (child.HasChildren()) {
+        const auto number = static_cast<std::uint32_t>(nodes_.size());
+        step = Numbered(kNode, number);
+        nodes_.push_back({});
+        if (child.value) nodes_.back().value = AddValue(*child.value);
+        pending.emplace_back(&child, depth + 1);
+      } else if (child.value) {
+        step = LeafStep(*child.value);
+      }
+    });
+  }
+
+  int mapped = 0;
+  const View view = GetView();
+  for (int b = 0; b < 256; ++b) {
+    First& first = first_[b];
+    first = {};
+    first.length = First::kNotInline;
+    const auto byte = static_cast<unsigned char>(b);
+    const Step step = view.Next(nodes_[0], byte);
+    first.step = step;
+    if (Tag(step) == kNone) continue;
+    if (Tag(step) == kNode) {
+      first.node = nodes_[Number(step)];
+      continue;
+    }
+    const std::string_view value = *Find(std::span(&byte, 1));
+    if (value.size() <= First::kInlineFirst) {
+      std::memcpy(first.bytes, value.data(), value.size());
+      first.length = static_cast<std::uint8_t>(value.size());
+    }
+    mapValue_[b] = value.empty() ? '\0' : value[0];
+    mapKeep_[b] = value.empty() ? 0 : 1;
+    mapped += value.size() == 1 ? 1 : 0;
+  }
+  byteMap_ = longestKey_ <= 1 && valuesFitOneByte;
+  fullByteMap_ = byteMap_ && mapped == 256;
+
+  nodes_.shrink_to_fit();
+  steps_.shrink_to_fit();
+  values_.shrink_to_fit();
+  pool_.shrink_to_fit();
+}
+
+CCompiledTrie::Step CCompiledTrie::LeafStep(const CByteString& value) {
+  const auto length = static_cast<std::size_t>(value.len);
+  if (length > kInlineLeaf) return Numbered(kLeaf, AddValue(value));
+  return MakeStep(static_cast<std::uint8_t>(length), value.data.get(), length);
+}
+
+std::uint32_t CCompiledTrie::AddValue(const CByteString& value) {
+  Value entry{};
+  entry.length = static_cast<std::uint32_t>(value.len);
+  if (entry.length <= Value::kInlineValue) {
+    std::memcpy(entry.bytes, value.data.get(), entry.length);
+  } else {
+    const std::uint64_t offset = pool_.size();
+    std::memcpy(entry.bytes, &offset, sizeof offset);
+    pool_.insert(pool_.end(), value.data.get(), value.data.get() + value.len);
+  }
+  values_.push_back(entry);
+  return static_cast<std::uint32_t>(values_.size() - 1);
+}
+
+std::optional<std::string_view> CCompiledTrie::Find(
+    std::span<const unsigned char> key) const {
+  if (key.empty()) return std::nullopt;
+  const View view = GetView();
+  const Node* node = &nodes_[0];
+  const Step* step = nullptr;
+  for (const unsigned char b : key) {
+    if (node == nullptr) return std::nullopt;
+    const unsigned offset = static_cast<unsigned>(b) - node->lo;
+    if (offset > node->last) return std::nullopt;
+    step = &steps_[node->base + offset];
+    node = Tag(*step) == kNode ? &nodes_[Number(*step)] : nullptr;
+  }
+  const std::uint8_t tag = Tag(*step);
+  if (tag <= kInlineLeaf) {
+    return std::string_view(reinterpret_cast<const char*>(step), tag);
+  }
+  if (tag == kNone) return std::nullopt;
+  const std::uint32_t index = tag == kLeaf ? Number(*step) : node->value;
+  if (index == kNoValue) return std::nullopt;
+  const Value& value = values_[index];
+  return std::string_view(view.Data(value), value.length);
+}
+
+std::size_t CCompiledTrie::HeapBytes() const {
+  return nodes_.capacity() * sizeof(Node) + steps_.capacity() * sizeof(Step) +
+         values_.capacity() * sizeof(Value) + pool_.capacity();
+}
+
+}  // namespace dalvren
