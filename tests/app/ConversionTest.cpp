@@ -1,4 +1,7 @@
+#include <algorithm>
+#include <cstdio>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -130,6 +133,58 @@ TEST(ConvertText, RoundTripsEveryCodeOfATable) {
     if (c != ' ') expected += c;
   }
   EXPECT_EQ(back.text, expected);
+}
+
+// Hex results come in rows of kHexRowBytes bytes, one line each, across
+// the blocks in which the translation hands its output on; the hex reader
+// takes them back as the same bytes, both ways.
+TEST(ConvertText, HexComesInRowsThatReadBackAsTheSameBytes) {
+  std::string file;
+  for (char c = 'A'; c <= 'Z'; ++c) {
+    char line[8];
+    std::snprintf(line, sizeof line, "%02X=%c\n", c, c);
+    file += line;
+  }
+  const auto table = LoadFromString(file);
+  for (const std::size_t size :
+       {std::size_t{0}, std::size_t{1}, kHexRowBytes - 1, kHexRowBytes,
+        kHexRowBytes + 1, 3 * kHexRowBytes, std::size_t{70'001}}) {
+    SCOPED_TRACE(size);
+    std::string letters;
+    std::string spacedHex;
+    for (std::size_t i = 0; i < size; ++i) {
+      const char letter = static_cast<char>('A' + i * 7 % 26);
+      letters += letter;
+      char pair[4];
+      std::snprintf(pair, sizeof pair, "%02X ", letter);
+      spacedHex += pair;
+    }
+    const CConverted dump = Convert(table.get(), ConvertDirection::kRomToDump,
+                                    spacedHex, true, true);
+    ASSERT_EQ(dump.refusal, "");
+    std::vector<std::size_t> lines;
+    for (std::size_t at = 0; at <= dump.text.size();) {
+      const std::size_t end =
+          std::min(dump.text.find('\n', at), dump.text.size());
+      lines.push_back(end - at);
+      at = end + 1;
+    }
+    const std::size_t rows =
+        std::max<std::size_t>(1, (size + kHexRowBytes - 1) / kHexRowBytes);
+    ASSERT_EQ(lines.size(), rows);
+    for (std::size_t row = 0; row + 1 < rows; ++row) {
+      EXPECT_EQ(lines[row], 2 * kHexRowBytes) << "row " << row;
+    }
+    EXPECT_EQ(lines.back(), 2 * (size - (rows - 1) * kHexRowBytes));
+    EXPECT_EQ(test::Contents(*FromHex(dump.text.c_str())), letters);
+
+    const CConverted text = Convert(table.get(), ConvertDirection::kRomToDump,
+                                    dump.text, true, false);
+    EXPECT_EQ(text.text, letters);
+    const CConverted rom = Convert(table.get(), ConvertDirection::kDumpToRom,
+                                   text.text, false, true);
+    EXPECT_EQ(rom.text, dump.text);
+  }
 }
 
 }  // namespace

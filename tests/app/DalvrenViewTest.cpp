@@ -235,6 +235,36 @@ TEST_F(DalvrenViewTest, SixteenMegabytesOfHex) {
   EXPECT_TRUE(modal.messages.empty());
 }
 
+// A large result in hex shows as rows, one text block each, which the field
+// lays out only as far as it shows them; converted back, the rows give the
+// same bytes.
+TEST_F(DalvrenViewTest, LargeHexResultShowsInRowsAndConvertsBack) {
+  constexpr int kBytes = 100 * 1024 + 5;
+  std::string hex;
+  std::string digits;
+  for (int i = 0; i < kBytes; ++i) {
+    // Never 41 before 42, which the table takes together.
+    const char* code = i < kBytes / 3 ? "42 " : "41 ";
+    hex += code;
+    digits.append(code, 2);
+  }
+  running.View()->SetDlgItemTextA(kIdcRom, hex);
+  running.Click(kIdcDumpHex);
+  running.Click(kIdcRomToDump);
+  QPlainTextEdit* dump = running.Field(kIdcDump);
+  EXPECT_EQ(dump->document()->blockCount(), kBytes / 1024 + 1);
+  EXPECT_EQ(dump->wordWrapMode(), QTextOption::WrapAnywhere);
+
+  running.Field(kIdcRom)->clear();
+  running.Click(kIdcDumpToRom);
+  std::string back = running.Bytes(kIdcRom);
+  EXPECT_EQ(running.Field(kIdcRom)->document()->blockCount(),
+            kBytes / 1024 + 1);
+  std::erase(back, '\n');
+  EXPECT_EQ(back, digits);
+  EXPECT_TRUE(modal.messages.empty());
+}
+
 // Fields keep every byte: what one conversion puts into a field, the other
 // reads back exactly.
 class FieldBytesTest : public testing::Test {
