@@ -124,7 +124,7 @@ inline void ReportSkip(const CGreedyRun& run, std::size_t pos, char*& cursor,
 
 // A dictionary whose keys are single bytes with values of at most one byte
 // is a lookup table; the translation is then the lookup loop itself.
-void TranslateByteMap(const CGreedyRun& run) {
+[[gnu::noinline]] void TranslateByteMap(const CGreedyRun& run) {
   const char* const values = run.trie.ByteMapValues();
   const unsigned char* const keeps = run.trie.ByteMapKeeps();
   const unsigned char* in = run.input.data();
@@ -150,19 +150,73 @@ void TranslateByteMap(const CGreedyRun& run) {
   run.out.Flush(cursor);
 }
 
+// Where a walk of the compiled trie from one position ended.
+struct CWalkEnd {
+  // The last key end passed: its value, or the step that holds it inline
+  // (`value` null), and the position after it; `value` null and `step`
+  // kNoStep when no key starts at the position.
+  const Value* value = nullptr;
+  CCompiledTrie::Step step = CCompiledTrie::kNoStep;
+  std::size_t end = 0;
+  // Where the walk stopped: `end` or further, for a longer key that failed.
+  std::size_t stop = 0;
+};
+
+// The walk from `pos` on, for the keys of three bytes and more, or of two
+// with a long value: `first` leads to a node, and `second` is the step from
+// it by the byte after `pos`.
+CWalkEnd WalkOn(const CCompiledTrie::View& trie, const First& first,
+                CCompiledTrie::Step second, const unsigned char* in,
+                std::size_t pos, std::size_t size) {
+  using Step = CCompiledTrie::Step;
+  CWalkEnd walk;
+  walk.end = pos + 1;
+  if (const std::uint32_t own = CCompiledTrie::View::FirstValue(first);
+      own != CCompiledTrie::kNoValue) {
+    walk.value = &trie.values[own];
+  }
+  std::size_t i = pos + 1;
+  for (Step next = second;;) {
+    const std::uint8_t tag = CCompiledTrie::Tag(next);
+    if (tag == CCompiledTrie::kNone) break;
+    ++i;
+    if (tag <= CCompiledTrie::kInlineLeaf) {
+      walk.value = nullptr;
+      walk.step = next;
+      walk.end = i;
+      break;
+    }
+    if (tag == CCompiledTrie::kLeaf) {
+      walk.value = &trie.values[CCompiledTrie::Number(next)];
+      walk.end = i;
+      break;
+    }
+    const CCompiledTrie::Node& node = trie.nodes[CCompiledTrie::Number(next)];
+    if (node.value != CCompiledTrie::kNoValue) {
+      walk.value = &trie.values[node.value];
+      walk.end = i;
+    }
+    if (i == size) break;
+    next = trie.Next(node, in[i]);
+  }
+  walk.stop = i;
+  return walk;
+}
+
 // The walk of the compiled trie: from each position, as far as the input
 // allows, remembering the last key end; emit its value and resume after it,
 // or drop one byte when none matched. Returns where it stopped: the end of
 // the input, or, when `handOver`, the position from which the automaton is
 // to go on because the walk has read too many bytes again.
+// Kept out of line, like the other paths: in one function together they
+// would compete for registers, and the walk's loop would lose its own.
 template <bool kHooked>
-std::size_t Walk(const CGreedyRun& run, char*& cursorRef, bool handOver) {
+[[gnu::noinline]] std::size_t Walk(const CGreedyRun& run, char*& cursorRef,
+                                   bool handOver) {
   using Step = CCompiledTrie::Step;
   const CCompiledTrie::View trie = run.trie.GetView();
   const unsigned char* const in = run.input.data();
   const std::size_t size = run.input.size();
-  const std::size_t perByte = run.tuning.rereadPerByte;
-  const std::size_t slack = run.tuning.rereadSlack;
   const char* const limit = run.out.Limit();
   char* cursor = cursorRef;
   [[maybe_unused]] std::string emit;
@@ -176,75 +230,61 @@ std::size_t Walk(const CGreedyRun& run, char*& cursorRef, bool handOver) {
         continue;
       }
     }
-    // Most positions in most tables: a one-byte key that goes no further.
+    // Most positions of most tables end within two bytes: a key of one or
+    // two bytes, or a byte whose key goes no further. Those are settled
+    // here, with nothing to remember.
     const First& first = trie.first[in[pos]];
-    if (first.length != First::kNotInline) {
+    if (first.length <= First::kInlineFirst) {
       std::memcpy(cursor, &first, kCopyWidth);
       cursor += first.length;
       ++pos;
       continue;
     }
-    // The value of the last key end passed, and where that key ends.
-    const Value* value = nullptr;
-    std::size_t end = pos + 1;
-    const std::uint8_t tag = CCompiledTrie::Tag(first.step);
-    if (tag == CCompiledTrie::kLeaf) {
-      value = &trie.values[CCompiledTrie::Number(first.step)];
-    } else if (tag == CCompiledTrie::kNode) {
-      const CCompiledTrie::Node* node = &first.node;
-      if (node->value != CCompiledTrie::kNoValue) {
-        value = &trie.values[node->value];
+    if (first.length == First::kOther) {
+      // A one-byte key with a long value, or a byte that starts no key.
+      if (first.number != CCompiledTrie::kNoValue) {
+        cursor = Emit(trie, run.out, cursor, trie.values[first.number]);
+      } else {
+        if constexpr (kHooked) ReportSkip(run, pos, cursor, emit);
       }
-      std::size_t i = pos + 1;
-      bool written = false;
-      while (i < size) {
-        const Step next = trie.Next(*node, in[i]);
-        const std::uint8_t nextTag = CCompiledTrie::Tag(next);
-        if (nextTag <= CCompiledTrie::kInlineLeaf) {
-          // A short key that goes no further: the usual end of a walk.
-          std::memcpy(cursor, &next, sizeof next);
-          cursor += nextTag;
-          written = true;
-          ++i;
-          break;
-        }
-        if (nextTag == CCompiledTrie::kNone) break;
-        ++i;
-        if (nextTag == CCompiledTrie::kLeaf) {
-          value = &trie.values[CCompiledTrie::Number(next)];
-          end = i;
-          break;
-        }
-        node = &trie.nodes[CCompiledTrie::Number(next)];
-        if (node->value != CCompiledTrie::kNoValue) {
-          value = &trie.values[node->value];
-          end = i;
-        }
-      }
-      if (written) {
-        pos = i;
-        continue;
-      }
-      reread += i - end;
-      if (handOver && reread > slack + perByte * pos) {
-        // This position is translated; the automaton goes on after it.
-        if (value != nullptr) {
-          cursor = Emit(trie, run.out, cursor, *value);
-          pos = end;
-        } else {
-          if constexpr (kHooked) ReportSkip(run, pos, cursor, emit);
-          ++pos;
-        }
-        break;
-      }
-    }
-    if (value == nullptr) {
-      if constexpr (kHooked) ReportSkip(run, pos, cursor, emit);
       ++pos;
       continue;
     }
-    cursor = Emit(trie, run.out, cursor, *value);
-    pos = end;
+    const Step next = pos + 1 < size ? trie.NextAfter(first, in[pos + 1])
+                                     : CCompiledTrie::kNoStep;
+    const std::uint8_t tag = CCompiledTrie::Tag(next);
+    if (tag <= CCompiledTrie::kInlineLeaf) {
+      std::memcpy(cursor, &next, sizeof next);
+      cursor += tag;
+      pos += 2;
+      continue;
+    }
+    if (tag == CCompiledTrie::kNone) {
+      // No longer key goes on: the first byte's own key, if it is one.
+      const std::uint32_t own = CCompiledTrie::View::FirstValue(first);
+      if (own != CCompiledTrie::kNoValue) {
+        cursor = Emit(trie, run.out, cursor, trie.values[own]);
+      } else {
+        if constexpr (kHooked) ReportSkip(run, pos, cursor, emit);
+      }
+      ++pos;
+      continue;
+    }
+    const CWalkEnd walk = WalkOn(trie, first, next, in, pos, size);
+    if (walk.value != nullptr) {
+      cursor = Emit(trie, run.out, cursor, *walk.value);
+    } else if (walk.step != CCompiledTrie::kNoStep) {
+      std::memcpy(cursor, &walk.step, sizeof walk.step);
+      cursor += CCompiledTrie::Tag(walk.step);
+    } else {
+      if constexpr (kHooked) ReportSkip(run, pos, cursor, emit);
+    }
+    pos = walk.end;
+    reread += walk.stop - walk.end;
+    if (handOver &&
+        reread > run.tuning.rereadSlack + run.tuning.rereadPerByte * pos) {
+      break;
+    }
   }
   cursorRef = cursor;
   return pos;
@@ -256,8 +296,9 @@ std::size_t Walk(const CGreedyRun& run, char*& cursorRef, bool handOver) {
 // depend), noting the longest key at each position; then it takes the keys
 // forwards as the walk would.
 template <bool kHooked>
-void RunAutomaton(const CGreedyRun& run, const CMatchAutomaton& automaton,
-                  char*& cursorRef, std::size_t pos) {
+[[gnu::noinline]] void RunAutomaton(const CGreedyRun& run,
+                                    const CMatchAutomaton& automaton,
+                                    char*& cursorRef, std::size_t pos) {
   const CCompiledTrie::View trie = run.trie.GetView();
   const CMatchAutomaton::View reversed = automaton.GetView();
   const unsigned char* const in = run.input.data();
@@ -265,8 +306,12 @@ void RunAutomaton(const CGreedyRun& run, const CMatchAutomaton& automaton,
   const std::size_t longest = automaton.LongestKey();
   const std::size_t block = std::max<std::size_t>(
       {run.tuning.block, run.tuning.blockPerLongestKey * longest, 1});
-  std::vector<std::uint32_t> keys(std::min(block, size - pos));
+  // The key at each position of the block, and apart its length: the
+  // forward pass goes from key to key by the lengths alone.
+  const std::size_t positions = std::min(block, size - pos);
+  std::vector<std::uint32_t> keys(2 * positions);
   std::uint32_t* const keyAt = keys.data();
+  std::uint32_t* const lengthAt = keys.data() + positions;
   const char* const limit = run.out.Limit();
   char* cursor = cursorRef;
   [[maybe_unused]] std::string emit;
@@ -281,7 +326,9 @@ void RunAutomaton(const CGreedyRun& run, const CMatchAutomaton& automaton,
     for (std::size_t i = stop; i > start;) {
       --i;
       state = reversed.Step(state, in[i]);
-      keyAt[i - start] = reversed.Longest(state);
+      const std::uint32_t index = reversed.Longest(state);
+      keyAt[i - start] = index;
+      lengthAt[i - start] = reversed.GetKey(index).length;
     }
     while (pos < stop) {
       if (cursor > limit) cursor = run.out.Flush(cursor);
@@ -291,15 +338,15 @@ void RunAutomaton(const CGreedyRun& run, const CMatchAutomaton& automaton,
           continue;
         }
       }
-      const std::uint32_t index = keyAt[pos - start];
-      if (index == 0) {
+      const std::uint32_t length = lengthAt[pos - start];
+      if (length == 0) {
         if constexpr (kHooked) ReportSkip(run, pos, cursor, emit);
         ++pos;
         continue;
       }
-      const CMatchAutomaton::Key& key = reversed.GetKey(index);
-      cursor = Emit(trie, run.out, cursor, key.value);
-      pos += key.length;
+      cursor = Emit(trie, run.out, cursor,
+                    reversed.GetKey(keyAt[pos - start]).value);
+      pos += length;
     }
   }
   cursorRef = cursor;

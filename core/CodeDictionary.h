@@ -74,8 +74,8 @@ struct CTranslateTuning {
   // The automaton finds the keys of this many positions at a time, or of
   // `blockPerLongestKey` times the longest key's length if that is more.
   // Every block reads the longest key's length of input beyond its end
-  // again, so larger blocks waste less and take 4 bytes per position.
-  std::size_t block = 64 * 1024;
+  // again, so larger blocks waste less and take 8 bytes per position.
+  std::size_t block = 16 * 1024;
   std::size_t blockPerLongestKey = 4;
 };
 
@@ -120,9 +120,9 @@ class CCodeDictionary {
   // Takes time proportional to the input plus the output, whatever the
   // keys: where the walk of the keys from each position would read the same
   // bytes many times over (a long key that nearly matches everywhere), the
-  // automaton takes over. Memory: 64 KiB of stack, and 256 KiB of heap (4
-  // bytes per byte of the longest key, if that is more) once the automaton
-  // is used.
+  // automaton takes over. Memory: 64 KiB of stack, and once the automaton
+  // is used 128 KiB of heap, or 32 bytes per byte of the longest key if
+  // that is more.
   void Translate(std::ostream& out, std::span<const unsigned char> input) const;
 
   // As above, taking the steps of `hooks` as well.

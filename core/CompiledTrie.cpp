@@ -59,19 +59,27 @@ CCompiledTrie::CCompiledTrie(const CTrieNode& root) {
   for (int b = 0; b < 256; ++b) {
     First& first = first_[b];
     first = {};
-    first.length = First::kNotInline;
+    first.length = First::kOther;
+    first.number = kNoValue;
     const auto byte = static_cast<unsigned char>(b);
     const Step step = view.Next(nodes_[0], byte);
-    first.step = step;
     if (Tag(step) == kNone) continue;
     if (Tag(step) == kNode) {
-      first.node = nodes_[Number(step)];
+      const Node& node = nodes_[Number(step)];
+      std::memcpy(first.bytes, &node.base, sizeof node.base);
+      first.bytes[4] = static_cast<char>(node.lo);
+      first.bytes[5] = static_cast<char>(node.last);
+      std::memcpy(first.bytes + 6, &node.value, sizeof node.value);
+      first.length = First::kToNode;
+      first.number = Number(step);
       continue;
     }
     const std::string_view value = *Find(std::span(&byte, 1));
     if (value.size() <= First::kInlineFirst) {
       std::memcpy(first.bytes, value.data(), value.size());
       first.length = static_cast<std::uint8_t>(value.size());
+    } else {
+      first.number = Number(step);
     }
     mapValue_[b] = value.empty() ? '\0' : value[0];
     mapKeep_[b] = value.empty() ? 0 : 1;

@@ -19,7 +19,7 @@
 //     itself; a longer one in pool_, the Value holding its offset.
 //   - first_[b] is the step from the root by byte b; when that step ends at
 //     a leaf whose value has at most First::kInlineFirst bytes it holds the
-//     value, and when it leads to a node, the node.
+//     value, and when it leads to a node, the node's range of steps.
 //   - Node and value numbers fit in 32 bits: a trie with more nodes would
 //     take far more memory than any machine this runs on has.
 #pragma once
@@ -95,21 +95,26 @@ class CCompiledTrie {
     std::uint8_t last = 0;  // the number of step slots less one
   };
 
-  // The first step from the root by one byte. When it ends at a leaf with
-  // a value of at most kInlineFirst bytes, the value is here, copied whole
-  // like a Value; when it leads to a node, the node is here too, so that
-  // the walk from the first byte needs no load that waits on another.
-  struct alignas(32) First {
+  // The first step from the root by one byte, in 16 bytes. When it ends at
+  // a leaf with a value of at most kInlineFirst bytes, the value is here,
+  // copied whole like a Value; when it leads to a node, the node's range of
+  // steps is here, so that the walk from the first byte needs no load that
+  // waits on another.
+  struct alignas(16) First {
     static constexpr std::size_t kInlineFirst = 11;
-    static constexpr std::uint8_t kNotInline = 0xFF;
+    // `length` values past any inline length: the step leads to a node, or
+    // it is something else (a leaf with a longer value, or no key).
+    static constexpr std::uint8_t kToNode = 0xFF;
+    static constexpr std::uint8_t kOther = 0xFE;
+    // An inline value; for kToNode the node's base (4 bytes), lo, last and
+    // the index of its own key's value (4 bytes, kNoValue for none).
     char bytes[kInlineFirst];
-    // The length of the value in `bytes`, or kNotInline when `step` is to
-    // be followed instead (it is then never an inline leaf).
     std::uint8_t length;
-    Node node;
-    Step step;
+    // For kToNode the node's number; for kOther the index of the value, or
+    // kNoValue when no key starts with this byte.
+    std::uint32_t number;
   };
-  static_assert(sizeof(First) == 32);
+  static_assert(sizeof(First) == 16);
 
   // The arrays, as plain pointers: a translation loop keeps a View in a
   // local variable, where the stores of its output bytes cannot be taken to
@@ -125,6 +130,23 @@ class CCompiledTrie {
     [[nodiscard]] Step Next(const Node& node, unsigned char b) const {
       const unsigned offset = static_cast<unsigned>(b) - node.lo;
       return offset <= node.last ? steps[node.base + offset] : kNoStep;
+    }
+    // The value index of the key of the one byte of `first` (kToNode), or
+    // kNoValue.
+    [[nodiscard]] static std::uint32_t FirstValue(const First& first) {
+      std::uint32_t value;
+      std::memcpy(&value, first.bytes + 6, sizeof value);
+      return value;
+    }
+    // The step by `b` from the node that `first` (kToNode) leads to.
+    [[nodiscard]] Step NextAfter(const First& first, unsigned char b) const {
+      std::uint32_t base;
+      std::memcpy(&base, first.bytes, sizeof base);
+      const unsigned offset =
+          static_cast<unsigned>(b) - static_cast<unsigned char>(first.bytes[4]);
+      return offset <= static_cast<unsigned char>(first.bytes[5])
+                 ? steps[base + offset]
+                 : kNoStep;
     }
     // The bytes of `value`, inline or in the pool.
     [[nodiscard]] const char* Data(const Value& value) const {

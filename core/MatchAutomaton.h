@@ -66,16 +66,16 @@ class CMatchAutomaton {
     // before those read so far. Over a whole input, the failure links taken
     // are never more than the bytes read.
     [[nodiscard]] State Step(State state, unsigned char b) const {
-      for (;;) {
+      while (state != 0) {
         const Node& n = states_[state];
         const unsigned offset = static_cast<unsigned>(b) - n.lo;
         if (offset < n.span) {
           const State next = next_[n.base + offset];
           if (next != 0) return next;
         }
-        if (state == 0) return 0;
         state = n.fail;
       }
+      return root_[b];
     }
 
     // The longest key starting at the position just read, as an index for
@@ -91,10 +91,15 @@ class CMatchAutomaton {
    private:
     friend class CMatchAutomaton;
     View(const Node* states, const State* next, const Key* keys)
-        : states_(states), next_(next), keys_(keys) {}
+        : states_(states),
+          next_(next),
+          root_(next + states[0].base),
+          keys_(keys) {}
 
     const Node* states_;
     const State* next_;
+    // The root's steps, one for every byte.
+    const State* root_;
     const Key* keys_;
   };
 
