@@ -305,12 +305,17 @@ void BM_LoadRealistic(benchmark::State& state) {
 BENCHMARK(BM_LoadRealistic)->Unit(benchmark::kMillisecond);
 
 // Memory held by one loaded table (forward + reverse), measured as the
-// growth of the heap and of the resident set while it is alive.
+// growth of the heap and of the resident set while it is alive; then the
+// growth of the heap when the compiled tries are made (as the first
+// translation makes them), and when the automata are made as well (as the
+// first translation that needs one does).
 void TableMemory(benchmark::State& state,
                  const std::vector<GeneratedEntry>& entries) {
   const std::string file = bench::TableFile(entries);
   std::size_t heap = 0;
   std::size_t resident = 0;
+  std::size_t compiled = 0;
+  std::size_t automata = 0;
   for (auto _ : state) {
     malloc_trim(0);
     const std::size_t heapBefore = HeapInUse();
@@ -320,12 +325,22 @@ void TableMemory(benchmark::State& state,
     const std::size_t residentAfter = Resident();
     resident =
         residentAfter > residentBefore ? residentAfter - residentBefore : 0;
+    const std::size_t beforeCompiling = HeapInUse();
+    table->forward->Compile();
+    table->reverse->Compile();
+    const std::size_t afterCompiling = HeapInUse();
+    compiled = afterCompiling - beforeCompiling;
+    table->forward->Compile(true);
+    table->reverse->Compile(true);
+    automata = HeapInUse() - afterCompiling;
     benchmark::DoNotOptimize(table.get());
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
                           static_cast<std::int64_t>(file.size()));
   state.counters["heap_MiB"] = static_cast<double>(heap) / (1 << 20);
   state.counters["rss_growth_MiB"] = static_cast<double>(resident) / (1 << 20);
+  state.counters["compiled_MiB"] = static_cast<double>(compiled) / (1 << 20);
+  state.counters["automata_MiB"] = static_cast<double>(automata) / (1 << 20);
   state.counters["lines"] = static_cast<double>(entries.size());
 }
 
@@ -345,6 +360,13 @@ void BM_MemoryLongTexts(benchmark::State& state) {
   TableMemory(state, bench::LongTextEntries());
 }
 BENCHMARK(BM_MemoryLongTexts)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_MemorySharedPrefixes(benchmark::State& state) {
+  TableMemory(state, bench::SharedPrefixEntries());
+}
+BENCHMARK(BM_MemorySharedPrefixes)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 }  // namespace
 }  // namespace dalvren

@@ -110,6 +110,23 @@ inline std::vector<GeneratedEntry> LongTextEntries() {
   return entries;
 }
 
+// 2,000 codes of 127 bytes that share their first 125: the trie of the
+// codes is a single path and then a fan, but that of the reversed codes,
+// which the automaton is made of, holds every code whole.
+inline std::vector<GeneratedEntry> SharedPrefixEntries() {
+  std::vector<GeneratedEntry> entries;
+  const std::string prefix(125, '\x5A');
+  for (int i = 0; i < 2000; ++i) {
+    std::string code = prefix;
+    code.push_back(static_cast<char>(i >> 8));
+    code.push_back(static_cast<char>(i));
+    std::string text = std::to_string(i);
+    text.insert(text.begin(), 't');
+    entries.push_back({code, text});
+  }
+  return entries;
+}
+
 // A table that makes every position of an input of "a" a long failed walk:
 // "a" and one text of 507 "a" and a "b", the longest text a table line
 // holds. Each "a" of the input starts 507 steps through the second text
