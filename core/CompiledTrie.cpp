@@ -21,7 +21,9 @@ CCompiledTrie::CCompiledTrie(const CTrieNode& root) {
   nodes_.push_back({});
   bool valuesFitOneByte = true;
   for (std::uint32_t id = 0; !pending.empty(); ++id) {
-    const auto [trieNode, depth] = pending.front();
+    // No structured binding: clang 14 refuses to capture one in a lambda.
+    const CTrieNode* const trieNode = pending.front().first;
+    const std::size_t depth = pending.front().second;
     pending.pop_front();
     int lo = -1;
     int hi = -1;

@@ -1,19 +1,25 @@
 // Builds a small dictionary from the fuzz input over a four-letter alphabet
-// (so keys are often prefixes of each other) and checks translation against
-// the obviously correct longest-match model.
+// (so keys are often prefixes of each other, and some are long runs that
+// nearly match everywhere) and checks translation on every path it can take
+// against the obviously correct longest-match model, with and without hooks.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <iostream>
 #include <map>
+#include <span>
 #include <sstream>
 #include <string>
 
 #include "core/CodeTable.h"
 #include "tests/support/NaiveLongestMatch.h"
+#include "tests/support/TranslatePaths.h"
 
 namespace dalvren {
 namespace {
+
+using Model = std::map<std::string, std::string>;
 
 // Reads the fuzz input a byte at a time; zeros once it runs out.
 class ByteSource {
@@ -36,15 +42,62 @@ std::string Word(ByteSource& source, std::size_t length) {
   return word;
 }
 
+// A key: mostly a short word; sometimes a long run of one letter with a
+// short word after it, the kind of key that makes every walk long.
+std::string Key(ByteSource& source) {
+  const std::uint8_t shape = source.Next();
+  if (shape % 8 != 0) return Word(source, 1 + shape % 5);
+  const std::string run(1 + source.Next() % 64, 'a');
+  return run + Word(source, source.Next() % 3);
+}
+
+// The longest-match rule with hooks: `before` first at every position, then
+// the longest key, else `onSkip`.
+std::string NaiveHooked(const Model& dict, const std::string& input,
+                        const CTranslateHooks& hooks) {
+  std::size_t longest = 0;
+  for (const auto& [key, value] : dict) longest = std::max(longest, key.size());
+  std::string out;
+  std::size_t pos = 0;
+  while (pos < input.size()) {
+    std::string emit;
+    const std::size_t taken = hooks.before(
+        {reinterpret_cast<const unsigned char*>(input.data()) + pos,
+         input.size() - pos},
+        emit);
+    if (taken > 0) {
+      out += emit;
+      pos += std::min(taken, input.size() - pos);
+      continue;
+    }
+    std::size_t len = std::min(longest, input.size() - pos);
+    for (; len > 0; --len) {
+      const auto it = dict.find(input.substr(pos, len));
+      if (it != dict.end()) {
+        out += it->second;
+        break;
+      }
+    }
+    if (len > 0) {
+      pos += len;
+      continue;
+    }
+    hooks.onSkip(pos, static_cast<unsigned char>(input[pos]), emit);
+    out += emit;
+    ++pos;
+  }
+  return out;
+}
+
 int TestOneInput(const std::uint8_t* data, std::size_t size) {
   ByteSource source(data, size);
-  std::map<std::string, std::string> model;
+  Model model;
   CCodeDictionary dict;
   std::streambuf* const savedErr = std::cerr.rdbuf(nullptr);
   const int entries = source.Next() % 12;
   for (int i = 0; i < entries; ++i) {
-    const std::string key = Word(source, 1 + source.Next() % 5);
-    const std::string value = Word(source, source.Next() % 4);
+    const std::string key = Key(source);
+    const std::string value = Word(source, source.Next() % 16);
     const auto k =
         NewByteString(key.data(), static_cast<std::int32_t>(key.size()));
     const auto v =
@@ -54,12 +107,37 @@ int TestOneInput(const std::uint8_t* data, std::size_t size) {
   }
   std::cerr.rdbuf(savedErr);
   std::string input;
-  while (!source.Empty()) input += Word(source, 1);
+  while (!source.Empty()) {
+    const std::uint8_t piece = source.Next();
+    // Now and then a long run of "a", which the long keys nearly match.
+    input += piece % 16 == 0 ? std::string(piece % 200, 'a') : Word(source, 1);
+  }
+  const std::span<const unsigned char> bytes(
+      reinterpret_cast<const unsigned char*>(input.data()), input.size());
 
   std::ostringstream out;
-  dict.Translate(out, {reinterpret_cast<const unsigned char*>(input.data()),
-                       input.size()});
-  if (out.str() != test::NaiveLongestMatch(model, input)) std::abort();
+  dict.Translate(out, bytes);
+  const std::string expected = test::NaiveLongestMatch(model, input);
+  if (out.str() != expected) std::abort();
+
+  // "b\0" is taken as one escape before the dictionary is asked; a skipped
+  // byte shows its offset.
+  CTranslateHooks marking;
+  marking.before = [](std::span<const unsigned char> rest, std::string& emit) {
+    if (rest.size() < 2 || rest[0] != 'b' || rest[1] != '\0') {
+      return std::size_t{0};
+    }
+    emit = "<esc>";
+    return std::size_t{2};
+  };
+  marking.onSkip = [](std::size_t offset, unsigned char, std::string& emit) {
+    emit = "[" + std::to_string(offset) + "]";
+  };
+  const std::string hooked = NaiveHooked(model, input, marking);
+  for (const auto& path : test::TranslatePaths()) {
+    if (test::TranslateOn(dict, input, path) != expected) std::abort();
+    if (test::TranslateOn(dict, input, path, &marking) != hooked) std::abort();
+  }
 
   // The hooked and the shortest translations against the plain one: with a
   // skip counter the output is unchanged, and the shortest never skips more,
@@ -70,8 +148,6 @@ int TestOneInput(const std::uint8_t* data, std::size_t size) {
       ++skipped;
     };
     std::ostringstream result;
-    const std::span<const unsigned char> bytes(
-        reinterpret_cast<const unsigned char*>(input.data()), input.size());
     if (shortest) {
       dict.TranslateShortest(result, bytes, hooks);
     } else {
@@ -83,7 +159,7 @@ int TestOneInput(const std::uint8_t* data, std::size_t size) {
   std::size_t shortestSkipped = 0;
   const std::string greedy = translate(false, greedySkipped);
   const std::string shortest = translate(true, shortestSkipped);
-  if (greedy != out.str()) std::abort();
+  if (greedy != expected) std::abort();
   if (shortestSkipped > greedySkipped) std::abort();
   if (shortestSkipped == greedySkipped && shortest.size() > greedy.size()) {
     std::abort();
