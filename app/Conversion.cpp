@@ -81,6 +81,10 @@ CStatus ConvertText(const CCodeTable* table, ConvertDirection direction,
   std::string result;
   std::uint64_t written = 0;
   if (options.targetHex) {
+    // Room for results of up to twice the input's length, so that a large
+    // text is not moved again and again as it grows. Reserving pages in no
+    // memory: only what is written takes any.
+    result.reserve(4 * input.size() + input.size() / kHexRowBytes + 1);
     CHexRowsBuf rows(result);
     std::ostream out(&rows);
     dictionary.Translate(out, input);

@@ -96,12 +96,41 @@ void ForEachCodePoint(const QString& text, Pair pair, Single single) {
   }
 }
 
+// Whether every byte is ASCII other than CR: the bytes are then the field
+// text's characters one for one. Written as one pass without early exit,
+// which the compiler turns into wide compares.
+bool IsPlainAscii(std::string_view bytes) {
+  unsigned char seen = 0;
+  for (const char c : bytes) {
+    const auto b = static_cast<unsigned char>(c);
+    seen |= static_cast<unsigned char>(b | (b == '\r' ? 0x80 : 0));
+  }
+  return seen < 0x80;
+}
+
+// The largest code unit of `text`, 0 for none: below 0x80 the text is ASCII,
+// below 0x2028 it holds neither a surrogate nor a break.
+char16_t LargestCodeUnit(const QString& text) {
+  const auto* units = reinterpret_cast<const char16_t*>(text.utf16());
+  char16_t largest = 0;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    largest = std::max(largest, units[i]);
+  }
+  return largest;
+}
+
 }  // namespace
 
 QString FieldTextFromBytes(std::string_view bytes) {
-  // Most fields are valid UTF-8 without a character that needs escaping;
-  // Qt's own decoder is much faster on them. Its default drops a leading
-  // byte-order mark, which is a character of the field like any other.
+  // Hex digits and plain text, the bulk of large fields.
+  if (IsPlainAscii(bytes)) {
+    return QString::fromLatin1(bytes.data(),
+                               static_cast<qsizetype>(bytes.size()));
+  }
+  // Most other fields are valid UTF-8 without a character that needs
+  // escaping; Qt's own decoder is much faster on them. Its default drops a
+  // leading byte-order mark, which is a character of the field like any
+  // other.
   QStringDecoder decoder(QStringDecoder::Utf8,
                          QStringDecoder::Flag::Stateless |
                              QStringDecoder::Flag::ConvertInitialBom);
@@ -150,6 +179,14 @@ QString FieldTextFromBytes(std::string_view bytes) {
 }
 
 std::string BytesFromFieldText(const QString& text) {
+  const char16_t largest = LargestCodeUnit(text);
+  if (largest < 0x80) {
+    // ASCII: each character is its byte, without the detour of a
+    // QByteArray.
+    const auto* units = reinterpret_cast<const char16_t*>(text.utf16());
+    return std::string(units, units + text.size());
+  }
+  if (largest < 0x2028) return Utf8Of(text);
   bool surrogates = false;
   bool breaks = false;
   for (const QChar c : text) {
