@@ -270,6 +270,19 @@ template <bool kHooked>
       ++pos;
       continue;
     }
+    if (tag == CCompiledTrie::kNode && pos + 2 < size) {
+      // A key of three bytes that goes no further (a CJK character, in a
+      // table of texts).
+      const Step third =
+          trie.Next(trie.nodes[CCompiledTrie::Number(next)], in[pos + 2]);
+      const std::uint8_t thirdTag = CCompiledTrie::Tag(third);
+      if (thirdTag <= CCompiledTrie::kInlineLeaf) {
+        std::memcpy(cursor, &third, sizeof third);
+        cursor += thirdTag;
+        pos += 3;
+        continue;
+      }
+    }
     const CWalkEnd walk = WalkOn(trie, first, next, in, pos, size);
     if (walk.value != nullptr) {
       cursor = Emit(trie, run.out, cursor, *walk.value);
