@@ -15,7 +15,7 @@ scripts/ensure-packages.sh "${BUILD_PACKAGES[@]}" "${GUI_PACKAGES[@]}" \
 # benchmarks) is not needed for it.
 cmake --preset release >/dev/null
 cmake --build --preset release --target dalvren dalvren-convert \
-  dalvren_changelog
+  dalvren_man_page dalvren-convert_man_page dalvren_changelog
 
 # CPack keeps its scratch files beside the package it makes, so it works in
 # the build folder and the package alone is copied out.
