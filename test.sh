@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/packages.sh
 scripts/ensure-packages.sh "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" \
-  "${FUZZ_PACKAGES[@]}" "${GUI_PACKAGES[@]}"
+  "${FUZZ_PACKAGES[@]}" "${GUI_PACKAGES[@]}" "${PACKAGE_TEST_PACKAGES[@]}"
 
 # Includes keep to their layers before anything is built.
 scripts/check-layers.sh

@@ -12,3 +12,5 @@ BENCH_PACKAGES=(libbenchmark-dev)
 # The Debian package (scripts/package.sh): dpkg-shlibdeps works out what it
 # depends on.
 PACKAGE_PACKAGES=(dpkg-dev)
+# The checks of the desktop metadata: desktop-file-validate and appstreamcli.
+PACKAGE_TEST_PACKAGES=(desktop-file-utils appstream)
