@@ -12,5 +12,6 @@ BENCH_PACKAGES=(libbenchmark-dev)
 # The Debian package (scripts/package.sh): dpkg-shlibdeps works out what it
 # depends on.
 PACKAGE_PACKAGES=(dpkg-dev)
-# The checks of the desktop metadata: desktop-file-validate and appstreamcli.
-PACKAGE_TEST_PACKAGES=(desktop-file-utils appstream)
+# Its tests: lintian for the package, desktop-file-validate and appstreamcli
+# for the desktop metadata, man and groff for the manual pages.
+PACKAGE_TEST_PACKAGES=(lintian desktop-file-utils appstream man-db groff-base)
