@@ -4,9 +4,10 @@
 #include <utility>
 #include <vector>
 
+#include "cli/Plural.h"
 #include "cli/SpacedHex.h"
-#include "cli/TableEncoding.h"
 #include "core/HexCodec.h"
+#include "core/Utf8.h"
 
 namespace dalvren {
 
@@ -29,10 +30,6 @@ const char* Why(LineFault fault) {
   return "not an entry";
 }
 
-std::string Count(std::size_t n, const char* one, const char* many) {
-  return std::to_string(n) + " " + (n == 1 ? one : many);
-}
-
 std::string AsString(const CByteString& s) {
   return std::string(s.data.get(), static_cast<std::size_t>(s.len));
 }
@@ -42,6 +39,8 @@ std::string CodeHex(std::string_view code) {
       ->ToHex()
       .get();
 }
+
+std::int64_t Signed(std::size_t n) { return static_cast<std::int64_t>(n); }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -223,12 +222,12 @@ std::unique_ptr<CCodeTable> CTableCheck::Run(
             << '\n';
   }
   if (warnings > 0) {
-    report_ << Count(warnings, "warning", "warnings") << '\n';
+    report_ << Plural(Signed(warnings), "warning", "warnings") << '\n';
   }
-  report_ << Count(entries, "entry", "entries") << ", "
-          << Count(ignored, "ignored line", "ignored lines") << ", "
-          << Count(cut, "cut line", "cut lines") << ", "
-          << Count(replaced, "replacement", "replacements") << '\n';
+  report_ << Plural(Signed(entries), "entry", "entries") << ", "
+          << Plural(Signed(ignored), "ignored line", "ignored lines") << ", "
+          << Plural(Signed(cut), "cut line", "cut lines") << ", "
+          << Plural(Signed(replaced), "replacement", "replacements") << '\n';
   return loaded;
 }
 

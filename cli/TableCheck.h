@@ -38,9 +38,8 @@ class CTableCheck {
   // character set of the texts that are not UTF-8; the number of warnings
   // when there are any; and last a summary with the counts. Line numbers are
   // 1-based physical lines, as an editor shows them. Empty lines are not
-  // reported. The loader's own "Replacing old value" lines still go to
-  // standard error; silencing them is the caller's choice. Returns the
-  // loaded table.
+  // reported. Replacements are reported here in place of the loader's
+  // "Replacing old value" lines. Returns the loaded table.
   std::unique_ptr<CCodeTable> Run(
       std::istream& table,
       const std::function<void(std::size_t line, std::string& text)>&

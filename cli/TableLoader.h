@@ -1,0 +1,24 @@
+// How every command of the converter loads its table: from the file or
+// standard input that -t names, through the character set of
+// --table-encoding, with the core's loader.
+#pragma once
+
+#include <memory>
+
+#include "cli/CommandLine.h"
+#include "cli/TableCheck.h"
+#include "core/CodeTable.h"
+#include "core/Status.h"
+
+namespace dalvren {
+
+// Loads the table of `line` into `*table`. With `check`, the check's report
+// is written as the table loads and replacements are reported there; else
+// the loader's "Replacing old value" lines go to standard error unless
+// `line.quiet`. Fails, with a message that names the table file, when the
+// table encoding is unknown or unusable, the file cannot be opened or read,
+// or a text does not convert from the table encoding.
+[[nodiscard]] CStatus LoadTable(const CCommandLine& line, CTableCheck* check,
+                                std::unique_ptr<CCodeTable>* table);
+
+}  // namespace dalvren
