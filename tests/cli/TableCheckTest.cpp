@@ -17,7 +17,7 @@ using namespace std::string_literals;
 
 struct Checked {
   std::string report;
-  std::size_t entries, ignored, cut, replaced, warnings;
+  std::size_t entries, ignored, cut, aliases, duplicates, replaced, warnings;
   bool clean;
 };
 
@@ -29,7 +29,8 @@ Checked Check(const std::string& file) {
   const auto table = check.Run(in);
   testing::internal::GetCapturedStderr();
   EXPECT_NE(table, nullptr);
-  return {report.str(),   check.entries,  check.ignored, check.cut,
+  return {report.str(),   check.entries,  check.ignored,
+          check.cut,      check.aliases,  check.duplicates,
           check.replaced, check.warnings, check.Clean()};
 }
 
@@ -49,34 +50,39 @@ TEST(TableCheck, ReportsEachFaultyLineByItsEditorLineNumber) {
             "line 9: ignored: no \"=\"\n"
             "line 9: ignored: no \"=\"\n"
             "line 9: ignored: code of odd length\n"
-            "line 10: replaces line 1 (forward, code 41)\n"
-            "line 11: replaces line 4 (reverse, text \"B\")\n"
             "line 12: warning: code 44 has an empty text: dump drops it and "
             "insert never writes it\n"
+            "line 10: alias: code 41 dumps as \"Z\" (line 10); \"A\" (line 1) "
+            "still inserts as 41\n"
             "line 11: warning: text \"B\" is shared by codes 42 (line 4) and "
             "43 (line 11); insert writes only 43\n"
             "2 warnings\n"
-            "5 entries, 7 ignored lines, 1 cut line, 2 replacements\n");
+            "5 entries, 7 ignored lines, 1 cut line, 1 alias, 0 duplicates, "
+            "0 replacements\n");
   EXPECT_EQ(checked.entries, 5u);
   EXPECT_EQ(checked.ignored, 7u);
   EXPECT_EQ(checked.cut, 1u);
-  EXPECT_EQ(checked.replaced, 2u);
+  EXPECT_EQ(checked.aliases, 1u);
+  EXPECT_EQ(checked.replaced, 0u);
   EXPECT_FALSE(checked.clean);
 }
 
 TEST(TableCheck, NamesTheLatestEarlierLineAndBothDirections) {
-  // Line 4 repeats line 3 exactly, so it replaces it in both directions;
-  // an empty text stands in no reverse entry and replaces nothing there.
+  // Line 4 repeats line 3 exactly. An empty text stands in no reverse
+  // entry, so once line 3 takes its code, line 2 has nothing left. Line 2
+  // takes code 41 from dump and line 5 takes "A" from insert: the pair of
+  // line 1 is lost, told once, by the later line.
   EXPECT_EQ(Check("41=A\n41=\n41=\"\\\x01\n41=\"\\\x01\n8283=A\n").report,
             "line 2: warning: code 41 has an empty text: dump drops it and "
             "insert never writes it\n"
-            "line 2: replaces line 1 (forward, code 41)\n"
-            "line 3: replaces line 2 (forward, code 41)\n"
-            "line 4: replaces line 3 (forward, code 41)\n"
-            "line 4: replaces line 3 (reverse, text \"\\\"\\\\\\x01\")\n"
-            "line 5: replaces line 1 (reverse, text \"A\")\n"
+            "line 3: replacement: 41=\"\" (line 2) is lost: code 41 dumps as "
+            "\"\\\"\\\\\\x01\" (line 4)\n"
+            "line 4: duplicate of line 3\n"
+            "line 5: replacement: 41=\"A\" (line 1) is lost: code 41 dumps as "
+            "\"\\\"\\\\\\x01\" (line 4), \"A\" inserts as 8283 (line 5)\n"
             "1 warning\n"
-            "5 entries, 0 ignored lines, 0 cut lines, 5 replacements\n");
+            "5 entries, 0 ignored lines, 0 cut lines, 0 aliases, 1 duplicate, "
+            "2 replacements\n");
 }
 
 TEST(TableCheck, CleanTableHasOnlyTheSummary) {
@@ -101,20 +107,23 @@ TEST(TableCheck, WarnsAboutEntriesThatLoadButAreLikelyMistakes) {
        "hides the code of this line: its entry is lost (save the table "
        "without it)\n"
        "1 warning\n"
-       "1 entry, 1 ignored line, 0 cut lines, 0 replacements\n",
+       "1 entry, 1 ignored line, 0 cut lines, 0 aliases, 0 duplicates, 0 "
+       "replacements\n",
        1},
       {"\xEF\xBB\xBF\r\n41=A\n",
        "line 1: ignored: no \"=\"\n"
        "line 1: warning: the file starts with a UTF-8 byte-order mark (save "
        "the table without it)\n"
        "1 warning\n"
-       "1 entry, 1 ignored line, 0 cut lines, 0 replacements\n",
+       "1 entry, 1 ignored line, 0 cut lines, 0 aliases, 0 duplicates, 0 "
+       "replacements\n",
        1},
       // Only the start of the file is checked.
       {"41=A\n\xEF\xBB\xBF"
        "42=B\n",
        "line 2: ignored: code not starting with a hexadecimal digit\n"
-       "1 entry, 1 ignored line, 0 cut lines, 0 replacements\n",
+       "1 entry, 1 ignored line, 0 cut lines, 0 aliases, 0 duplicates, 0 "
+       "replacements\n",
        0},
       {"\xFF\xFE"
        "4\0"
@@ -124,7 +133,8 @@ TEST(TableCheck, WarnsAboutEntriesThatLoadButAreLikelyMistakes) {
        "line of it can load (save the table as UTF-8)\n"
        "line 2: ignored: no \"=\"\n"
        "1 warning\n"
-       "0 entries, 2 ignored lines, 0 cut lines, 0 replacements\n",
+       "0 entries, 2 ignored lines, 0 cut lines, 0 aliases, 0 duplicates, 0 "
+       "replacements\n",
        1},
       // Texts of blanks only are the codes of blanks, and blanks inside a
       // text are part of it.
@@ -134,44 +144,40 @@ TEST(TableCheck, WarnsAboutEntriesThatLoadButAreLikelyMistakes) {
        "line 3: warning: text \" C \" starts and ends with a blank\n"
        "line 4: warning: text \"\\x09D\" starts with a blank\n"
        "4 warnings\n"
-       "7 entries, 0 ignored lines, 0 cut lines, 0 replacements\n",
+       "7 entries, 0 ignored lines, 0 cut lines, 0 aliases, 0 duplicates, 0 "
+       "replacements\n",
        4},
       {"41=\n42=B\n",
        "line 1: warning: code 41 has an empty text: dump drops it and insert "
        "never writes it\n"
        "1 warning\n"
-       "2 entries, 0 ignored lines, 0 cut lines, 0 replacements\n",
+       "2 entries, 0 ignored lines, 0 cut lines, 0 aliases, 0 duplicates, 0 "
+       "replacements\n",
        1},
       {"41=A\n42=A\n43=B\n8081=A\n",
-       "line 2: replaces line 1 (reverse, text \"A\")\n"
-       "line 4: replaces line 2 (reverse, text \"A\")\n"
        "line 4: warning: text \"A\" is shared by codes 41 (line 1), 42 (line "
        "2) and 8081 (line 4); insert writes only 8081\n"
        "1 warning\n"
-       "4 entries, 0 ignored lines, 0 cut lines, 2 replacements\n",
+       "4 entries, 0 ignored lines, 0 cut lines, 0 aliases, 0 duplicates, "
+       "0 replacements\n",
        1},
       // Once 42 means B, "A" has one code left, though insert writes 42.
       {"41=A\n42=A\n42=B\n",
-       "line 2: replaces line 1 (reverse, text \"A\")\n"
-       "line 3: replaces line 2 (forward, code 42)\n"
-       "3 entries, 0 ignored lines, 0 cut lines, 2 replacements\n",
+       "line 3: alias: code 42 dumps as \"B\" (line 3); \"A\" (line 2) still "
+       "inserts as 42\n"
+       "3 entries, 0 ignored lines, 0 cut lines, 1 alias, 0 duplicates, 0 "
+       "replacements\n",
        0},
       // Shared texts are listed by their last line.
       {"01=x\n02=x\n03=x\n04=x\n05=x\n06=x\n07=x\n10=y\n11=y\n",
-       "line 2: replaces line 1 (reverse, text \"x\")\n"
-       "line 3: replaces line 2 (reverse, text \"x\")\n"
-       "line 4: replaces line 3 (reverse, text \"x\")\n"
-       "line 5: replaces line 4 (reverse, text \"x\")\n"
-       "line 6: replaces line 5 (reverse, text \"x\")\n"
-       "line 7: replaces line 6 (reverse, text \"x\")\n"
-       "line 9: replaces line 8 (reverse, text \"y\")\n"
        "line 7: warning: text \"x\" is shared by codes 01 (line 1), 02 (line "
        "2), 03 (line 3), 04 (line 4), 05 (line 5) and 2 more; insert writes "
        "only 07\n"
        "line 9: warning: text \"y\" is shared by codes 10 (line 8) and 11 "
        "(line 9); insert writes only 11\n"
        "2 warnings\n"
-       "9 entries, 0 ignored lines, 0 cut lines, 7 replacements\n",
+       "9 entries, 0 ignored lines, 0 cut lines, 0 aliases, 0 duplicates, "
+       "0 replacements\n",
        2},
       {"41=\x82\xA0\n42=\x83\x41\n43=ok\n",
        "line 1: warning: text is not valid UTF-8 (82 A0)\n"
@@ -179,7 +185,8 @@ TEST(TableCheck, WarnsAboutEntriesThatLoadButAreLikelyMistakes) {
        "texts not valid UTF-8: looks like Shift_JIS; try --table-encoding "
        "Shift_JIS\n"
        "2 warnings\n"
-       "3 entries, 0 ignored lines, 0 cut lines, 0 replacements\n",
+       "3 entries, 0 ignored lines, 0 cut lines, 0 aliases, 0 duplicates, 0 "
+       "replacements\n",
        2},
       {"41=caf\xE9 au lait\n",
        "line 1: warning: text is not valid UTF-8 (63 61 66 E9 20 61 75 20 "
@@ -187,14 +194,16 @@ TEST(TableCheck, WarnsAboutEntriesThatLoadButAreLikelyMistakes) {
        "texts not valid UTF-8: looks like windows-1252; try --table-encoding "
        "windows-1252\n"
        "1 warning\n"
-       "1 entry, 0 ignored lines, 0 cut lines, 0 replacements\n",
+       "1 entry, 0 ignored lines, 0 cut lines, 0 aliases, 0 duplicates, 0 "
+       "replacements\n",
        1},
       {"41=\x81\n",
        "line 1: warning: text is not valid UTF-8 (81)\n"
        "texts not valid UTF-8: no guess (they are not EUC-JP, Shift_JIS, "
        "CP932 or windows-1252 either)\n"
        "1 warning\n"
-       "1 entry, 0 ignored lines, 0 cut lines, 0 replacements\n",
+       "1 entry, 0 ignored lines, 0 cut lines, 0 aliases, 0 duplicates, 0 "
+       "replacements\n",
        1},
   };
   for (const auto& c : cases) {
@@ -223,10 +232,12 @@ TEST(TableCheck, ChecksTextsAsConvertedWhenAConversionIsGiven) {
     if (text == "\x82\xA0") text = "あ ";
   });
   EXPECT_EQ(lines, (std::vector<std::size_t>{1, 2}));
-  EXPECT_EQ(report.str(),
-            "line 1: warning: text \"あ \" ends with a blank\n"
-            "1 warning\n"
-            "2 entries, 0 ignored lines, 0 cut lines, 0 replacements\n");
+  EXPECT_EQ(
+      report.str(),
+      "line 1: warning: text \"あ \" ends with a blank\n"
+      "1 warning\n"
+      "2 entries, 0 ignored lines, 0 cut lines, 0 aliases, 0 duplicates, 0 "
+      "replacements\n");
   const auto* code = table->reverse->Find(test::AsBytes("あ "));
   ASSERT_NE(code, nullptr);
   EXPECT_EQ(test::Contents(*code), "A");
