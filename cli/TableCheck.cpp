@@ -166,7 +166,7 @@ void CTableCheck::OnReplaced(std::size_t line, TableDictionary dictionary) {
     }
     replacements_.push_back(
         {line, forwardBefore_.line, code_, forwardBefore_.value});
-  } else if (reverseBefore_.value != code_) {
+  } else {
     replacements_.push_back(
         {line, reverseBefore_.line, reverseBefore_.value, text_});
   }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/HexWriteBuf.h"
+#include "cli/Plural.h"
 #include "cli/TableCheck.h"
 #include "core/CodeTable.h"
 #include "tests/support/CoreTestSupport.h"
@@ -241,6 +242,181 @@ TEST(TableCheck, ChecksTextsAsConvertedWhenAConversionIsGiven) {
   const auto* code = table->reverse->Find(test::AsBytes("あ "));
   ASSERT_NE(code, nullptr);
   EXPECT_EQ(test::Contents(*code), "A");
+}
+
+// What check makes of entries that give a code or a text again, decided on
+// the whole table: only the findings about replacements and shared texts,
+// and the summary's last three counts.
+TEST(TableCheckReplacements, TellsAliasesDuplicatesSharedTextsAndLossesApart) {
+  const struct {
+    const char* what;
+    std::string file;
+    std::string findings;
+    std::size_t aliases, duplicates, replaced;
+  } cases[] = {
+      {"alias", "20=x\n21=\xC2\xA1\n21=!\n",
+       "line 3: alias: code 21 dumps as \"!\" (line 3); \"\xC2\xA1\" (line "
+       "2) still inserts as 21\n",
+       1, 0, 0},
+      {"shared text", "41=A\n42=A\n",
+       "line 2: warning: text \"A\" is shared by codes 41 (line 1) and 42 "
+       "(line 2); insert writes only 42\n",
+       0, 0, 0},
+      {"duplicate, named by the latest line it repeats",
+       "41=A\n42=B\n41=A\n41=A\n",
+       "line 3: duplicate of line 1\n"
+       "line 4: duplicate of line 3\n",
+       0, 2, 0},
+      {"duplicate of an empty text", "41=\n41=\n",
+       "line 2: duplicate of line 1\n", 0, 1, 0},
+      {"real loss", "41=A\n41=B\n42=A\n",
+       "line 3: replacement: 41=\"A\" (line 1) is lost: code 41 dumps as "
+       "\"B\" (line 2), \"A\" inserts as 42 (line 3)\n",
+       0, 0, 1},
+      {"an empty text loses its code", "41=\n41=B\n",
+       "line 2: replacement: 41=\"\" (line 1) is lost: code 41 dumps as "
+       "\"B\" (line 2)\n",
+       0, 0, 1},
+      {"a code given an empty text keeps its old text for insert",
+       "41=B\n41=\n",
+       "line 2: alias: code 41 dumps as \"\" (line 2); \"B\" (line 1) still "
+       "inserts as 41\n",
+       1, 0, 0},
+      {"code replaced twice", "21=a\n21=b\n21=c\n",
+       "line 2: alias: code 21 dumps as \"c\" (line 3); \"a\" (line 1) still "
+       "inserts as 21\n"
+       "line 3: alias: code 21 dumps as \"c\" (line 3); \"b\" (line 2) still "
+       "inserts as 21\n",
+       2, 0, 0},
+      {"text moved between codes", "41=A\n42=A\n41=B\n",
+       "line 3: replacement: 41=\"A\" (line 1) is lost: code 41 dumps as "
+       "\"B\" (line 3), \"A\" inserts as 42 (line 2)\n",
+       0, 0, 1},
+      {"text moved, the old code keeping it for dump", "41=A\n42=A\n42=B\n",
+       "line 3: alias: code 42 dumps as \"B\" (line 3); \"A\" (line 2) still "
+       "inserts as 42\n",
+       1, 0, 0},
+      {"alias whose earlier text a later line takes away",
+       "21=\xC2\xA1\n21=!\n22=\xC2\xA1\n",
+       "line 3: replacement: 21=\"\xC2\xA1\" (line 1) is lost: code 21 dumps "
+       "as \"!\" (line 2), \"\xC2\xA1\" inserts as 22 (line 3)\n",
+       0, 0, 1},
+      {"alias whose text a later line shares", "21=a\n21=b\n22=b\n",
+       "line 2: alias: code 21 dumps as \"b\" (line 2); \"a\" (line 1) still "
+       "inserts as 21\n"
+       "line 3: warning: text \"b\" is shared by codes 21 (line 2) and 22 "
+       "(line 3); insert writes only 22\n",
+       1, 0, 0},
+      {"a replaced pair given back is no finding", "41=A\n41=B\n41=A\n",
+       "line 3: alias: code 41 dumps as \"A\" (line 3); \"B\" (line 2) still "
+       "inserts as 41\n",
+       1, 0, 0},
+      {"a pair replaced again after it came back is told once",
+       "41=A\n41=B\n41=A\n41=C\n42=A\n",
+       "line 3: alias: code 41 dumps as \"C\" (line 4); \"B\" (line 2) still "
+       "inserts as 41\n"
+       "line 5: replacement: 41=\"A\" (line 3) is lost: code 41 dumps as "
+       "\"C\" (line 4), \"A\" inserts as 42 (line 5)\n",
+       1, 0, 1},
+      {"a duplicate that takes a shared text back", "41=A\n42=A\n41=A\n",
+       "line 3: duplicate of line 1\n"
+       "line 3: warning: text \"A\" is shared by codes 42 (line 2) and 41 "
+       "(line 3); insert writes only 41\n",
+       0, 1, 0},
+      {"every kind at once, in line order",
+       "41=A\n41=B\n42=A\n43=C\n43=C\n44=x\n44=y\n45=y\n",
+       "line 3: replacement: 41=\"A\" (line 1) is lost: code 41 dumps as "
+       "\"B\" (line 2), \"A\" inserts as 42 (line 3)\n"
+       "line 5: duplicate of line 4\n"
+       "line 7: alias: code 44 dumps as \"y\" (line 7); \"x\" (line 6) still "
+       "inserts as 44\n"
+       "line 8: warning: text \"y\" is shared by codes 44 (line 7) and 45 "
+       "(line 8); insert writes only 45\n",
+       1, 1, 1},
+  };
+  for (const auto& c : cases) {
+    const Checked checked = Check(c.file);
+    std::string findings;
+    std::istringstream lines(checked.report);
+    for (std::string line; std::getline(lines, line);) {
+      if (line.find(": warning: code ") == std::string::npos &&
+          line.starts_with("line ")) {
+        findings += line + '\n';
+      }
+    }
+    EXPECT_EQ(findings, c.findings) << c.what;
+    EXPECT_EQ(checked.aliases, c.aliases) << c.what;
+    EXPECT_EQ(checked.duplicates, c.duplicates) << c.what;
+    EXPECT_EQ(checked.replaced, c.replaced) << c.what;
+    EXPECT_EQ(checked.clean, c.replaced == 0) << c.what;
+    const std::string summary = checked.report.substr(
+        checked.report.rfind('\n', checked.report.size() - 2) + 1);
+    EXPECT_TRUE(summary.ends_with(
+        Plural(static_cast<std::int64_t>(c.aliases), "alias", "aliases") +
+        ", " +
+        Plural(static_cast<std::int64_t>(c.duplicates), "duplicate",
+               "duplicates") +
+        ", " +
+        Plural(static_cast<std::int64_t>(c.replaced), "replacement",
+               "replacements") +
+        "\n"))
+        << c.what << ": " << summary;
+  }
+}
+
+TEST(TableCheckReplacements, SummaryCountsEachKindApart) {
+  const Checked checked =
+      Check("21=\xC2\xA1\n21=!\n30=X\n30=X\n41=A\n41=B\n42=A\n");
+  EXPECT_TRUE(checked.report.ends_with(
+      "7 entries, 0 ignored lines, 0 cut lines, 1 alias, 1 duplicate, 1 "
+      "replacement\n"))
+      << checked.report;
+  EXPECT_EQ(checked.warnings, 0u) << "aliases and duplicates are apart";
+}
+
+// A loader of another syntax that feeds the same events: entries whose line
+// numbers leave gaps (its own headers, say) and an ignored line.
+TEST(TableCheckReplacements, AnotherLoaderFeedingTheSameEventsIsCheckedAlike) {
+  const struct {
+    std::size_t line;
+    std::string code, text;
+  } entries[] = {{2, "\x41", "A"}, {3, "\x41", "B"}, {5, "\x42", "A"},
+                 {6, "\x43", "C"}, {7, "\x43", "C"}, {9, "\x44", "x"},
+                 {10, "\x44", "y"}};
+  std::ostringstream report;
+  CTableCheck check(report);
+  const CLoadObserver observer = check.Observer();
+  auto table = std::make_unique<CCodeTable>();
+  observer.onIgnored(1, "[section]", LineFault::kNoEquals);
+  for (const auto& e : entries) {
+    const auto code = test::MakeString(e.code);
+    const auto text = test::MakeString(e.text);
+    observer.onEntry(e.line, *code, *text);
+    bool replaced = false;
+    if (table->forward->Insert(*code, *text, replaced) && replaced) {
+      observer.onReplaced(e.line, TableDictionary::kForward);
+    }
+    replaced = false;
+    if (table->reverse->Insert(*text, *code, replaced) && replaced) {
+      observer.onReplaced(e.line, TableDictionary::kReverse);
+    }
+  }
+  check.Finish(*table);
+
+  // The same entries as a file the core's loader reads, line for line.
+  const Checked core = Check(
+      "[section]\n41=A\n41=B\n\n42=A\n43=C\n43=C\n\n"
+      "44=x\n44=y\n");
+  EXPECT_EQ(report.str(), core.report);
+  EXPECT_EQ(report.str(),
+            "line 1: ignored: no \"=\"\n"
+            "line 5: replacement: 41=\"A\" (line 2) is lost: code 41 dumps as "
+            "\"B\" (line 3), \"A\" inserts as 42 (line 5)\n"
+            "line 7: duplicate of line 6\n"
+            "line 10: alias: code 44 dumps as \"y\" (line 10); \"x\" (line 9) "
+            "still inserts as 44\n"
+            "7 entries, 1 ignored line, 0 cut lines, 1 alias, 1 duplicate, 1 "
+            "replacement\n");
 }
 
 TEST(QuotedText, EscapesWhatATerminalWouldMangle) {
