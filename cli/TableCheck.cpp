@@ -187,29 +187,32 @@ void CTableCheck::JudgeReplacements(const CCodeTable& table) {
     const CByteString* dumped = Lookup(*table.forward, r.code);
     // A later line gave the pair back.
     if (Holds(dumped, r.text)) continue;
-    const CByteString* inserted =
-        r.text.empty() ? nullptr : Lookup(*table.reverse, r.text);
+    // An empty text is no key: it never inserts.
+    const CByteString* inserted = Lookup(*table.reverse, r.text);
     const std::string code = CodeHex(r.code);
+    // Only a loader that reports entries it does not store leaves a replaced
+    // code out of the table.
     const std::string dumps =
-        dumped == nullptr
-            ? ""
-            : "code " + code + " dumps as " + QuotedText(AsString(*dumped)) +
-                  " (line " + std::to_string(forwardLines_[r.code].line) + ")";
+        "code " + code +
+        (dumped == nullptr
+             ? " is not in the table"
+             : " dumps as " + QuotedText(AsString(*dumped)) + " (line " +
+                   std::to_string(forwardLines_[r.code].line) + ")");
     if (Holds(inserted, r.code)) {
       ++aliases;
-      findings_.push_back(
-          {r.line, "alias: " + dumps + "; " + QuotedText(r.text) + " (line " +
-                       std::to_string(reverseLines_[r.text].line) +
-                       ") still inserts as " + code});
+      findings_.push_back({r.line, "alias: " + dumps + "; " +
+                                       QuotedText(r.text) + " (line " +
+                                       std::to_string(r.earlierLine) +
+                                       ") still inserts as " + code});
       continue;
     }
     ++replaced;
     std::string what = "replacement: " + code + "=" + QuotedText(r.text) +
-                       " (line " + std::to_string(r.earlierLine) + ") is lost";
-    if (!dumps.empty()) what += ": " + dumps;
+                       " (line " + std::to_string(r.earlierLine) +
+                       ") is lost: " + dumps;
     if (inserted != nullptr) {
-      what += std::string(dumps.empty() ? ": " : ", ") + QuotedText(r.text) +
-              " inserts as " + CodeHex(AsString(*inserted)) + " (line " +
+      what += ", " + QuotedText(r.text) + " inserts as " +
+              CodeHex(AsString(*inserted)) + " (line " +
               std::to_string(reverseLines_[r.text].line) + ")";
     }
     findings_.push_back({r.line, std::move(what)});
