@@ -135,10 +135,7 @@ void CTableCheck::OnEntry(std::size_t line, const CByteString& code,
   code_ = AsString(code);
   text_ = AsString(text);
   forwardBefore_ = std::exchange(forwardLines_[code_], {line, text_});
-  // An empty text is no key of the reverse dictionary and replaces nothing.
-  reverseBefore_ = text_.empty()
-                       ? LineAndValue{}
-                       : std::exchange(reverseLines_[text_], {line, code_});
+  reverseBefore_ = std::exchange(reverseLines_[text_], {line, code_});
 
   if (text_.empty()) {
     Warn(line, "code " + CodeHex(code_) +
