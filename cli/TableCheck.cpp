@@ -221,7 +221,10 @@ void CTableCheck::FindSharedTexts(const CCodeTable& table) {
                      std::vector<std::pair<std::size_t, std::string_view>>>
       byText;
   for (const auto& [code, entry] : forwardLines_) {
-    if (!entry.value.empty()) {
+    // What the table dumps, not what the lines said: a loader may keep an
+    // entry for insert only.
+    if (!entry.value.empty() &&
+        Holds(Lookup(*table.forward, code), entry.value)) {
       byText[entry.value].emplace_back(entry.line, code);
     }
   }

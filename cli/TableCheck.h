@@ -124,7 +124,7 @@ class CTableCheck {
   void Warn(std::size_t line, const std::string& what);
   // Decides every kept replacement against the loaded table.
   void JudgeReplacements(const CCodeTable& table);
-  // Every text that more than one code of the loaded table gives.
+  // Every text that more than one code of the loaded table dumps as.
   void FindSharedTexts(const CCodeTable& table);
 
   std::ostream& report_;

@@ -419,6 +419,33 @@ TEST(TableCheckReplacements, AnotherLoaderFeedingTheSameEventsIsCheckedAlike) {
             "replacement\n");
 }
 
+// A loader may keep some entries for insert only (codes that dump as
+// nothing of their own, say); a replaced pair is judged on what it stored.
+TEST(TableCheckReplacements, JudgesOnWhatTheLoaderStored) {
+  std::ostringstream report;
+  CTableCheck check(report);
+  const CLoadObserver observer = check.Observer();
+  CCodeTable table;
+  const auto code41 = test::MakeString("\x41");
+  const auto code42 = test::MakeString("\x42");
+  const auto text = test::MakeString("A");
+  observer.onEntry(1, *code41, *text);
+  ASSERT_TRUE(table.reverse->Insert(*text, *code41));
+  observer.onEntry(2, *code42, *text);
+  ASSERT_TRUE(table.forward->Insert(*code42, *text));
+  bool replaced = false;
+  ASSERT_TRUE(table.reverse->Insert(*text, *code42, replaced));
+  ASSERT_TRUE(replaced);
+  observer.onReplaced(2, TableDictionary::kReverse);
+  check.Finish(table);
+  EXPECT_EQ(report.str(),
+            "line 2: replacement: 41=\"A\" (line 1) is lost: code 41 is not "
+            "in the table, \"A\" inserts as 42 (line 2)\n"
+            "2 entries, 0 ignored lines, 0 cut lines, 0 aliases, 0 "
+            "duplicates, 1 replacement\n");
+  EXPECT_FALSE(check.Clean());
+}
+
 TEST(QuotedText, EscapesWhatATerminalWouldMangle) {
   const struct {
     std::string bytes;
