@@ -30,7 +30,7 @@ QRect RectOf(const QJsonValue& v) {
 
 std::vector<CMenuItemTemplate> MenuItems(const QJsonArray& array) {
   std::vector<CMenuItemTemplate> items;
-  for (const QJsonValue& v : array) {
+  for (const QJsonValue v : array) {
     CMenuItemTemplate item;
     item.text = v["text"].toString();
     item.id = static_cast<unsigned>(v["id"].toInt());
@@ -82,7 +82,7 @@ std::vector<CMenuItemTemplate> LoadMenuResource(unsigned id) {
 
 std::vector<CAcceleratorTemplate> LoadAcceleratorResource(unsigned id) {
   std::vector<CAcceleratorTemplate> table;
-  for (const QJsonValue& v : Find("accelerators", id).toArray()) {
+  for (const QJsonValue v : Find("accelerators", id).toArray()) {
     table.push_back(
         {QKeySequence(v["key"].toString(), QKeySequence::PortableText),
          static_cast<unsigned>(v["id"].toInt())});
@@ -99,13 +99,13 @@ std::optional<CDialogTemplate> LoadDialogResource(unsigned id) {
   t.size = QSize(size[0].toInt(), size[1].toInt());
   t.fontFamily = v["font"][0].toString();
   t.pointSize = v["font"][1].toInt(8);
-  for (const QJsonValue& c : v["controls"].toArray()) {
+  for (const QJsonValue c : v["controls"].toArray()) {
     CControlTemplate control;
     control.id = c["id"].toInt(-1);
     control.kind = c["kind"].toString();
     control.text = c["text"].toString();
     control.rect = RectOf(c["rect"]);
-    for (const QJsonValue& s : c["styles"].toArray()) {
+    for (const QJsonValue s : c["styles"].toArray()) {
       control.styles << s.toString();
     }
     control.buddy = c["buddy"].toInt(-1);
@@ -122,7 +122,7 @@ std::optional<CDialogTemplate> LoadDialogResource(unsigned id) {
 
 QStringList IconResourceFiles(unsigned id) {
   QStringList files;
-  for (const QJsonValue& v : Find("icons", id).toArray()) {
+  for (const QJsonValue v : Find("icons", id).toArray()) {
     files << v.toString();
   }
   return files;

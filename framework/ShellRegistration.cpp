@@ -99,7 +99,7 @@ std::vector<CShellFile> ShellRegistrationFiles(const CShellFileType& type) {
 }
 
 QString XdgDataHome() {
-  const QString home = qEnvironmentVariable("XDG_DATA_HOME");
+  QString home = qEnvironmentVariable("XDG_DATA_HOME");
   if (QDir::isAbsolutePath(home)) return home;
   return QDir::homePath() + QStringLiteral("/.local/share");
 }
