@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/packages.sh
 scripts/ensure-packages.sh "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" \
-  "${FUZZ_PACKAGES[@]}" "${GUI_PACKAGES[@]}"
+  "${FUZZ_PACKAGES[@]}" "${GUI_PACKAGES[@]}" "${TIDY_PACKAGES[@]}"
 
 # Includes keep to their layers before anything is built.
 scripts/check-layers.sh
@@ -23,5 +23,7 @@ build_and_test() {
 
 # The sanitizer run comes last so that the output ends with its summary.
 build_and_test debug
+echo "== clang-tidy over the sources"
+scripts/tidy.sh build/debug
 build_and_test fuzz
 build_and_test asan

@@ -9,7 +9,6 @@
 #include "cli/Commands.h"
 #include "cli/CountingBuf.h"
 #include "cli/HexWriteBuf.h"
-#include "cli/InputRange.h"
 #include "cli/OutputFile.h"
 #include "cli/Plural.h"
 #include "cli/TableLoader.h"
@@ -99,11 +98,9 @@ void PrintStats(const CCommandLine& line, const CCodeTable& table,
 
 CStatus RunConvert(const CCommandLine& line) {
   std::unique_ptr<CCodeTable> table;
-  if (CStatus status = LoadTable(line, nullptr, &table); !status.IsOk()) {
-    return status;
-  }
   CInputRange input;
-  if (CStatus status = ReadInputRange(line, &input); !status.IsOk()) {
+  if (CStatus status = LoadTableAndInput(line, &table, &input);
+      !status.IsOk()) {
     return status;
   }
   const std::string named = line.output == "-"

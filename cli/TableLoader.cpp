@@ -87,4 +87,13 @@ CStatus LoadTable(const CCommandLine& line, CTableCheck* check,
   return {};
 }
 
+CStatus LoadTableAndInput(const CCommandLine& line,
+                          std::unique_ptr<CCodeTable>* table,
+                          CInputRange* input) {
+  if (CStatus status = LoadTable(line, nullptr, table); !status.IsOk()) {
+    return status;
+  }
+  return ReadInputRange(line, input);
+}
+
 }  // namespace dalvren

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "cli/CommandLine.h"
+#include "cli/InputRange.h"
 #include "cli/TableCheck.h"
 #include "core/CodeTable.h"
 #include "core/Status.h"
@@ -20,5 +21,11 @@ namespace dalvren {
 // or a text does not convert from the table encoding.
 [[nodiscard]] CStatus LoadTable(const CCommandLine& line, CTableCheck* check,
                                 std::unique_ptr<CCodeTable>* table);
+
+// What dump, insert and roundtrip start from: the table of `line` (as
+// above, without a check), then the range of its input (ReadInputRange).
+[[nodiscard]] CStatus LoadTableAndInput(const CCommandLine& line,
+                                        std::unique_ptr<CCodeTable>* table,
+                                        CInputRange* input);
 
 }  // namespace dalvren

@@ -9,3 +9,5 @@ GUI_PACKAGES=(qt6-base-dev fonts-dejavu-core)
 # (with a Japanese font, so that the sample's kana show).
 SCREENSHOT_PACKAGES=(xvfb xauth fonts-vlgothic)
 BENCH_PACKAGES=(libbenchmark-dev)
+# The static analysis test.sh runs over the sources.
+TIDY_PACKAGES=(clang-tidy-14)
