@@ -195,18 +195,19 @@ void CTableCheck::JudgeReplacements(const CCodeTable& table) {
              ? " is not in the table"
              : " dumps as " + QuotedText(AsString(*dumped)) + " (line " +
                    std::to_string(forwardLines_[r.code].line) + ")");
+    const std::string given =
+        QuotedText(r.text) + " (line " + std::to_string(r.earlierLine) + ")";
+    std::string what;
     if (Holds(inserted, r.code)) {
       ++aliases;
-      findings_.push_back({r.line, "alias: " + dumps + "; " +
-                                       QuotedText(r.text) + " (line " +
-                                       std::to_string(r.earlierLine) +
-                                       ") still inserts as " + code});
+      what.append("alias: ").append(dumps).append("; ").append(given);
+      what.append(" still inserts as ").append(code);
+      findings_.push_back({r.line, std::move(what)});
       continue;
     }
     ++replaced;
-    std::string what = "replacement: " + code + "=" + QuotedText(r.text) +
-                       " (line " + std::to_string(r.earlierLine) +
-                       ") is lost: " + dumps;
+    what.append("replacement: ").append(code).append("=").append(given);
+    what.append(" is lost: ").append(dumps);
     if (inserted != nullptr) {
       what += ", " + QuotedText(r.text) + " inserts as " +
               CodeHex(AsString(*inserted)) + " (line " +
