@@ -14,7 +14,7 @@
 namespace dalvren {
 
 // Loads the table of `line` into `*table`. With `check`, the check's report
-// is written as the table loads and replacements are reported there; else
+// is written (CTableCheck::Run) and replacements are reported there; else
 // the loader's "Replacing old value" lines go to standard error unless
 // `line.quiet`. Fails, with a message that names the table file, when the
 // table encoding is unknown or unusable, the file cannot be opened or read,
