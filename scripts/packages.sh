@@ -9,6 +9,8 @@ GUI_PACKAGES=(qt6-base-dev fonts-dejavu-core)
 # (with a Japanese font, so that the sample's kana show).
 SCREENSHOT_PACKAGES=(xvfb xauth fonts-vlgothic)
 BENCH_PACKAGES=(libbenchmark-dev)
+# The static analysis test.sh runs over the sources.
+TIDY_PACKAGES=(clang-tidy-14)
 # The Debian package (scripts/package.sh): dpkg-shlibdeps works out what it
 # depends on.
 PACKAGE_PACKAGES=(dpkg-dev)
