@@ -3,8 +3,10 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/packages.sh
+# The package test builds the release preset, benchmarks included.
 scripts/ensure-packages.sh "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" \
-  "${FUZZ_PACKAGES[@]}" "${GUI_PACKAGES[@]}" "${TIDY_PACKAGES[@]}"
+  "${FUZZ_PACKAGES[@]}" "${GUI_PACKAGES[@]}" "${TIDY_PACKAGES[@]}" \
+  "${BENCH_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}" "${PACKAGE_TEST_PACKAGES[@]}"
 
 # Includes keep to their layers before anything is built.
 scripts/check-layers.sh
