@@ -37,35 +37,30 @@ bool TakeValue(std::span<const char* const> args, std::size_t& i,
   return true;
 }
 
-bool SetOnce(std::string_view name, std::string& slot, bool& seen,
-             std::string value, std::string& error) {
-  if (seen) {
-    error = std::string(name) + " is given twice";
-    return false;
-  }
-  if (value.empty()) {
-    error = std::string(name) + " needs a file name";
-    return false;
-  }
-  seen = true;
-  slot = std::move(value);
-  return true;
+CStatus Usage(std::string message) {
+  return CStatus::UsageError(std::move(message));
 }
 
-bool SetCount(std::string_view name, std::optional<std::uint64_t>& slot,
-              const std::string& value, std::string& error) {
-  if (slot) {
-    error = std::string(name) + " is given twice";
-    return false;
-  }
+CStatus SetOnce(std::string_view name, std::string& slot, bool& seen,
+                std::string value) {
+  if (seen) return Usage(std::string(name) + " is given twice");
+  if (value.empty()) return Usage(std::string(name) + " needs a file name");
+  seen = true;
+  slot = std::move(value);
+  return {};
+}
+
+CStatus SetCount(std::string_view name, std::optional<std::uint64_t>& slot,
+                 const std::string& value) {
+  if (slot) return Usage(std::string(name) + " is given twice");
   std::uint64_t count = 0;
   if (!ParseCount(value, count)) {
-    error = std::string(name) + " needs a byte count (decimal, or hex after " +
-            "0x), not '" + value + "'";
-    return false;
+    return Usage(std::string(name) +
+                 " needs a byte count (decimal, or hex after 0x), not '" +
+                 value + "'");
   }
   slot = count;
-  return true;
+  return {};
 }
 
 constexpr unsigned Bit(Command command) {
@@ -89,9 +84,8 @@ const char* CommandWord(Command command) {
 
 // Refuses options the command does not take, so that a misplaced option is
 // never silently ignored.
-bool CheckFitsCommand(const CCommandLine& line, bool outputSeen,
-                      bool unknownSeen, std::size_t inputs,
-                      std::string& error) {
+CStatus CheckFitsCommand(const CCommandLine& line, bool outputSeen,
+                         bool unknownSeen, std::size_t inputs) {
   constexpr unsigned kDump = Bit(Command::kDump);
   constexpr unsigned kInsert = Bit(Command::kInsert);
   constexpr unsigned kRoundTrip = Bit(Command::kRoundTrip);
@@ -112,93 +106,44 @@ bool CheckFitsCommand(const CCommandLine& line, bool outputSeen,
   };
   for (const auto& o : options) {
     if (o.given && (o.takenBy & Bit(line.command)) == 0) {
-      error =
-          std::string(CommandWord(line.command)) + " does not take " + o.option;
-      return false;
+      return Usage(std::string(CommandWord(line.command)) + " does not take " +
+                   o.option);
     }
   }
   if (line.command == Command::kCheck && inputs > 0) {
-    error = "check takes no INPUT: it reads only the table";
-    return false;
+    return Usage("check takes no INPUT: it reads only the table");
   }
-  if (inputs > 1) {
-    error = "more than one INPUT given";
-    return false;
-  }
+  if (inputs > 1) return Usage("more than one INPUT given");
   if (line.offset && line.length && *line.length > UINT64_MAX - *line.offset) {
-    error = "--offset plus --length is beyond any input size";
-    return false;
+    return Usage("--offset plus --length is beyond any input size");
   }
-  return true;
+  return {};
 }
 
-bool SetUnknown(UnknownBytes& slot, bool& seen, const std::string& value,
-                std::string& error) {
-  if (seen) {
-    error = "--unknown is given twice";
-    return false;
-  }
+CStatus SetUnknown(UnknownBytes& slot, bool& seen, const std::string& value) {
+  if (seen) return Usage("--unknown is given twice");
   seen = true;
   if (value == "skip") {
     slot = UnknownBytes::kSkip;
   } else if (value == "hex") {
     slot = UnknownBytes::kHex;
   } else {
-    error = "--unknown needs skip or hex, not '" + value + "'";
-    return false;
+    return Usage("--unknown needs skip or hex, not '" + value + "'");
   }
-  return true;
+  return {};
 }
 
-bool SetEncoding(std::string& slot, const std::string& value,
-                 std::string& error) {
-  if (!slot.empty()) {
-    error = "--table-encoding is given twice";
-    return false;
-  }
+CStatus SetEncoding(std::string& slot, const std::string& value) {
+  if (!slot.empty()) return Usage("--table-encoding is given twice");
   if (value.empty()) {
-    error = "--table-encoding needs the name of a character set";
-    return false;
+    return Usage("--table-encoding needs the name of a character set");
   }
   slot = value;
-  return true;
+  return {};
 }
 
-}  // namespace
-
-bool ParseCount(std::string_view text, std::uint64_t& value) {
-  int base = 10;
-  if (text.size() >= 2 && text[0] == '0' &&
-      (text[1] == 'x' || text[1] == 'X')) {
-    base = 16;
-    text.remove_prefix(2);
-  }
-  // from_chars takes no sign for an unsigned type, no blanks and no prefix,
-  // which is exactly the strictness wanted here.
-  if (text.empty()) return false;
-  std::uint64_t parsed = 0;
-  const char* end = text.data() + text.size();
-  const auto [stop, status] = std::from_chars(text.data(), end, parsed, base);
-  if (status != std::errc() || stop != end) return false;
-  value = parsed;
-  return true;
-}
-
-bool ParseCommandLine(std::span<const char* const> args, CCommandLine& line,
-                      std::string& error) {
-  line = CCommandLine();
-  error.clear();
-  // Asking for help must work even on an otherwise broken command line.
-  for (const char* arg : args) {
-    const std::string_view word = arg;
-    if (word == "--") break;
-    if (word == "--help") {
-      line.command = Command::kHelp;
-      return true;
-    }
-    if (word == "--version") line.command = Command::kVersion;
-  }
-  if (line.command == Command::kVersion) return true;
+// Reads the options and operands after the help and version check.
+CStatus ParseWords(std::span<const char* const> args, CCommandLine& line) {
   bool optionsEnded = false;
   bool tableSeen = false;
   bool outputSeen = false;
@@ -234,8 +179,7 @@ bool ParseCommandLine(std::span<const char* const> args, CCommandLine& line,
                             name == "--offset" || name == "--length" ||
                             name == "--unknown" || name == "--table-encoding";
     if (hasAttached && !takesValue) {
-      error = "unknown option '" + std::string(arg) + "'";
-      break;
+      return Usage("unknown option '" + std::string(arg) + "'");
     }
     if (!takesValue) {
       if (name == "--hex-in") {
@@ -251,60 +195,89 @@ bool ParseCommandLine(std::span<const char* const> args, CCommandLine& line,
       } else if (name == "--strict") {
         line.strict = true;
       } else {
-        error = "unknown option '" + std::string(arg) + "'";
-        break;
+        return Usage("unknown option '" + std::string(arg) + "'");
       }
       continue;
     }
     std::string value;
     if (!TakeValue(args, i, attached, hasAttached, value)) {
-      error = std::string(name) + " needs a value";
-      break;
+      return Usage(std::string(name) + " needs a value");
     }
-    bool ok = false;
+    CStatus status;
     if (name == "-t") {
-      ok = SetOnce("-t", line.table, tableSeen, value, error);
+      status = SetOnce("-t", line.table, tableSeen, value);
     } else if (name == "-o") {
-      ok = SetOnce("-o", line.output, outputSeen, value, error);
+      status = SetOnce("-o", line.output, outputSeen, value);
     } else if (name == "--offset") {
-      ok = SetCount(name, line.offset, value, error);
+      status = SetCount(name, line.offset, value);
     } else if (name == "--length") {
-      ok = SetCount(name, line.length, value, error);
+      status = SetCount(name, line.length, value);
     } else if (name == "--unknown") {
-      ok = SetUnknown(line.unknown, unknownSeen, value, error);
+      status = SetUnknown(line.unknown, unknownSeen, value);
     } else {
-      ok = SetEncoding(line.tableEncoding, value, error);
+      status = SetEncoding(line.tableEncoding, value);
     }
-    if (!ok) break;
+    if (!status.IsOk()) return status;
   }
-  if (!error.empty()) return false;
   if (operands.empty()) {
-    error = "no command given (dump, insert, check or roundtrip)";
-    return false;
+    return Usage("no command given (dump, insert, check or roundtrip)");
   }
   if (!IsCommandWord(operands.front(), line.command)) {
-    error = "unknown command '" + operands.front() + "'";
-    return false;
+    return Usage("unknown command '" + operands.front() + "'");
   }
-  if (!tableSeen) {
-    error = "no table given (-t TABLE)";
-    return false;
-  }
-  if (!CheckFitsCommand(line, outputSeen, unknownSeen, operands.size() - 1,
-                        error)) {
-    return false;
+  if (!tableSeen) return Usage("no table given (-t TABLE)");
+  if (CStatus fits =
+          CheckFitsCommand(line, outputSeen, unknownSeen, operands.size() - 1);
+      !fits.IsOk()) {
+    return fits;
   }
   if (operands.size() == 2) line.input = operands[1];
   // Standard input can be read only once: the table would take all of it
   // and leave an empty input that converts, without a word, to nothing.
   if (line.table == "-" && line.input == "-" &&
       line.command != Command::kCheck) {
-    error =
+    return Usage(
         "the table and the input cannot both be standard input: give INPUT "
-        "or -t as a file";
-    return false;
+        "or -t as a file");
   }
+  return {};
+}
+
+}  // namespace
+
+bool ParseCount(std::string_view text, std::uint64_t& value) {
+  int base = 10;
+  if (text.size() >= 2 && text[0] == '0' &&
+      (text[1] == 'x' || text[1] == 'X')) {
+    base = 16;
+    text.remove_prefix(2);
+  }
+  // from_chars takes no sign for an unsigned type, no blanks and no prefix,
+  // which is exactly the strictness wanted here.
+  if (text.empty()) return false;
+  std::uint64_t parsed = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, status] = std::from_chars(text.data(), end, parsed, base);
+  if (status != std::errc() || stop != end) return false;
+  value = parsed;
   return true;
+}
+
+CStatus ParseCommandLine(std::span<const char* const> args,
+                         CCommandLine* line) {
+  *line = CCommandLine();
+  // Asking for help must work even on an otherwise broken command line.
+  for (const char* arg : args) {
+    const std::string_view word = arg;
+    if (word == "--") break;
+    if (word == "--help") {
+      line->command = Command::kHelp;
+      return {};
+    }
+    if (word == "--version") line->command = Command::kVersion;
+  }
+  if (line->command == Command::kVersion) return {};
+  return ParseWords(args, *line);
 }
 
 }  // namespace dalvren

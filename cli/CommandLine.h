@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/Status.h"
+
 namespace dalvren {
 
 enum class Command {
@@ -52,16 +54,16 @@ struct CCommandLine {
   std::string tableEncoding;
 };
 
-// Parses the arguments that follow the program name into `line`. Options may
-// stand before or after the command word; "--" ends the options. "--help" or
-// "--version" anywhere wins over everything else. Returns false and a
-// one-line description in `error` for bad usage: an unknown option or
+// Parses the arguments that follow the program name into `*line`. Options
+// may stand before or after the command word; "--" ends the options.
+// "--help" or "--version" anywhere wins over everything else. Returns a usage
+// error with a one-line description for bad usage: an unknown option or
 // command, a missing or repeated value, a bad number or --unknown mode, an
 // option the command does not take, an INPUT for check, more than one INPUT,
 // or standard input as both the table and the input of dump, insert or
-// roundtrip. `line` is unspecified then.
-[[nodiscard]] bool ParseCommandLine(std::span<const char* const> args,
-                                    CCommandLine& line, std::string& error);
+// roundtrip. `*line` is unspecified then.
+[[nodiscard]] CStatus ParseCommandLine(std::span<const char* const> args,
+                                       CCommandLine* line);
 
 // Reads a byte count: decimal digits, or hexadecimal digits after "0x" (or
 // "0X"). Leading zeros keep a number decimal ("010" is ten). Returns false

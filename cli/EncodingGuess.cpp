@@ -20,9 +20,9 @@ bool HasC1Control(const std::string& utf8) {
 
 CEncodingGuess::CEncodingGuess() {
   for (const char* name : {"EUC-JP", "Shift_JIS", "CP932", "windows-1252"}) {
-    std::string error;
     // A C library built without one of them simply guesses among the rest.
-    if (auto encoding = CTableEncoding::Open(name, error)) {
+    std::unique_ptr<CTableEncoding> encoding;
+    if (CTableEncoding::Open(name, &encoding).IsOk()) {
       candidates_.push_back({std::move(encoding), true});
     }
   }
@@ -33,9 +33,8 @@ void CEncodingGuess::Observe(const std::string& text) {
   for (Candidate& candidate : candidates_) {
     if (!candidate.viable) continue;
     std::string copy = text;
-    std::string error;
     candidate.viable =
-        candidate.encoding->Convert(copy, error) && !HasC1Control(copy);
+        candidate.encoding->Convert(copy).IsOk() && !HasC1Control(copy);
   }
 }
 

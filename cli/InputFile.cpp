@@ -7,32 +7,45 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "cli/ExitStatus.h"
+
 namespace dalvren {
 
-std::unique_ptr<CInputFile> CInputFile::Open(const std::string& path,
-                                             bool regularOnly,
-                                             std::string& reason) {
-  if (path == "-") return std::make_unique<CInputFile>(Key(), 0, false);
+namespace {
+
+CStatus SystemFailure(int error) {
+  return CStatus::Failure(kExitError, std::strerror(error));
+}
+
+}  // namespace
+
+CStatus CInputFile::Open(const std::string& path, const Options& options,
+                         std::unique_ptr<CInputFile>* file) {
+  if (path == "-") {
+    *file = std::make_unique<CInputFile>(Key(), 0, false);
+    return {};
+  }
   // Opening without blocking lets the type be checked first: opening a FIFO
   // for reading waits for a writer.
-  const int flags = O_RDONLY | O_CLOEXEC | (regularOnly ? O_NONBLOCK : 0);
+  const int flags =
+      O_RDONLY | O_CLOEXEC | (options.regularOnly ? O_NONBLOCK : 0);
   const int fd = ::open(path.c_str(), flags);
-  if (fd < 0) {
-    reason = std::strerror(errno);
-    return nullptr;
-  }
+  if (fd < 0) return SystemFailure(errno);
   struct stat st {};
   const int refusal = ::fstat(fd, &st) != 0 ? errno
                       : S_ISDIR(st.st_mode) ? EISDIR
                                             : 0;
-  if (refusal != 0 || (regularOnly && !S_ISREG(st.st_mode))) {
-    reason = refusal != 0 ? std::strerror(refusal) : "Not a regular file";
+  if (refusal != 0 || (options.regularOnly && !S_ISREG(st.st_mode))) {
     ::close(fd);
-    return nullptr;
+    return refusal != 0 ? SystemFailure(refusal)
+                        : CStatus::Failure(kExitError, "Not a regular file");
   }
   // Reads block as usual from here on.
-  if (regularOnly) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  return std::make_unique<CInputFile>(Key(), fd, true);
+  if (options.regularOnly) {
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  }
+  *file = std::make_unique<CInputFile>(Key(), fd, true);
+  return {};
 }
 
 CInputFile::CInputFile(Key, int fd, bool owned) : fd_(fd), owned_(owned) {}
@@ -52,14 +65,13 @@ long CInputFile::ReadSome(char* into, std::size_t count) {
   }
 }
 
-bool CInputFile::ReadAll(CInputBytes& bytes, std::size_t limit,
-                         std::string& reason) {
-  const auto tooLarge = [&](std::size_t size) {
-    bytes = CInputBytes();
-    reason = "larger than " + std::to_string(limit) + " bytes" +
-             (size > 0 ? " (" + std::to_string(size) + " bytes)" : "") +
-             ", the most one run can convert";
-    return false;
+CStatus CInputFile::ReadAll(std::size_t limit, CInputBytes* bytes) {
+  const auto tooLarge = [limit](std::size_t size) {
+    return CStatus::Failure(
+        kExitError,
+        "larger than " + std::to_string(limit) + " bytes" +
+            (size > 0 ? " (" + std::to_string(size) + " bytes)" : "") +
+            ", the most one run can convert");
   };
   struct stat st {};
   std::size_t expected = 0;
@@ -70,13 +82,9 @@ bool CInputFile::ReadAll(CInputBytes& bytes, std::size_t limit,
   // Left uninitialised: zero-filling a whole ROM first would cost as much as
   // reading it. One byte is always kept free for the terminator, and one
   // more lets the end of a regular file be seen without growing.
-  const auto pending = static_cast<std::size_t>(egptr() - gptr());
-  std::size_t capacity = std::max(expected + 2, kBufferSize) + pending;
+  std::size_t capacity = std::max(expected + 2, kBufferSize);
   auto data = std::make_unique_for_overwrite<char[]>(capacity);
-  // Bytes already taken into the stream buffer count as the start.
-  if (pending > 0) std::memcpy(data.get(), gptr(), pending);
-  std::size_t used = pending;
-  setg(buffer_, buffer_, buffer_);
+  std::size_t used = 0;
   for (;;) {
     if (used + 1 == capacity) {
       // Room for one byte beyond the limit, to tell "too large" apart.
@@ -87,23 +95,19 @@ bool CInputFile::ReadAll(CInputBytes& bytes, std::size_t limit,
       capacity = grown;
     }
     const long got = ReadSome(data.get() + used, capacity - 1 - used);
-    if (got < 0) {
-      bytes = CInputBytes();
-      reason = std::strerror(error_);
-      return false;
-    }
+    if (got < 0) return SystemFailure(error_);
     if (got == 0) break;
     used += static_cast<std::size_t>(got);
     if (used > limit) return tooLarge(0);
   }
   data[used] = '\0';
-  bytes.data = std::move(data);
-  bytes.size = used;
-  return true;
+  bytes->data = std::move(data);
+  bytes->size = used;
+  return {};
 }
 
-std::string CInputFile::Error() const {
-  return error_ == 0 ? std::string() : std::string(std::strerror(error_));
+CStatus CInputFile::ReadStatus() const {
+  return error_ == 0 ? CStatus() : SystemFailure(error_);
 }
 
 CInputFile::int_type CInputFile::underflow() {

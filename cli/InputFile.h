@@ -4,33 +4,29 @@
 
 #include <cstddef>
 #include <memory>
-#include <span>
 #include <streambuf>
 #include <string>
 
+#include "cli/InputBytes.h"
+#include "core/Status.h"
+
 namespace dalvren {
-
-// Bytes read whole, followed by one zero byte so that they can also be read
-// as terminated text.
-struct CInputBytes {
-  [[nodiscard]] std::span<const unsigned char> Bytes() const {
-    return {reinterpret_cast<const unsigned char*>(data.get()), size};
-  }
-
-  std::unique_ptr<char[]> data;
-  std::size_t size = 0;
-};
 
 class CInputFile : public std::streambuf {
  public:
-  // Opens `path` for reading; "-" is standard input, which is read but never
-  // closed. A directory is refused. With `regularOnly` anything but a regular
-  // file is refused as well, before a byte is read: a FIFO nobody writes to
-  // would otherwise block forever. Returns null and sets `reason` to the
-  // system's reason when the file cannot be opened.
-  [[nodiscard]] static std::unique_ptr<CInputFile> Open(const std::string& path,
-                                                        bool regularOnly,
-                                                        std::string& reason);
+  struct Options {
+    // Refuse anything but a regular file before a byte is read: a FIFO that
+    // nobody writes to would otherwise block for ever.
+    bool regularOnly = false;
+  };
+
+  // Opens `path` for reading into `*file`; "-" is standard input, which is
+  // read but never closed. A directory is refused, and with
+  // `options.regularOnly` anything but a regular file. On failure returns a
+  // status whose message is the system's reason, and leaves `*file` alone.
+  [[nodiscard]] static CStatus Open(const std::string& path,
+                                    const Options& options,
+                                    std::unique_ptr<CInputFile>* file);
 
   // Use Open; the key keeps construction to it.
   class Key {
@@ -44,18 +40,18 @@ class CInputFile : public std::streambuf {
   CInputFile(const CInputFile&) = delete;
   CInputFile& operator=(const CInputFile&) = delete;
 
-  // Reads the rest of the file into `bytes`. Returns false and sets `reason`
-  // on a read error, or when the file holds more than `limit` bytes; a
-  // regular file that is too large is refused before it is read, and a
-  // stream is never read beyond the limit. Memory is about the file's size
-  // for a regular file, at most twice that for a stream.
-  [[nodiscard]] bool ReadAll(CInputBytes& bytes, std::size_t limit,
-                             std::string& reason);
+  // Reads the whole file into `*bytes`; meant for a file not yet read as a
+  // stream. Fails, with the system's reason or the size, on a read error or
+  // when the file holds more than `limit` bytes: a regular file that is too
+  // large is refused before it is read, and a stream is never read beyond
+  // the limit. Memory is about the file's size for a regular file, at most
+  // twice that for a stream.
+  [[nodiscard]] CStatus ReadAll(std::size_t limit, CInputBytes* bytes);
 
   // When this object serves as the buffer of a std::istream, a read error
-  // looks to the stream like the end of the input. Returns the system's
-  // reason for the first read error, or an empty text when there was none.
-  [[nodiscard]] std::string Error() const;
+  // looks to the stream like the end of the input. Returns the first read
+  // error, with the system's reason, or success when there was none.
+  [[nodiscard]] CStatus ReadStatus() const;
 
  protected:
   int_type underflow() override;
@@ -67,7 +63,7 @@ class CInputFile : public std::streambuf {
   int fd_;
   bool owned_;
   int error_ = 0;
-  static constexpr std::size_t kBufferSize = 64 * 1024;
+  static constexpr std::size_t kBufferSize = std::size_t{64} * 1024;
   char buffer_[kBufferSize];
 };
 

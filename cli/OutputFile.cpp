@@ -8,6 +8,8 @@
 #include <unistd.h>
 #include <vector>
 
+#include "cli/ExitStatus.h"
+
 namespace dalvren {
 
 namespace {
@@ -21,12 +23,14 @@ unsigned NewFileMode() {
 
 }  // namespace
 
-std::unique_ptr<COutputFile> COutputFile::Open(const std::string& path,
-                                               std::string& reason) {
-  if (path == "-") return std::make_unique<COutputFile>(Key(), 1, false);
-  const auto fail = [&reason](int error) {
-    reason = std::strerror(error);
-    return nullptr;
+CStatus COutputFile::Open(const std::string& path,
+                          std::unique_ptr<COutputFile>* file) {
+  if (path == "-") {
+    *file = std::make_unique<COutputFile>(Key(), 1, false);
+    return {};
+  }
+  const auto fail = [](int error) {
+    return CStatus::Failure(kExitError, std::strerror(error));
   };
   std::string target = path;
   unsigned mode = NewFileMode();
@@ -36,7 +40,8 @@ std::unique_ptr<COutputFile> COutputFile::Open(const std::string& path,
     if (!S_ISREG(st.st_mode)) {
       const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
       if (fd < 0) return fail(errno);
-      return std::make_unique<COutputFile>(Key(), fd, true);
+      *file = std::make_unique<COutputFile>(Key(), fd, true);
+      return {};
     }
     // Replacing would bypass a file's write protection; refuse as ">" does.
     if (::access(path.c_str(), W_OK) != 0) return fail(errno);
@@ -57,11 +62,12 @@ std::unique_ptr<COutputFile> COutputFile::Open(const std::string& path,
   name.push_back('\0');
   const int fd = ::mkostemp(name.data(), O_CLOEXEC);
   if (fd < 0) return fail(errno);
-  auto file = std::make_unique<COutputFile>(Key(), fd, true);
-  file->tempPath_ = name.data();
-  file->finalPath_ = target;
-  file->mode_ = mode;
-  return file;
+  auto made = std::make_unique<COutputFile>(Key(), fd, true);
+  made->tempPath_ = name.data();
+  made->finalPath_ = target;
+  made->mode_ = mode;
+  *file = std::move(made);
+  return {};
 }
 
 COutputFile::COutputFile(Key, int fd, bool owned) : fd_(fd), owned_(owned) {
@@ -117,7 +123,7 @@ std::streamsize COutputFile::xsputn(const char* s, std::streamsize n) {
 
 int COutputFile::sync() { return FlushBuffer() ? 0 : -1; }
 
-bool COutputFile::Commit(std::string& reason) {
+CStatus COutputFile::Commit() {
   FlushBuffer();
   if (error_ == 0 && !tempPath_.empty()) {
     // Durable before it replaces anything, so that a crash right after the
@@ -137,11 +143,8 @@ bool COutputFile::Commit(std::string& reason) {
       tempPath_.clear();
     }
   }
-  if (error_ != 0) {
-    reason = std::strerror(error_);
-    return false;
-  }
-  return true;
+  if (error_ != 0) return CStatus::Failure(kExitError, std::strerror(error_));
+  return {};
 }
 
 }  // namespace dalvren

@@ -14,17 +14,19 @@
 #include <streambuf>
 #include <string>
 
+#include "core/Status.h"
+
 namespace dalvren {
 
 class COutputFile : public std::streambuf {
  public:
-  // Prepares writing to `path`; "-" is standard output, which is written but
-  // never closed. Returns null and sets `reason` to the system's reason when
-  // the file or its temporary file cannot be created: a missing or
-  // unwritable folder, a directory, an existing file without write
-  // permission.
-  [[nodiscard]] static std::unique_ptr<COutputFile> Open(
-      const std::string& path, std::string& reason);
+  // Prepares writing to `path` into `*file`; "-" is standard output, which
+  // is written but never closed. Fails, with the system's reason and
+  // leaving `*file` alone, when the file or its temporary file cannot be
+  // created: a missing or unwritable folder, a directory, an existing file
+  // without write permission.
+  [[nodiscard]] static CStatus Open(const std::string& path,
+                                    std::unique_ptr<COutputFile>* file);
 
   // Use Open; the key keeps construction to it.
   class Key {
@@ -42,10 +44,10 @@ class COutputFile : public std::streambuf {
 
   // Writes out what is buffered; for a file, also makes it durable, gives it
   // the permissions of the file it replaces (or the usual ones for a new
-  // file) and renames it into place. Returns false and sets `reason` when any
-  // write so far failed or this last step fails; the temporary file is
+  // file) and renames it into place. Fails, with the system's reason, when
+  // any write so far failed or this last step fails; the temporary file is
   // removed then and an existing file stays as it was.
-  [[nodiscard]] bool Commit(std::string& reason);
+  [[nodiscard]] CStatus Commit();
 
  protected:
   int_type overflow(int_type c) override;
@@ -66,7 +68,7 @@ class COutputFile : public std::streambuf {
   std::string finalPath_;
   // The permissions the final file gets.
   unsigned mode_ = 0;
-  static constexpr std::size_t kBufferSize = 64 * 1024;
+  static constexpr std::size_t kBufferSize = std::size_t{64} * 1024;
   char buffer_[kBufferSize];
 };
 

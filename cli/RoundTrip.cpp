@@ -5,6 +5,7 @@
 #include <streambuf>
 
 #include "cli/ByteToken.h"
+#include "cli/CountingBuf.h"
 #include "cli/SpacedHex.h"
 
 namespace dalvren {
@@ -31,13 +32,6 @@ class CStringSink : public std::streambuf {
 
  private:
   std::string& text_;
-};
-
-// Swallows whatever is written to it.
-class CDiscardSink : public std::streambuf {
- protected:
-  int_type overflow(int_type c) override { return traits_type::not_eof(c); }
-  std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
 };
 
 // Compares what is written to it with the expected bytes as it arrives, and
@@ -118,8 +112,8 @@ std::string Context(const std::string& before, const std::string& from) {
 
 CRoundTrip::CRoundTrip(const CCodeTable& table,
                        std::span<const unsigned char> range,
-                       std::uint64_t firstOffset, bool tokens, bool optimal)
-    : tokens(tokens), bytesIn(range.size()) {
+                       std::uint64_t firstOffset, const Options& options)
+    : tokens(options.tokens), bytesIn(range.size()) {
   std::string text;
   {
     CTranslateHooks hooks;
@@ -145,7 +139,7 @@ CRoundTrip::CRoundTrip(const CCodeTable& table,
   CCompareSink compare(range);
   {
     std::ostream out(&compare);
-    if (optimal) {
+    if (options.optimal) {
       table.reverse->TranslateShortest(out, script, reading);
     } else {
       table.reverse->Translate(out, script, reading);
@@ -176,7 +170,7 @@ CRoundTrip::CRoundTrip(const CCodeTable& table,
   counting.onSkip = [&](std::size_t offset, unsigned char, std::string&) {
     if (offset < at) ++skippedBefore;
   };
-  CDiscardSink nowhere;
+  CCountingBuf nowhere;
   std::ostream discard(&nowhere);
   table.forward->Translate(discard, range, counting);
 }

@@ -22,15 +22,22 @@ class CRoundTrip {
   static constexpr std::size_t kOffsetsListed = 10;
   static constexpr std::size_t kContext = 4;
 
+  struct Options {
+    // Dump writes each byte that starts no code as a "<$XX>" token, and
+    // insert reads such tokens back.
+    bool tokens = false;
+    // Insert takes the shortest way instead of the greedy one.
+    bool optimal = false;
+  };
+
   // Dumps `range` through the forward dictionary of `table`, inserts the text
-  // through its reverse dictionary (the shortest way with `optimal`) and
-  // compares. With `tokens`, dump writes each byte that starts no code as a
-  // "<$XX>" token and insert reads such tokens back. `firstOffset` is the
-  // offset of the range's first byte in the whole input: every offset
-  // reported counts from the start of the input. Memory: the text, and none
-  // for the re-inserted bytes, which are compared as they are made.
+  // through its reverse dictionary and compares, as `options` say.
+  // `firstOffset` is the offset of the range's first byte in the whole
+  // input: every offset reported counts from the start of the input.
+  // Memory: the text, and none for the re-inserted bytes, which are compared
+  // as they are made.
   CRoundTrip(const CCodeTable& table, std::span<const unsigned char> range,
-             std::uint64_t firstOffset, bool tokens, bool optimal);
+             std::uint64_t firstOffset, const Options& options);
 
   // True when the re-inserted bytes are exactly the range.
   [[nodiscard]] bool Identical() const { return !differs; }

@@ -2,11 +2,10 @@
 
 #include <cerrno>
 #include <cstddef>
-#include <span>
 #include <utility>
 
+#include "cli/ExitStatus.h"
 #include "cli/SpacedHex.h"
-#include "core/Utf8.h"
 
 namespace dalvren {
 
@@ -18,29 +17,32 @@ constexpr std::string_view kParsedBytes = "0123456789ABCDEFabcdef=\r\n";
 
 }  // namespace
 
-std::unique_ptr<CTableEncoding> CTableEncoding::Open(const std::string& name,
-                                                     std::string& error) {
+CStatus CTableEncoding::Open(const std::string& name,
+                             std::unique_ptr<CTableEncoding>* encoding) {
+  // What iconv_open returns when it fails, as the C library defines it.
+  // NOLINTNEXTLINE(performance-no-int-to-ptr): that value is iconv's own.
+  const auto failed = reinterpret_cast<iconv_t>(-1);
   // iconv reads an empty name as the locale's character set: a surprise
   // rather than a choice.
-  const iconv_t cd = name.empty() ? reinterpret_cast<iconv_t>(-1)
-                                  : ::iconv_open("UTF-8", name.c_str());
-  if (cd == reinterpret_cast<iconv_t>(-1)) {
-    error = "Unknown table encoding '" + name +
-            "' (iconv -l lists the known "
-            "names)";
-    return nullptr;
+  const iconv_t cd =
+      name.empty() ? failed : ::iconv_open("UTF-8", name.c_str());
+  if (cd == failed) {
+    return CStatus::Failure(kExitError,
+                            "Unknown table encoding '" + name +
+                                "' (iconv -l lists the known names)");
   }
-  auto encoding = std::make_unique<CTableEncoding>(Key(), cd, name);
+  auto opened = std::make_unique<CTableEncoding>(Key(), cd, name);
   std::string probe(kParsedBytes);
-  std::string ignored;
-  if (!encoding->Convert(probe, ignored) || probe != kParsedBytes) {
-    error = "Table encoding '" + name +
+  if (!opened->Convert(probe).IsOk() || probe != kParsedBytes) {
+    return CStatus::Failure(
+        kExitError,
+        "Table encoding '" + name +
             "' cannot be used: the loader reads codes, \"=\" and line ends "
             "as ASCII bytes, which this character set does not use (save the "
-            "table as UTF-8 or in an ASCII-based set such as Shift_JIS)";
-    return nullptr;
+            "table as UTF-8 or in an ASCII-based set such as Shift_JIS)");
   }
-  return encoding;
+  *encoding = std::move(opened);
+  return {};
 }
 
 CTableEncoding::CTableEncoding(Key, iconv_t cd, std::string name)
@@ -48,7 +50,7 @@ CTableEncoding::CTableEncoding(Key, iconv_t cd, std::string name)
 
 CTableEncoding::~CTableEncoding() { ::iconv_close(cd_); }
 
-bool CTableEncoding::Convert(std::string& text, std::string& error) {
+CStatus CTableEncoding::Convert(std::string& text) {
   ::iconv(cd_, nullptr, nullptr, nullptr, nullptr);
   // Four bytes of UTF-8 per input byte is the most any character set needs;
   // the loop below grows the buffer anyway should one need more.
@@ -74,11 +76,12 @@ bool CTableEncoding::Convert(std::string& text, std::string& error) {
     }
     const std::size_t at = text.size() - inLeft;
     const std::string_view rest = std::string_view(text).substr(at);
-    error = (errno == EINVAL ? "incomplete character at the end of the text: "
-                             : "not valid " + name_ + " at text byte " +
-                                   std::to_string(at + 1) + ": ") +
-            SpacedHex(rest, 4);
-    return false;
+    return CStatus::Failure(
+        kExitError,
+        (errno == EINVAL ? "incomplete character at the end of the text: "
+                         : "not valid " + name_ + " at text byte " +
+                               std::to_string(at + 1) + ": ") +
+            SpacedHex(rest, 4));
   }
   // A stateful set may owe a return to its initial state.
   while (::iconv(cd_, nullptr, nullptr, &to, &toLeft) ==
@@ -88,18 +91,7 @@ bool CTableEncoding::Convert(std::string& text, std::string& error) {
   }
   out.resize(out.size() - toLeft);
   text = std::move(out);
-  return true;
-}
-
-bool IsValidUtf8(std::string_view text) {
-  const std::span<const unsigned char> bytes(
-      reinterpret_cast<const unsigned char*>(text.data()), text.size());
-  for (std::size_t i = 0; i < bytes.size();) {
-    const std::size_t length = Utf8CharLength(bytes.subspan(i));
-    if (length == 1 && bytes[i] >= 0x80) return false;
-    i += length;
-  }
-  return true;
+  return {};
 }
 
 }  // namespace dalvren

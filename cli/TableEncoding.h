@@ -6,7 +6,8 @@
 #include <iconv.h>
 #include <memory>
 #include <string>
-#include <string_view>
+
+#include "core/Status.h"
 
 namespace dalvren {
 
@@ -14,13 +15,14 @@ class CTableEncoding {
  public:
   // Opens the conversion from the character set `name` (any name iconv
   // knows, in any case: "Shift_JIS", "EUC-JP", "windows-1252", ...) to
-  // UTF-8. Returns null and a one-line reason in `error` when iconv knows no
-  // such name, or when the character set does not write the hexadecimal
-  // digits, "=", CR and LF as their ASCII bytes (UTF-16, UTF-32, EBCDIC):
-  // the loader finds codes and line ends in the raw bytes, so such a table
-  // cannot be read by conversion of its texts alone.
-  [[nodiscard]] static std::unique_ptr<CTableEncoding> Open(
-      const std::string& name, std::string& error);
+  // UTF-8 into `*encoding`. Fails with a one-line reason, leaving
+  // `*encoding` alone, when iconv knows no such name, or when the character
+  // set does not write the hexadecimal digits, "=", CR and LF as their ASCII
+  // bytes (UTF-16, UTF-32, EBCDIC): the loader finds codes and line ends in
+  // the raw bytes, so such a table cannot be read by conversion of its texts
+  // alone.
+  [[nodiscard]] static CStatus Open(const std::string& name,
+                                    std::unique_ptr<CTableEncoding>* encoding);
 
   // Use Open; the key keeps construction to it.
   class Key {
@@ -35,10 +37,10 @@ class CTableEncoding {
   CTableEncoding& operator=(const CTableEncoding&) = delete;
 
   // Converts `text` to UTF-8, starting from the initial shift state (each
-  // text stands alone). Returns false, leaving `text` unchanged, when some of
-  // it is not a valid character of this set; `error` then says where, with
-  // the bytes at fault.
-  [[nodiscard]] bool Convert(std::string& text, std::string& error);
+  // text stands alone). Fails, leaving `text` unchanged, when some of it is
+  // not a valid character of this set; the message says where, with the
+  // bytes at fault.
+  [[nodiscard]] CStatus Convert(std::string& text);
 
   // The name Open was given.
   [[nodiscard]] const std::string& Name() const { return name_; }
@@ -47,9 +49,5 @@ class CTableEncoding {
   iconv_t cd_;
   std::string name_;
 };
-
-// True when `text` is well-formed UTF-8: no stray continuation byte, no
-// truncated or overlong sequence, no surrogate, nothing beyond U+10FFFF.
-[[nodiscard]] bool IsValidUtf8(std::string_view text);
 
 }  // namespace dalvren

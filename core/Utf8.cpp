@@ -57,4 +57,15 @@ CUtf8Char Utf8CharAt(std::span<const unsigned char> text, std::size_t pos) {
   return {pos, pos + Utf8CharLength(text.subspan(pos))};
 }
 
+bool IsValidUtf8(std::string_view text) {
+  const std::span<const unsigned char> bytes(
+      reinterpret_cast<const unsigned char*>(text.data()), text.size());
+  for (std::size_t i = 0; i < bytes.size();) {
+    const std::size_t length = Utf8CharLength(bytes.subspan(i));
+    if (length == 1 && bytes[i] >= 0x80) return false;
+    i += length;
+  }
+  return true;
+}
+
 }  // namespace dalvren

@@ -8,12 +8,17 @@
 
 #include <cstddef>
 #include <span>
+#include <string_view>
 
 namespace dalvren {
 
 // The length of the character that starts `text`: 2 to 4 for a well-formed
 // multi-byte sequence, 1 for any other byte, 0 for empty text.
 [[nodiscard]] std::size_t Utf8CharLength(std::span<const unsigned char> text);
+
+// True when `text` is well-formed UTF-8: no stray continuation byte, no
+// truncated or overlong sequence, no surrogate, nothing beyond U+10FFFF.
+[[nodiscard]] bool IsValidUtf8(std::string_view text);
 
 // Where a character lies in a text: its bytes are [start, end).
 struct CUtf8Char {

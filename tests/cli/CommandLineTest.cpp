@@ -11,7 +11,11 @@ namespace {
 
 bool Parse(const std::vector<const char*>& args, CCommandLine& line,
            std::string& error) {
-  return ParseCommandLine(args, line, error);
+  const CStatus status = ParseCommandLine(args, &line);
+  error = status.Message();
+  // Every refusal of the command line is a usage error.
+  EXPECT_EQ(status.IsUsageError(), !status.IsOk()) << error;
+  return status.IsOk();
 }
 
 TEST(ParseCount, ReadsDecimalAndPrefixedHexOnly) {

@@ -118,7 +118,8 @@ TEST(RoundTripReport, ListsTheFirstTenSkipsAndMarksAnEarlyEnd) {
   const auto table = LoadFromString("41=A\n42=\n");
   std::string input = "\x41\x42";
   for (char b = 0; b < 12; ++b) input += b;
-  const CRoundTrip trip(*table, AsBytes(input), 0, false, false);
+  const CRoundTrip trip(*table, AsBytes(input), 0,
+                        {.tokens = false, .optimal = false});
   EXPECT_EQ(trip.bytesIn, 14u);
   EXPECT_EQ(trip.skipped, 12u);
   EXPECT_EQ(trip.reinserted, 1u);
@@ -139,19 +140,22 @@ TEST(RoundTripReport, ListsTheFirstTenSkipsAndMarksAnEarlyEnd) {
 TEST(RoundTripReport, ShareIsRoundedDownSoOnlyFullCoverageShowsAHundred) {
   const auto table = LoadFromString("41=A\n");
   const std::string covered(1999, 'A');
-  const CRoundTrip lossy(*table, AsBytes(covered + '\0'), 0, false, false);
+  const CRoundTrip lossy(*table, AsBytes(covered + '\0'), 0,
+                         {.tokens = false, .optimal = false});
   EXPECT_NE(Printed(lossy).find("1999 (99.9%)"), std::string::npos)
       << Printed(lossy);
-  const CRoundTrip tokens(*table, AsBytes(covered + '\0'), 0, true, false);
+  const CRoundTrip tokens(*table, AsBytes(covered + '\0'), 0,
+                          {.tokens = true, .optimal = false});
   EXPECT_TRUE(tokens.Identical()) << Printed(tokens);
-  const CRoundTrip full(*table, AsBytes(covered), 0, false, false);
+  const CRoundTrip full(*table, AsBytes(covered), 0,
+                        {.tokens = false, .optimal = false});
   EXPECT_TRUE(full.Identical());
   EXPECT_EQ(Printed(full),
             "bytes in:              1999\n"
             "decoded through codes: 1999 (100.0%)\n"
             "skipped:               0\n"
             "re-inserted:           1999 bytes, identical\n");
-  const CRoundTrip empty(*table, {}, 7, false, false);
+  const CRoundTrip empty(*table, {}, 7, {.tokens = false, .optimal = false});
   EXPECT_EQ(Printed(empty),
             "bytes in:              0\n"
             "decoded through codes: 0\n"
@@ -162,7 +166,8 @@ TEST(RoundTripReport, ShareIsRoundedDownSoOnlyFullCoverageShowsAHundred) {
 TEST(RoundTripReport, TokensRecoverOnlyTheSkipsBeforeTheDifference) {
   const auto table = LoadFromString(kSharedC);
   // 99 and 98 have no code; 43 comes back as 44 between them.
-  const CRoundTrip trip(*table, AsBytes("\x99\x43\x98"), 0x10, true, false);
+  const CRoundTrip trip(*table, AsBytes("\x99\x43\x98"), 0x10,
+                        {.tokens = true, .optimal = false});
   EXPECT_EQ(trip.skipped, 2u);
   EXPECT_EQ(trip.skippedBefore, 1u);
   EXPECT_EQ(trip.firstDifference, 0x11u);
@@ -179,7 +184,8 @@ TEST(RoundTripReport, TokensRecoverOnlyTheSkipsBeforeTheDifference) {
 
   // A text that reads as a token makes even a fully covered range differ.
   const auto tricky = LoadFromString("80=<$41>\n41=A\n");
-  const CRoundTrip fooled(*tricky, AsBytes("\x80"), 0, true, false);
+  const CRoundTrip fooled(*tricky, AsBytes("\x80"), 0,
+                          {.tokens = true, .optimal = false});
   EXPECT_EQ(fooled.skipped, 0u);
   EXPECT_FALSE(fooled.Identical());
   EXPECT_EQ(fooled.reinsertedFrom, "A");
@@ -188,10 +194,12 @@ TEST(RoundTripReport, TokensRecoverOnlyTheSkipsBeforeTheDifference) {
 TEST(RoundTripReport, OptimalInsertionCanGiveBackWhatGreedyCannot) {
   // "abc" from 11 12: greedy takes "ab" (10) and then finds no "c".
   const auto table = LoadFromString("10=ab\n11=a\n12=bc\n");
-  const CRoundTrip greedy(*table, AsBytes("\x11\x12"), 0, false, false);
+  const CRoundTrip greedy(*table, AsBytes("\x11\x12"), 0,
+                          {.tokens = false, .optimal = false});
   EXPECT_FALSE(greedy.Identical());
   EXPECT_EQ(greedy.reinserted, 1u);
-  const CRoundTrip optimal(*table, AsBytes("\x11\x12"), 0, false, true);
+  const CRoundTrip optimal(*table, AsBytes("\x11\x12"), 0,
+                           {.tokens = false, .optimal = true});
   EXPECT_TRUE(optimal.Identical()) << Printed(optimal);
 
   TempDir dir;

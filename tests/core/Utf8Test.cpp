@@ -10,8 +10,41 @@
 namespace dalvren {
 namespace {
 
+using namespace std::string_literals;
 using test::AsBytes;
 using test::Hex;
+
+TEST(IsValidUtf8, AcceptsWellFormedTextOnly) {
+  const struct {
+    std::string text;
+    bool valid;
+  } cases[] = {
+      {"", true},
+      {"plain ASCII\t\x7F", true},
+      {"\0"s, true},
+      {"é勇者€", true},
+      {"\xF0\x9F\x98\x80", true},   // U+1F600
+      {"\xF4\x8F\xBF\xBF", true},   // U+10FFFF
+      {"\xEF\xBB\xBF", true},       // the byte-order mark is a character
+      {"\x80", false},              // stray continuation
+      {"\xC3", false},              // truncated
+      {"\xE5\x8B", false},          // truncated
+      {"\xC3\x28", false},          // bad continuation
+      {"\xC0\x80", false},          // overlong zero
+      {"\xC1\xBF", false},          // overlong
+      {"\xE0\x80\xAF", false},      // overlong "/"
+      {"\xF0\x8F\xBF\xBF", false},  // overlong
+      {"\xED\xA0\x80", false},      // surrogate
+      {"\xF4\x90\x80\x80", false},  // beyond U+10FFFF
+      {"\xF5\x80\x80\x80", false},
+      {"\xFF", false},
+      {"\x82\xA0", false},  // Shift_JIS あ
+      {"ok\xE9", false},    // windows-1252 é
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(IsValidUtf8(c.text), c.valid) << testing::PrintToString(c.text);
+  }
+}
 
 TEST(Utf8CharLength, WellFormedSequencesOnlyAreLongerThanOneByte) {
   const struct {

@@ -1,0 +1,25 @@
+#include <iostream>
+#include <memory>
+
+#include "cli/Commands.h"
+#include "cli/ExitStatus.h"
+#include "cli/TableCheck.h"
+#include "cli/TableLoader.h"
+
+namespace dalvren {
+
+CStatus RunCheck(const CCommandLine& line) {
+  CTableCheck check(std::cout);
+  std::unique_ptr<CCodeTable> table;
+  if (CStatus status = LoadTable(line, &check, &table); !status.IsOk()) {
+    return status;
+  }
+  std::cout.flush();
+  if (!std::cout) {
+    return CStatus::Failure(kExitError, "Unable to write standard output");
+  }
+  const bool found = !check.Clean() || (line.strict && check.Warned());
+  return found ? CStatus::Failure(kExitCheckFound, "") : CStatus();
+}
+
+}  // namespace dalvren

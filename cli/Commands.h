@@ -1,0 +1,24 @@
+// The converter's commands, each from a parsed command line to its outcome.
+// Each writes its results (and, for dump and insert, the output file) and
+// leaves the reporting of a failure to its caller.
+#pragma once
+
+#include "cli/CommandLine.h"
+#include "core/Status.h"
+
+namespace dalvren {
+
+// dump and insert: converts the input range to the output, in full or not
+// at all; with --stats, prints the figures on standard error.
+[[nodiscard]] CStatus RunConvert(const CCommandLine& line);
+
+// check: writes the table's report on standard output. Fails with
+// kExitCheckFound (and no message) when a line did not load as written, or
+// with --strict when there was a warning.
+[[nodiscard]] CStatus RunCheck(const CCommandLine& line);
+
+// roundtrip: writes the report on standard output. Fails with kExitDiffers
+// (and no message) when the bytes did not come back the same.
+[[nodiscard]] CStatus RunRoundTrip(const CCommandLine& line);
+
+}  // namespace dalvren
