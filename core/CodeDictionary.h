@@ -70,12 +70,12 @@ struct CTranslateTuning {
   // the last match. It hands over to the automaton once those bytes exceed
   // `rereadPerByte` times the bytes it has passed, plus `rereadSlack`.
   std::size_t rereadPerByte = 2;
-  std::size_t rereadSlack = 16 * 1024;
+  std::size_t rereadSlack = std::size_t{16} * 1024;
   // The automaton finds the keys of this many positions at a time, or of
   // `blockPerLongestKey` times the longest key's length if that is more.
   // Every block reads the longest key's length of input beyond its end
   // again, so larger blocks waste less and take 8 bytes per position.
-  std::size_t block = 16 * 1024;
+  std::size_t block = std::size_t{16} * 1024;
   std::size_t blockPerLongestKey = 4;
 };
 

@@ -118,26 +118,29 @@ std::uint32_t CCompiledTrie::AddValue(const CByteString& value) {
 
 std::optional<std::string_view> CCompiledTrie::Find(
     std::span<const unsigned char> key) const {
-  if (key.empty()) return std::nullopt;
   const View view = GetView();
   const Node* node = &nodes_[0];
-  const Step* step = nullptr;
-  for (const unsigned char b : key) {
-    if (node == nullptr) return std::nullopt;
-    const unsigned offset = static_cast<unsigned>(b) - node->lo;
+  for (std::size_t i = 0; i < key.size(); ++i) {
+    const unsigned offset = static_cast<unsigned>(key[i]) - node->lo;
     if (offset > node->last) return std::nullopt;
-    step = &steps_[node->base + offset];
-    node = Tag(*step) == kNode ? &nodes_[Number(*step)] : nullptr;
+    const Step& step = steps_[node->base + offset];
+    const std::uint8_t tag = Tag(step);
+    const bool last = i + 1 == key.size();
+    if (tag == kNode) {
+      node = &nodes_[Number(step)];
+      if (!last) continue;
+      if (node->value == kNoValue) return std::nullopt;
+      const Value& value = values_[node->value];
+      return std::string_view(view.Data(value), value.length);
+    }
+    if (!last || tag == kNone) return std::nullopt;
+    if (tag == kLeaf) {
+      const Value& value = values_[Number(step)];
+      return std::string_view(view.Data(value), value.length);
+    }
+    return std::string_view(reinterpret_cast<const char*>(&step), tag);
   }
-  const std::uint8_t tag = Tag(*step);
-  if (tag <= kInlineLeaf) {
-    return std::string_view(reinterpret_cast<const char*>(step), tag);
-  }
-  if (tag == kNone) return std::nullopt;
-  const std::uint32_t index = tag == kLeaf ? Number(*step) : node->value;
-  if (index == kNoValue) return std::nullopt;
-  const Value& value = values_[index];
-  return std::string_view(view.Data(value), value.length);
+  return std::nullopt;
 }
 
 std::size_t CCompiledTrie::HeapBytes() const {
