@@ -329,6 +329,40 @@ TEST(CodeDictionaryTranslateShortest, MatchesBruteForceOnMultiByteCharacters) {
   EXPECT_GE(multiByteDrops, 100u);
 }
 
+// Keys that end alike, so that the automaton lists several of them at one
+// position through its output links, longest first: the cut against the
+// exhaustive model, ties included.
+TEST(CodeDictionaryTranslateShortest, MatchesBruteForceOnKeysThatEndAlike) {
+  std::mt19937 rng(77);
+  for (int round = 0; round < 400; ++round) {
+    Model model;
+    CCodeDictionary dict;
+    const std::string ending = round % 2 == 0 ? "b" : "ab";
+    testing::internal::CaptureStderr();
+    const int keys = 2 + static_cast<int>(rng() % 6);
+    for (int i = 0; i < keys; ++i) {
+      std::string key(rng() % 7, ' ');
+      for (char& c : key) c = "ab"[rng() % 2];
+      key += ending;
+      const std::string value(rng() % 4, static_cast<char>('0' + i));
+      model[key] = value;
+      Put(dict, key, value);
+    }
+    testing::internal::GetCapturedStderr();
+    CharText input;
+    for (std::size_t i = 0, n = rng() % 15; i < n; ++i) {
+      input.bytes += "ab"[rng() % 2];
+      input.charOf.push_back(i);
+    }
+    ModelCut current;
+    ModelCut best;
+    bool found = false;
+    BestCut(model, input, 0, SIZE_MAX, current, best, found);
+    ASSERT_EQ(Shortest(dict, input.bytes), best.output)
+        << "round " << round << " input " << input.bytes;
+  }
+}
+
 TEST(CodeDictionaryTranslateShortest, KeysLongerThanSixteenBitsOfLength) {
   CCodeDictionary dict;
   // Only an "x" starts a long walk through the trie.
