@@ -177,4 +177,36 @@ inline std::string RomOf(const std::vector<GeneratedEntry>& entries,
   return rom;
 }
 
+// The same mix of codes as RomOf (three quarters single-byte, kinds in the
+// same proportions), but in runs of `run` codes of one kind: ASCII letters,
+// other single-byte codes, two-byte codes for kana and kanji, and two-byte
+// codes for words. Translation does the same work per code as on RomOf; what
+// changes is how well the processor can guess the kind of the next code.
+inline std::string RomInRuns(const std::vector<GeneratedEntry>& entries,
+                             std::size_t size, int run) {
+  std::vector<const GeneratedEntry*> kinds[4];
+  for (const auto& e : entries) {
+    const auto lead = static_cast<unsigned char>(e.code[0]);
+    const int kind = e.code.size() == 1 ? (lead >= 0x20 && lead < 0x7F ? 0 : 1)
+                                        : (lead >= 0xF0 ? 3 : 2);
+    kinds[kind].push_back(&e);
+  }
+  const std::size_t single = kinds[0].size() + kinds[1].size();
+  const std::size_t multi = kinds[2].size() + kinds[3].size();
+  std::mt19937 rng(3);
+  std::string rom;
+  rom.reserve(size + 256);
+  while (rom.size() < size) {
+    const bool useMulti = rng() % 4 == 0;
+    const std::size_t pick = rng() % (useMulti ? multi : single);
+    const int kind = useMulti ? (pick < kinds[2].size() ? 2 : 3)
+                              : (pick < kinds[0].size() ? 0 : 1);
+    for (int i = 0; i < run; ++i) {
+      rom += kinds[kind][rng() % kinds[kind].size()]->code;
+    }
+  }
+  rom.resize(size);
+  return rom;
+}
+
 }  // namespace dalvren::bench
