@@ -667,12 +667,6 @@ void CCodeDictionary::Compile(bool automaton) const {
   }
 }
 
-std::size_t CCodeDictionary::CompiledHeapBytes() const {
-  const std::lock_guard<std::mutex> lock(compiling_);
-  return (compiled_ ? compiled_->HeapBytes() : 0) +
-         (automaton_ ? automaton_->HeapBytes() : 0);
-}
-
 void CCodeDictionary::TranslateShortest(std::ostream& out,
                                         std::span<const unsigned char> input,
                                         const CTranslateHooks& hooks) const {

@@ -148,10 +148,6 @@ class CCodeDictionary {
   // that want the cost paid at once, and for benchmarks that weigh it.
   void Compile(bool automaton = false) const;
 
-  // Bytes of heap the compiled trie and the automaton hold now (0 for one
-  // not made yet).
-  [[nodiscard]] std::size_t CompiledHeapBytes() const;
-
   // Appends the shortest translation of `input` to `out`: among all ways to
   // cut the input into keys (a byte that starts no key is skipped, as in
   // Translate), the one that drops the fewest characters and, among those,

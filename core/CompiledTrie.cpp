@@ -143,9 +143,4 @@ std::optional<std::string_view> CCompiledTrie::Find(
   return std::nullopt;
 }
 
-std::size_t CCompiledTrie::HeapBytes() const {
-  return nodes_.capacity() * sizeof(Node) + steps_.capacity() * sizeof(Step) +
-         values_.capacity() * sizeof(Value) + pool_.capacity();
-}
-
 }  // namespace dalvren

@@ -193,9 +193,6 @@ class CCompiledTrie {
   template <typename Visit>
   void ForEachKey(Visit&& visit) const;
 
-  // Bytes of heap this form holds.
-  [[nodiscard]] std::size_t HeapBytes() const;
-
  private:
   // A step that ends at a key with `value` and goes no further.
   Step LeafStep(const CByteString& value);

@@ -103,9 +103,4 @@ CMatchAutomaton::CMatchAutomaton(const CCompiledTrie& trie)
   next_.shrink_to_fit();
 }
 
-std::size_t CMatchAutomaton::HeapBytes() const {
-  return states_.capacity() * sizeof(Node) + next_.capacity() * sizeof(State) +
-         keys_.capacity() * sizeof(Key);
-}
-
 }  // namespace dalvren

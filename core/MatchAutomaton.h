@@ -111,9 +111,6 @@ class CMatchAutomaton {
   // more input than that.
   [[nodiscard]] std::size_t LongestKey() const { return longestKey_; }
 
-  // Bytes of heap this automaton holds.
-  [[nodiscard]] std::size_t HeapBytes() const;
-
  private:
   std::vector<Node> states_;
   std::vector<State> next_;
