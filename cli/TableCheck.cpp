@@ -26,6 +26,28 @@ const char* Why(LineFault fault) {
       return "code of odd length";
     case LineFault::kCodeNotHex:
       return "code not starting with a hexadecimal digit";
+    case LineFault::kBadSpecialCode:
+      return "code not made of pairs of hexadecimal digits";
+    case LineFault::kLineBreakText:
+      return "line-break code followed by more than its code";
+    case LineFault::kNoLabel:
+      return "control code without a label (\"$HEX=LABEL,N\")";
+    case LineFault::kNoCount:
+      return "no count (\",N\" at the end of the line)";
+    case LineFault::kCountNotDecimal:
+      return "count not a decimal number";
+    case LineFault::kCountOutOfRange:
+      return "count out of range (0 to 255)";
+    case LineFault::kNoTableName:
+      return "no table name";
+    case LineFault::kUnknownTable:
+      return "switch to a table that does not exist";
+    case LineFault::kSwitchInNoTable:
+      return "switch code in no table (before the first \"@\", with no "
+             "other entry there to form a start table)";
+    case LineFault::kSectionTwice:
+      return "a section that appears twice (the lines after it join the "
+             "first)";
   }
   return "not an entry";
 }
