@@ -256,8 +256,9 @@ class CInsertion {
       if (options.size() == 1) {
         State next(table_.start);
         if (Apply(cur, options[0], next, true) == Outcome::kOk) {
+          const bool greedy = GreedyWould(cur, options[0]);
           cur = std::move(next);
-          AfterStep(cur);
+          AfterStep(cur, greedy);
           continue;
         }
       } else if (options.size() > 1 && !failed_.contains(Key(cur))) {
@@ -296,6 +297,15 @@ class CInsertion {
     return ReadByteToken(Rest(q), byte);
   }
 
+  // Whether the token at `q` is spelled as dump spells it, in upper case.
+  bool DumpedToken(std::size_t q) const {
+    unsigned char byte = 0;
+    if (!ReadByteToken(Rest(q), byte)) return false;
+    std::string token;
+    AppendByteToken(byte, token);
+    return std::equal(token.begin(), token.end(), Rest(q).begin());
+  }
+
   // Whether the `length` script bytes at `q` read for `entry` are exactly
   // what dump writes for it.
   bool AsDumped(const Entry& entry, std::size_t q, std::size_t length) const {
@@ -309,7 +319,7 @@ class CInsertion {
   // Whether `section` can take the script at `q` without a switch (with a
   // word whose code dump reads as that word, or a token).
   bool Progresses(std::uint32_t section, std::size_t q) const {
-    if (options_.tokens && TokenAt(q)) return true;
+    if (options_.tokens && DumpedToken(q)) return true;
     const CKeyMatch word = WordAt(table_.sections[section], q);
     if (word.value == nullptr) return false;
     const Entry& entry = table_.EntryOf(*word.value);
@@ -427,6 +437,7 @@ class CInsertion {
     if (entry.kind == EntryKind::kControl) {
       unsigned char byte = 0;
       while (parameters.size() < entry.count && ReadByteToken(Rest(q), byte)) {
+        if (strict && !DumpedToken(q)) return Outcome::kBlocked;
         parameters.push_back(static_cast<char>(byte));
         q += kByteTokenLength;
       }
@@ -482,24 +493,32 @@ class CInsertion {
     return std::find(s.openers.begin(), s.openers.end(), id) != s.openers.end();
   }
 
-  // Whether `from`, or a section its switch codes not yet written at `q`
-  // lead to, can take the script at `q`.
-  bool Reaches(const State& s, std::uint32_t from) const {
+  // How many more switch codes it takes from `from` (0: none) to a section
+  // that can take the script at `q`, through switch codes not yet written
+  // there; kUnreachable when none can.
+  static constexpr std::size_t kUnreachable = SIZE_MAX;
+  std::size_t SwitchesNeeded(const State& s, std::uint32_t from) const {
     std::vector<bool> seen(table_.sections.size());
-    std::vector<std::uint32_t> pending = {from};
+    std::vector<std::uint32_t> level = {from};
     seen[from] = true;
-    while (!pending.empty()) {
-      const std::uint32_t section = pending.back();
-      pending.pop_back();
-      if (Progresses(section, s.q)) return true;
-      for (const std::uint32_t id : table_.sections[section].switches) {
-        const std::uint32_t target = table_.entries[id].target;
-        if (seen[target] || Opened(s, id)) continue;
-        seen[target] = true;
-        pending.push_back(target);
+    for (std::size_t depth = 0; !level.empty(); ++depth) {
+      std::vector<std::uint32_t> next;
+      for (const std::uint32_t section : level) {
+        if (Progresses(section, s.q)) return depth;
+        for (const std::uint32_t id : table_.sections[section].switches) {
+          const std::uint32_t target = table_.entries[id].target;
+          if (seen[target] || Opened(s, id)) continue;
+          seen[target] = true;
+          next.push_back(target);
+        }
       }
+      level = std::move(next);
     }
-    return false;
+    return kUnreachable;
+  }
+
+  bool Reaches(const State& s, std::uint32_t from) const {
+    return SwitchesNeeded(s, from) != kUnreachable;
   }
 
   // Whether returning from N = 0 switches reaches a section that takes the
@@ -532,7 +551,9 @@ class CInsertion {
     }
     const bool spelled = entry != nullptr && Spelled(*entry, word.length);
     if (spelled) options.push_back({OptionKind::kWord});
-    if (options_.tokens && TokenAt(s.q)) options.push_back({OptionKind::kByte});
+    if (options_.tokens && (strict ? DumpedToken(s.q) : TokenAt(s.q))) {
+      options.push_back({OptionKind::kByte});
+    }
     if (entry != nullptr && !spelled) options.push_back({OptionKind::kWord});
     return options;
   }
@@ -542,15 +563,26 @@ class CInsertion {
     std::vector<Option> options = DirectOptions(s, true);
     const Section& top = SectionOf(s);
     const bool direct = !options.empty();
+    // Switch codes that reach the text with the fewest more switch codes
+    // first, and among those in file order: no switch code is written that
+    // a shorter way does without.
+    std::vector<std::pair<std::size_t, std::uint32_t>> switches;
+    for (const std::uint32_t id : top.switches) {
+      if (Opened(s, id)) continue;
+      const std::size_t needed = SwitchesNeeded(s, table_.entries[id].target);
+      if (needed != kUnreachable) switches.emplace_back(needed, id);
+    }
+    std::stable_sort(
+        switches.begin(), switches.end(),
+        [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& [needed, id] : switches) {
+      options.push_back({OptionKind::kSwitch, id});
+    }
+    // Then leaving an N = 0 switch, which costs nothing here but may cost a
+    // switch code back later.
     if (s.frames.CanReturn() && s.frames.Frames().size() <= s.settled &&
         (!direct || LowerProgresses(s))) {
       options.push_back({OptionKind::kReturn});
-    }
-    for (const std::uint32_t id : top.switches) {
-      const std::uint32_t target = table_.entries[id].target;
-      if (!Opened(s, id) && Reaches(s, target)) {
-        options.push_back({OptionKind::kSwitch, id});
-      }
     }
     // A switch code whose section ends at once writes nothing to the
     // script, yet counts as a code of a counted frame and stands between
@@ -610,7 +642,7 @@ class CInsertion {
         const Option option = choice.options[choice.next++];
         if (Apply(choice.state, option, next, true) == Outcome::kOk) {
           cur = std::move(next);
-          AfterStep(cur);
+          AfterStep(cur, false);
           return true;
         }
         Truncate(choice.steps);
@@ -634,14 +666,38 @@ class CInsertion {
     cur = base_;
     cur.pending.clear();
     exact_ = false;
+    diverged_ = false;
     resumeAfter_ = tries_ > budget_ ? script_.size() : furthest_;
   }
 
-  // Commits to old choices once too many are open or too many steps wait.
-  void AfterStep(const State& cur) {
+  // Whether reading greedily at `s` would take `option` too: its first
+  // word or token; else the first switch code of its shortest way to one;
+  // else a return.
+  bool GreedyWould(const State& s, const Option& option) const {
+    const std::vector<Option> direct = DirectOptions(s, false);
+    if (!direct.empty()) return direct.front().kind == option.kind;
+    const std::vector<std::uint32_t> chain = SwitchChain(s);
+    if (!chain.empty()) {
+      return option.kind == OptionKind::kSwitch &&
+             option.entry == chain.front();
+    }
+    return option.kind == OptionKind::kReturn;
+  }
+
+  // Writes out the steps no choice is left to undo, and commits to old
+  // choices once too many are open or too many steps wait. Without open
+  // choices, steps are written as soon as every step since the last write
+  // is one reading greedily would have taken too (`greedy` tells of the
+  // latest): a reading that later fails then goes on greedily from the
+  // place a greedy reading would have reached.
+  void AfterStep(const State& cur, bool greedy) {
+    if (!greedy) diverged_ = true;
     if (choices_.empty()) {
-      Flush(stepBase_ + steps_.size());
-      base_ = cur;
+      if (!diverged_ || steps_.size() > options_.heldSteps) {
+        Flush(stepBase_ + steps_.size());
+        base_ = cur;
+        diverged_ = false;
+      }
       return;
     }
     while (choices_.size() > options_.openChoices ||
@@ -650,6 +706,7 @@ class CInsertion {
       if (choices_.empty()) {
         Flush(stepBase_ + steps_.size());
         base_ = cur;
+        diverged_ = false;
         return;
       }
       Flush(choices_.front().steps);
@@ -703,8 +760,8 @@ class CInsertion {
   }
 
   // One greedy step: a word or token of the current section, else of a
-  // section an N = 0 switch returns to, else of one switch codes reach;
-  // else the byte is dropped.
+  // section its switch codes reach; else the same from the section an N = 0
+  // switch returns to; else the byte is dropped.
   Outcome GreedyStep(State& cur) {
     std::vector<State> levels = {cur};
     levels.front().pending.clear();
@@ -714,12 +771,10 @@ class CInsertion {
       levels.push_back(std::move(next));
     }
     Outcome outcome = Outcome::kBlocked;
-    for (const State& level : levels) {
-      outcome = GreedyDirect(level, cur);
-      if (outcome != Outcome::kBlocked) break;
-    }
     for (std::size_t i = 0; outcome == Outcome::kBlocked && i < levels.size();
          ++i) {
+      outcome = GreedyDirect(levels[i], cur);
+      if (outcome != Outcome::kBlocked) break;
       const std::vector<std::uint32_t> chain = SwitchChain(levels[i]);
       if (chain.empty()) continue;
       const std::size_t before = stepBase_ + steps_.size();
@@ -775,6 +830,8 @@ class CInsertion {
   std::size_t tries_ = 0;
   std::size_t budget_;
   bool exact_ = true;
+  // Whether a step since `base_` is one reading greedily would not take.
+  bool diverged_ = false;
   std::size_t resumeAfter_ = 0;
   CScriptFault fault_;
 };
