@@ -10,8 +10,8 @@
 namespace dalvren {
 
 CStatus RunRoundTrip(const CCommandLine& line) {
-  std::unique_ptr<CCodeTable> table;
-  if (CStatus status = LoadTable(line, nullptr, &table); !status.IsOk()) {
+  std::unique_ptr<CTableConverter> table;
+  if (CStatus status = LoadConverter(line, &table); !status.IsOk()) {
     return status;
   }
   CInputRange input;
@@ -26,7 +26,7 @@ CStatus RunRoundTrip(const CCommandLine& line) {
   if (!std::cout) {
     return CStatus::Failure(kExitError, "Unable to write standard output");
   }
-  return trip.Identical() ? CStatus() : CStatus::Failure(kExitDiffers, "");
+  return trip.Kept() ? CStatus() : CStatus::Failure(kExitDiffers, "");
 }
 
 }  // namespace dalvren
