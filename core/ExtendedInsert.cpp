@@ -1,7 +1,9 @@
 #include "core/ExtendedInsert.h"
 
 #include <algorithm>
+#include <array>
 #include <deque>
+#include <optional>
 #include <string>
 #include <unordered_set>
 #include <utility>
@@ -22,9 +24,15 @@ using Section = CExtendedTable::Section;
 constexpr std::size_t kOutputBlock = std::size_t{64} * 1024;
 
 // How many tries of a way to read the script the search may make per
-// script byte (plus a few thousand) before it reads greedily instead.
+// script byte, and at least, before it reads greedily instead. A short
+// script through sections that switch to each other with counts, among
+// many tokens, may need hundreds of thousands; a long one rarely needs
+// more than a few per byte.
 constexpr std::size_t kTriesPerByte = 16;
-constexpr std::size_t kLeastTries = 4096;
+constexpr std::size_t kLeastTries = std::size_t{1} << 20;
+// How many tries, per script byte the search may still revise, it spends
+// without getting any further before it gives up on that stretch.
+constexpr std::size_t kTriesPerStalledByte = 4096;
 constexpr std::size_t kMostFailures = std::size_t{1} << 20;
 
 // Whether a word of `length` bytes read for `entry` is an end code spelled
@@ -91,7 +99,8 @@ enum class OptionKind : std::uint8_t {
   kByte,
   kReturn,
   kSwitch,
-  kFiller
+  kFiller,
+  kSkip,
 };
 
 struct Option {
@@ -233,7 +242,21 @@ class CInsertion {
         options_(options),
         writer_(writer),
         base_(table.start),
-        budget_(kTriesPerByte * script.size() + kLeastTries) {}
+        budget_(kTriesPerByte * script.size() + kLeastTries) {
+    for (const Section& section : table.sections) {
+      ForEachKey(*section.words,
+                 [this](std::string_view word, const CByteString&) {
+                   for (const char c : word) {
+                     usable_[static_cast<unsigned char>(c)] = true;
+                   }
+                 });
+    }
+    if (options.tokens) {
+      for (const char c : std::string_view("<$>0123456789ABCDEFabcdef")) {
+        usable_[static_cast<unsigned char>(c)] = true;
+      }
+    }
+  }
 
   CInsertion(const CInsertion&) = delete;
   CInsertion& operator=(const CInsertion&) = delete;
@@ -379,7 +402,10 @@ class CInsertion {
     s.settled = s.frames.Frames().size();
     s.filled = false;
     s.openers.clear();
-    furthest_ = std::max(furthest_, s.q);
+    if (s.q > furthest_) {
+      furthest_ = s.q;
+      stalledSince_ = tries_;
+    }
   }
 
   void Returned(State& s, bool strict) {
@@ -401,6 +427,14 @@ class CInsertion {
       case OptionKind::kReturn:
         Returned(out, strict);
         return Outcome::kOk;
+      case OptionKind::kSkip: {
+        Step step = StepIn(out, StepKind::kSkip);
+        step.to = out.q + 1;
+        steps_.push_back(step);
+        ++out.q;
+        Advanced(out);
+        return Outcome::kOk;
+      }
       case OptionKind::kSwitch:
       case OptionKind::kFiller: {
         const Entry& entry = table_.entries[option.entry];
@@ -558,8 +592,16 @@ class CInsertion {
     return options;
   }
 
+  // Whether the script byte at `q` is one no reading can take: it is in
+  // no word of any section (nor, with tokens, can it be part of one): a
+  // character no table has, typed into a script. Every reading drops it,
+  // whatever came before, so it is dropped wherever the reading stands and
+  // the search goes on from there without looking back.
+  bool Dead(std::size_t q) const { return !usable_[script_[q]]; }
+
   // What may be done at `s`, in order of preference.
   std::vector<Option> Options(const State& s) const {
+    if (Dead(s.q)) return {{OptionKind::kSkip}};
     std::vector<Option> options = DirectOptions(s, true);
     const Section& top = SectionOf(s);
     const bool direct = !options.empty();
@@ -637,7 +679,7 @@ class CInsertion {
       ChoicePoint& choice = choices_.back();
       Truncate(choice.steps);
       while (choice.next < choice.options.size()) {
-        if (tries_ > budget_) return false;
+        if (tries_ > budget_ || Stalled()) return false;
         State next(table_.start);
         const Option option = choice.options[choice.next++];
         if (Apply(choice.state, option, next, true) == Outcome::kOk) {
@@ -656,11 +698,22 @@ class CInsertion {
     return false;
   }
 
+  // Whether the search has gone on for long without reaching further: the
+  // ways to read the stretch since `base_` are many, and likely none of
+  // them dumps back (an edited script). It gives up on that stretch rather
+  // than spend the whole budget there.
+  bool Stalled() const {
+    return tries_ - stalledSince_ >
+           kTriesPerStalledByte * (furthest_ - base_.q + 1);
+  }
+
   // No reading from `base_` dumps back to the script: read greedily from
   // there until past the furthest point any reading reached, then search
   // again.
   void FallBack(State& cur) {
-    if (options_.onInexact) options_.onInexact(base_.q);
+    if (options_.onInexact) {
+      options_.onInexact(base_.q, tries_ > budget_ || Stalled());
+    }
     Truncate(stepBase_);
     choices_.clear();
     cur = base_;
@@ -674,6 +727,7 @@ class CInsertion {
   // word or token; else the first switch code of its shortest way to one;
   // else a return.
   bool GreedyWould(const State& s, const Option& option) const {
+    if (option.kind == OptionKind::kSkip) return true;
     const std::vector<Option> direct = DirectOptions(s, false);
     if (!direct.empty()) return direct.front().kind == option.kind;
     const std::vector<std::uint32_t> chain = SwitchChain(s);
@@ -714,18 +768,25 @@ class CInsertion {
     }
   }
 
-  Outcome GreedyDirect(const State& from, State& cur) {
-    const std::vector<Option> options = DirectOptions(from, false);
-    for (const Option& option : options) {
+  // The first of the direct options at `from` that works, taken into
+  // `cur`; kFault when none works and a control code's tokens were missing
+  // for one (kept in `*fault` unless one is there already).
+  Outcome GreedyDirect(const State& from, State& cur,
+                       std::optional<CScriptFault>* fault) {
+    Outcome result = Outcome::kBlocked;
+    for (const Option& option : DirectOptions(from, false)) {
       State next(table_.start);
       const Outcome outcome = Apply(from, option, next, false);
-      if (outcome == Outcome::kFault) return outcome;
       if (outcome == Outcome::kOk) {
         cur = std::move(next);
         return outcome;
       }
+      if (outcome == Outcome::kFault) {
+        if (!*fault) *fault = fault_;
+        result = outcome;
+      }
     }
-    return Outcome::kBlocked;
+    return result;
   }
 
   // The shortest run of switch codes from the top section of `from` to a
@@ -770,11 +831,13 @@ class CInsertion {
       Returned(next, false);
       levels.push_back(std::move(next));
     }
+    // A label whose parameter tokens are missing is an error only where no
+    // other section can take the text either.
+    std::optional<CScriptFault> fault;
     Outcome outcome = Outcome::kBlocked;
-    for (std::size_t i = 0; outcome == Outcome::kBlocked && i < levels.size();
-         ++i) {
-      outcome = GreedyDirect(levels[i], cur);
-      if (outcome != Outcome::kBlocked) break;
+    for (std::size_t i = 0; outcome != Outcome::kOk && i < levels.size(); ++i) {
+      outcome = GreedyDirect(levels[i], cur, &fault);
+      if (outcome == Outcome::kOk) break;
       const std::vector<std::uint32_t> chain = SwitchChain(levels[i]);
       if (chain.empty()) continue;
       const std::size_t before = stepBase_ + steps_.size();
@@ -784,12 +847,13 @@ class CInsertion {
         (void)Apply(at, {OptionKind::kSwitch, id}, next, false);
         at = std::move(next);
       }
-      outcome = GreedyDirect(at, cur);
-      if (outcome == Outcome::kBlocked) Truncate(before);
+      outcome = GreedyDirect(at, cur, &fault);
+      if (outcome != Outcome::kOk) Truncate(before);
     }
-    if (outcome == Outcome::kFault) {
+    if (outcome != Outcome::kOk && fault) {
+      fault_ = *fault;
       Flush(stepBase_ + steps_.size());
-      return outcome;
+      return Outcome::kFault;
     }
     if (outcome == Outcome::kBlocked) {
       Step step = StepIn(cur, StepKind::kSkip);
@@ -827,6 +891,8 @@ class CInsertion {
   // States from which no reading dumps back to the rest of the script.
   std::unordered_set<std::string> failed_;
   std::size_t furthest_ = 0;
+  // `tries_` when `furthest_` last grew.
+  std::size_t stalledSince_ = 0;
   std::size_t tries_ = 0;
   std::size_t budget_;
   bool exact_ = true;
@@ -834,6 +900,8 @@ class CInsertion {
   bool diverged_ = false;
   std::size_t resumeAfter_ = 0;
   CScriptFault fault_;
+  // Which bytes some word (or token) of the table holds.
+  std::array<bool, 256> usable_ = {};
 };
 
 }  // namespace

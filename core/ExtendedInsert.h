@@ -26,11 +26,13 @@ struct CExtendedInsertOptions {
   // written.
   std::function<void(std::size_t offset, std::size_t have, std::size_t need)>
       onShortParameters;
-  // Called with the script position from which no reading dumps back to
-  // exactly the script, each time the search gives up and insert reads
-  // greedily from there. A simple table (CExtendedTable::Simple) is read
-  // greedily without a search, and never reports.
-  std::function<void(std::size_t offset)> onInexact;
+  // Called with the script position from which insert reads greedily,
+  // each time the search gives up there: because no reading from there dumps
+  // back to exactly the script (`exhausted` false), or because it ran out
+  // of tries for the stretch or the script (true). A simple table
+  // (CExtendedTable::Simple) is read greedily without a search, and never
+  // reports.
+  std::function<void(std::size_t offset, bool exhausted)> onInexact;
   // How far the search may look back (see InsertExtended): the most choices
   // it keeps open, and the most steps it holds before writing them out.
   // Tests make them small.
@@ -63,8 +65,12 @@ struct CScriptFault {
 // exists (an edited script, a table that cannot be read back), it reads
 // greedily and drops each byte no section can take. The search keeps at most
 // `openChoices` choices open and `heldSteps` steps unwritten; beyond that it
-// commits to the oldest, and it stops looking (reading greedily from then
-// on) after some 16 tries per script byte.
+// commits to the oldest. It gives up on a stretch where it has tried some
+// 4,096 ways per byte without getting any further (reading it greedily and
+// searching again after it), and stops looking altogether (reading
+// greedily from then on) after some 16 tries per script byte (at least
+// about a million): through sections that switch to each other with counts,
+// among many tokens, a reading may exist that it does not find in time.
 //
 // Returns false, with `*fault` filled and the bytes before it written, when
 // a control code's parameter tokens are missing where the script goes on.

@@ -27,7 +27,10 @@ void ForEachKey(const CCodeDictionary& dict,
   pending.emplace_back(dict.trie->root.get(), std::string());
   std::vector<std::pair<const CTrieNode*, std::string>> children;
   while (!pending.empty()) {
-    auto [node, key] = std::move(pending.back());
+    // Named apart rather than bound as a pair: clang 14 cannot capture a
+    // structured binding in the lambda below.
+    const CTrieNode* const node = pending.back().first;
+    const std::string key = std::move(pending.back().second);
     pending.pop_back();
     if (!key.empty() && node->value) visit(key, *node->value);
     children.clear();

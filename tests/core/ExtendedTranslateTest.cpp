@@ -226,6 +226,15 @@ TEST(InsertExtended, MissingParameterTokensStopInsertWhereTheScriptGoesOn) {
       EXPECT_EQ(table->entries[inserted.fault.entry].kind, EntryKind::kControl);
     }
   }
+  // A label is missing its tokens only where no table takes it without
+  // them, also where the script is read greedily (the lower-case token has
+  // no exact reading).
+  const auto shared = test::LoadExtendedFromString(
+      "41=A\n$F5=<c>,1\n!F0=K,0\n@K\n$C5=<c>,0\n42=B\n");
+  const test::Inserted elsewhere =
+      InsertToString(*shared, "<c>B<$4a>", test::WithTokens());
+  EXPECT_TRUE(elsewhere.ok);
+  EXPECT_EQ(HexOf(elsewhere.bytes), "F0C5424A");
   // At the very end of the script fewer tokens are what a dump of a cut
   // input holds: written, and reported.
   CExtendedInsertOptions options;

@@ -1,13 +1,17 @@
 // Random extended tables that can be read back unambiguously, and random
 // ROMs for them, for the property tests of the lossless promise (in the
-// core, through the converter, and in the fuzzer).
+// core, through the converter, and in the fuzzer, whose input makes the
+// choices).
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
+#include <iostream>
 #include <random>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/Ambiguity.h"
@@ -41,13 +45,14 @@ inline std::string HexOfBytes(const std::string& bytes) {
   return out;
 }
 
-class CRandomTables {
+// Makes tables and ROMs from the choices of `below`, which returns a number
+// under its argument.
+class CTableMaker {
  public:
-  explicit CRandomTables(std::uint32_t seed) : rng_(seed) {}
+  explicit CTableMaker(std::function<std::uint32_t(std::uint32_t)> below)
+      : below_(std::move(below)) {}
 
-  std::uint32_t Below(std::uint32_t n) {
-    return std::uniform_int_distribution<std::uint32_t>(0, n - 1)(rng_);
-  }
+  std::uint32_t Below(std::uint32_t n) { return below_(n); }
 
   // A table of one to three sections (the first of them, or entries before
   // any, the start table) with texts, line breaks written as \n, a
@@ -90,8 +95,12 @@ class CRandomTables {
         } else if (kind < 16) {
           text = "$" + hex + "=<" + word + ">," + std::to_string(Below(3));
         } else if (switches) {
-          text = "!" + hex + "=S" + std::to_string(Below(sectionCount)) + "," +
-                 std::to_string(Below(4));
+          // One choice per statement: the order in which the operands of an
+          // expression are evaluated is the compiler's to choose.
+          const std::uint32_t target = Below(sectionCount);
+          const std::uint32_t count = Below(4);
+          text = "!" + hex + "=S" + std::to_string(target) + "," +
+                 std::to_string(count);
         } else {
           text = hex + "=" + word;
         }
@@ -161,6 +170,24 @@ class CRandomTables {
     return observer;
   }
 
+  std::function<std::uint32_t(std::uint32_t)> below_;
+};
+
+// A table maker whose choices are pseudo-random from `seed`, the same on
+// every run.
+class CRandomTables : public CTableMaker {
+ public:
+  explicit CRandomTables(std::uint32_t seed)
+      : CTableMaker([this](std::uint32_t n) {
+          return std::uniform_int_distribution<std::uint32_t>(0, n - 1)(rng_);
+        }),
+        rng_(seed) {}
+
+  // Refers to its own engine.
+  CRandomTables(const CRandomTables&) = delete;
+  CRandomTables& operator=(const CRandomTables&) = delete;
+
+ private:
   std::mt19937 rng_;
 };
 
