@@ -333,7 +333,9 @@ class CTableBuilder {
         entry.word = ReadLineBreaks(line.text);
         break;
       case EntryKind::kLineBreak:
-        entry.word = "\n";
+        // Not assigned from a literal: GCC 12 warns falsely (-Wrestrict)
+        // about that once it is inlined here.
+        entry.word.push_back('\n');
         break;
       case EntryKind::kEnd:
         entry.word = line.text.empty() ? Tokens(entry.code, false)
