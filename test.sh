@@ -3,8 +3,10 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/packages.sh
+# The package test builds the release preset, benchmarks included.
 scripts/ensure-packages.sh "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" \
-  "${FUZZ_PACKAGES[@]}" "${GUI_PACKAGES[@]}"
+  "${FUZZ_PACKAGES[@]}" "${GUI_PACKAGES[@]}" "${TIDY_PACKAGES[@]}" \
+  "${BENCH_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}" "${PACKAGE_TEST_PACKAGES[@]}"
 
 # Includes keep to their layers before anything is built.
 scripts/check-layers.sh
@@ -23,5 +25,7 @@ build_and_test() {
 
 # The sanitizer run comes last so that the output ends with its summary.
 build_and_test debug
+echo "== clang-tidy over the sources"
+scripts/tidy.sh build/debug
 build_and_test fuzz
 build_and_test asan

@@ -1,4 +1,5 @@
-// Speed and memory of the translation core on realistic and hostile tables.
+// Speed and memory of the translation core on realistic and hostile tables,
+// and of the converter's table check built on it.
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -12,6 +13,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/TableGenerator.h"
+#include "cli/TableCheck.h"
 #include "core/CodeTable.h"
 
 namespace dalvren {
@@ -234,6 +236,59 @@ void BM_LoadRealistic(benchmark::State& state) {
   state.counters["lines"] = static_cast<double>(d.entries.size());
 }
 BENCHMARK(BM_LoadRealistic)->Unit(benchmark::kMillisecond);
+
+// A table of 10,000 lines as translation projects write them: the realistic
+// table's 7,500 entries, then 2,500 lines that give its codes and texts again
+// in every way check tells apart (aliases, duplicates, shared texts, pairs
+// lost in both directions) and comment lines it ignores.
+std::string CheckedTableFile() {
+  std::vector<GeneratedEntry> entries = bench::RealisticEntries();
+  const std::size_t original = entries.size();
+  for (std::size_t i = 0; entries.size() < original + 2400; ++i) {
+    const GeneratedEntry& earlier = entries[(i * 7) % original];
+    switch (i % 4) {
+      case 0:  // an alias: the code again, with another text
+        entries.push_back({earlier.code, earlier.text + "'"});
+        break;
+      case 1:  // a duplicate
+        entries.push_back(earlier);
+        break;
+      case 2:  // a new code sharing the text
+        entries.push_back(
+            {{'\xE0', static_cast<char>(i >> 8), static_cast<char>(i)},
+             earlier.text});
+        break;
+      default:  // a new code taking the text, the old code given another
+        entries.push_back(
+            {{'\xE1', static_cast<char>(i >> 8), static_cast<char>(i)},
+             earlier.text});
+        entries.push_back({earlier.code, earlier.text + "~"});
+        break;
+    }
+  }
+  std::string file = bench::TableFile(entries);
+  for (int i = 0; i < 100; ++i) file += "# section " + std::to_string(i) + "\n";
+  return file;
+}
+
+// check on a 10,000-line table: loading, the report written as it loads and
+// the findings judged on the loaded table, all into memory.
+void BM_CheckTable10000Lines(benchmark::State& state) {
+  const std::string file = CheckedTableFile();
+  std::size_t findings = 0;
+  for (auto _ : state) {
+    std::istringstream in(file);
+    std::ostringstream report;
+    CTableCheck check(report);
+    auto table = check.Run(in);
+    findings = check.aliases + check.duplicates + check.replaced;
+    benchmark::DoNotOptimize(table.get());
+  }
+  state.counters["lines"] =
+      static_cast<double>(std::count(file.begin(), file.end(), '\n'));
+  state.counters["findings"] = static_cast<double>(findings);
+}
+BENCHMARK(BM_CheckTable10000Lines)->Unit(benchmark::kMillisecond);
 
 // Memory held by one loaded table (forward + reverse), measured as the
 // growth of the heap and of the resident set while it is alive.

@@ -79,7 +79,6 @@ void BM_RomToDumpHexInHexOut(benchmark::State& state) {
       static_cast<std::int64_t>(state.iterations() * bytes));
   state.counters["dump_chars"] =
       static_cast<double>(dump->document()->characterCount());
-  theApp.ExitInstance();
 }
 BENCHMARK(BM_RomToDumpHexInHexOut)
     ->Arg(256 * 1024)

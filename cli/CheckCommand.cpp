@@ -18,7 +18,7 @@ CStatus RunCheck(const CCommandLine& line) {
   if (!std::cout) {
     return CStatus::Failure(kExitError, "Unable to write standard output");
   }
-  const bool found = !check.Clean() || (line.strict && check.warnings > 0);
+  const bool found = !check.Clean() || (line.strict && check.Warned());
   return found ? CStatus::Failure(kExitCheckFound, "") : CStatus();
 }
 

@@ -9,7 +9,6 @@
 #include "cli/Commands.h"
 #include "cli/CountingBuf.h"
 #include "cli/HexWriteBuf.h"
-#include "cli/InputRange.h"
 #include "cli/OutputFile.h"
 #include "cli/Plural.h"
 #include "cli/TableConverter.h"
@@ -132,11 +131,9 @@ void PrintStats(const CCommandLine& line, const CTableConverter& table,
 
 CStatus RunConvert(const CCommandLine& line) {
   std::unique_ptr<CTableConverter> table;
-  if (CStatus status = LoadConverter(line, &table); !status.IsOk()) {
-    return status;
-  }
   CInputRange input;
-  if (CStatus status = ReadInputRange(line, &input); !status.IsOk()) {
+  if (CStatus status = LoadTableAndInput(line, &table, &input);
+      !status.IsOk()) {
     return status;
   }
   const std::string named = line.output == "-"

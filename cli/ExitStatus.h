@@ -5,8 +5,9 @@ namespace dalvren {
 
 // Success.
 inline constexpr int kExitOk = 0;
-// check found a line that did not load as written (or, with --strict, a
-// warning); roundtrip did not give back the same bytes.
+// check found a line that did not load as written or an entry whose pair of
+// code and text was lost (with --strict, also a warning, alias or
+// duplicate); roundtrip did not give back the same bytes.
 inline constexpr int kExitCheckFound = 1;
 inline constexpr int kExitDiffers = 1;
 // Bad usage, a file that cannot be opened, read or written, a bad range, a

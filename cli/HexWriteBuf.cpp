@@ -20,7 +20,7 @@ std::streamsize CHexWriteBuf::xsputn(const char* s, std::streamsize n) {
   // Rendered piece by piece into a buffer of its own: a stream swallows what
   // its buffer throws and only marks itself bad, so an allocation failing
   // here would cut the output short without anyone noticing.
-  constexpr std::streamsize kPiece = 4 * 1024;
+  constexpr std::streamsize kPiece = std::streamsize{4} * 1024;
   char text[2 * kPiece];
   std::streamsize done = 0;
   while (done < n) {

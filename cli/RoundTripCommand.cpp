@@ -3,7 +3,6 @@
 
 #include "cli/Commands.h"
 #include "cli/ExitStatus.h"
-#include "cli/InputRange.h"
 #include "cli/RoundTrip.h"
 #include "cli/TableLoader.h"
 
@@ -11,11 +10,9 @@ namespace dalvren {
 
 CStatus RunRoundTrip(const CCommandLine& line) {
   std::unique_ptr<CTableConverter> table;
-  if (CStatus status = LoadConverter(line, &table); !status.IsOk()) {
-    return status;
-  }
   CInputRange input;
-  if (CStatus status = ReadInputRange(line, &input); !status.IsOk()) {
+  if (CStatus status = LoadTableAndInput(line, &table, &input);
+      !status.IsOk()) {
     return status;
   }
   const CRoundTrip trip(

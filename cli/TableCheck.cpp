@@ -1,6 +1,7 @@
 #include "cli/TableCheck.h"
 
 #include <algorithm>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -78,15 +79,17 @@ const char* BlankFault(std::string_view text) {
                              : nullptr;
 }
 
-// Records that `line` now gives `key`; returns the line that gave it
-// before, or 0.
-std::size_t Remember(std::unordered_map<std::string, std::size_t>& lines,
-                     const std::string& key, std::size_t line) {
-  const auto [it, inserted] = lines.try_emplace(key, line);
-  if (inserted) return 0;
-  const std::size_t earlier = it->second;
-  it->second = line;
-  return earlier;
+// The value `dictionary` holds under exactly `key`, or null.
+const CByteString* Lookup(const CCodeDictionary& dictionary,
+                          std::string_view key) {
+  return dictionary.Find(
+      {reinterpret_cast<const unsigned char*>(key.data()), key.size()});
+}
+
+bool Holds(const CByteString* value, std::string_view expected) {
+  return value != nullptr &&
+         std::string_view(value->data.get(),
+                          static_cast<std::size_t>(value->len)) == expected;
 }
 
 }  // namespace
@@ -139,16 +142,22 @@ void CTableCheck::OnIgnored(std::size_t line, std::string_view content,
   }
 }
 
+void CTableCheck::OnCut(std::size_t line) {
+  // A very long line is cut many times; the user sees it once.
+  if (line == lastCut_) return;
+  lastCut_ = line;
+  ++cut;
+  report_ << "line " << line << ": cut at " << kMaxTableLine
+          << " characters; the rest is read as further lines\n";
+}
+
 void CTableCheck::OnEntry(std::size_t line, const CByteString& code,
                           const CByteString& text) {
   ++entries;
   code_ = AsString(code);
   text_ = AsString(text);
-  CodeEntry& last = forwardLines_[code_];
-  replacesForward_ = last.line;
-  last = {line, text_};
-  // An empty text is no key of the reverse dictionary and replaces nothing.
-  replacesReverse_ = text_.empty() ? 0 : Remember(reverseLines_, text_, line);
+  forwardBefore_ = std::exchange(forwardLines_[code_], {line, text_});
+  reverseBefore_ = std::exchange(reverseLines_[text_], {line, code_});
 
   if (text_.empty()) {
     Warn(line, "code " + CodeHex(code_) +
@@ -166,18 +175,88 @@ void CTableCheck::OnEntry(std::size_t line, const CByteString& code,
   }
 }
 
-void CTableCheck::ReportSharedTexts(const CCodeTable& table) {
+void CTableCheck::OnReplaced(std::size_t line, TableDictionary dictionary) {
+  if (dictionary == TableDictionary::kForward) {
+    if (forwardBefore_.value == text_) {
+      ++duplicates;
+      findings_.push_back(
+          {line, "duplicate of line " + std::to_string(forwardBefore_.line)});
+      return;
+    }
+    replacements_.push_back(
+        {line, forwardBefore_.line, code_, forwardBefore_.value});
+  } else {
+    replacements_.push_back(
+        {line, reverseBefore_.line, reverseBefore_.value, text_});
+  }
+}
+
+void CTableCheck::JudgeReplacements(const CCodeTable& table) {
+  // A pair replaced more than once (given again in between, or replaced in
+  // both directions) is one finding, told by the last line that replaced it.
+  std::map<std::pair<std::string_view, std::string_view>, std::size_t> last;
+  for (std::size_t i = 0; i < replacements_.size(); ++i) {
+    const Replacement& r = replacements_[i];
+    const auto [it, inserted] = last.try_emplace({r.code, r.text}, i);
+    if (!inserted && replacements_[it->second].line <= r.line) it->second = i;
+  }
+  for (std::size_t i = 0; i < replacements_.size(); ++i) {
+    const Replacement& r = replacements_[i];
+    if (last.at({r.code, r.text}) != i) continue;
+    const CByteString* dumped = Lookup(*table.forward, r.code);
+    // A later line gave the pair back.
+    if (Holds(dumped, r.text)) continue;
+    // An empty text is no key: it never inserts.
+    const CByteString* inserted = Lookup(*table.reverse, r.text);
+    const std::string code = CodeHex(r.code);
+    // Only a loader that reports entries it does not store leaves a replaced
+    // code out of the table.
+    const std::string dumps =
+        "code " + code +
+        (dumped == nullptr
+             ? " is not in the table"
+             : " dumps as " + QuotedText(AsString(*dumped)) + " (line " +
+                   std::to_string(forwardLines_[r.code].line) + ")");
+    const std::string given =
+        QuotedText(r.text) + " (line " + std::to_string(r.earlierLine) + ")";
+    std::string what;
+    if (Holds(inserted, r.code)) {
+      ++aliases;
+      what.append("alias: ").append(dumps).append("; ").append(given);
+      what.append(" still inserts as ").append(code);
+      findings_.push_back({r.line, std::move(what)});
+      continue;
+    }
+    ++replaced;
+    what.append("replacement: ").append(code).append("=").append(given);
+    what.append(" is lost: ").append(dumps);
+    if (inserted != nullptr) {
+      what += ", " + QuotedText(r.text) + " inserts as " +
+              CodeHex(AsString(*inserted)) + " (line " +
+              std::to_string(reverseLines_[r.text].line) + ")";
+    }
+    findings_.push_back({r.line, std::move(what)});
+  }
+}
+
+void CTableCheck::FindSharedTexts(const CCodeTable& table) {
   std::unordered_map<std::string_view,
                      std::vector<std::pair<std::size_t, std::string_view>>>
       byText;
   for (const auto& [code, entry] : forwardLines_) {
-    if (!entry.text.empty()) byText[entry.text].emplace_back(entry.line, code);
+    // What the table dumps, not what the lines said: a loader may keep an
+    // entry for insert only.
+    if (!entry.value.empty() &&
+        Holds(Lookup(*table.forward, code), entry.value)) {
+      byText[entry.value].emplace_back(entry.line, code);
+    }
   }
-  std::vector<std::pair<std::size_t, std::string>> shared;
+  std::vector<Finding> shared;
   for (auto& [text, codes] : byText) {
     if (codes.size() < 2) continue;
     std::sort(codes.begin(), codes.end());
-    std::string what = "text " + QuotedText(text) + " is shared by codes ";
+    std::string what =
+        "warning: text " + QuotedText(text) + " is shared by codes ";
     const std::size_t named = std::min(codes.size(), kCodesNamed);
     for (std::size_t i = 0; i < named; ++i) {
       if (i > 0) what += i + 1 == codes.size() ? " and " : ", ";
@@ -187,29 +266,23 @@ void CTableCheck::ReportSharedTexts(const CCodeTable& table) {
     if (codes.size() > named) {
       what += " and " + std::to_string(codes.size() - named) + " more";
     }
-    const CByteString* written = table.reverse->Find(
-        {reinterpret_cast<const unsigned char*>(text.data()), text.size()});
-    if (written != nullptr) {
+    if (const CByteString* written = Lookup(*table.reverse, text)) {
       what += "; insert writes only " + CodeHex(AsString(*written));
     }
-    shared.emplace_back(codes.back().first, std::move(what));
+    shared.push_back({codes.back().first, std::move(what)});
   }
-  std::sort(shared.begin(), shared.end());
-  for (const auto& [line, what] : shared) Warn(line, what);
+  // By line, and texts last given on one line by their text, so that the
+  // report does not follow the map's order.
+  std::sort(shared.begin(), shared.end(),
+            [](const Finding& a, const Finding& b) {
+              return a.line != b.line ? a.line < b.line : a.what < b.what;
+            });
+  warnings += shared.size();
+  findings_.insert(findings_.end(), std::make_move_iterator(shared.begin()),
+                   std::make_move_iterator(shared.end()));
 }
 
-void CTableCheck::OnReplaced(std::size_t line, TableDictionary dictionary) {
-  ++replaced;
-  const bool forward = dictionary == TableDictionary::kForward;
-  const std::size_t earlier = forward ? replacesForward_ : replacesReverse_;
-  const std::string key =
-      forward ? "code " + CodeHex(code_) : "text " + QuotedText(text_);
-  report_ << "line " << line << ": replaces line " << earlier << " ("
-          << (forward ? "forward, " : "reverse, ") << key << ")\n";
-}
-
-std::unique_ptr<CCodeTable> CTableCheck::Run(
-    std::istream& table,
+CLoadObserver CTableCheck::Observer(
     const std::function<void(std::size_t line, std::string& text)>&
         convertText) {
   CLoadObserver observer;
@@ -217,14 +290,7 @@ std::unique_ptr<CCodeTable> CTableCheck::Run(
                               LineFault fault) {
     OnIgnored(line, content, fault);
   };
-  observer.onCut = [this](std::size_t line) {
-    // A very long line is cut many times; the user sees it once.
-    if (line == lastCut_) return;
-    lastCut_ = line;
-    ++cut;
-    report_ << "line " << line << ": cut at " << kMaxTableLine
-            << " characters; the rest is read as further lines\n";
-  };
+  observer.onCut = [this](std::size_t line) { OnCut(line); };
   observer.convertText = convertText;
   observer.onEntry = [this](std::size_t line, const CByteString& code,
                             const CByteString& text) {
@@ -233,8 +299,20 @@ std::unique_ptr<CCodeTable> CTableCheck::Run(
   observer.onReplaced = [this](std::size_t line, TableDictionary dictionary) {
     OnReplaced(line, dictionary);
   };
-  auto loaded = Load(table, observer);
-  ReportSharedTexts(*loaded);
+  return observer;
+}
+
+void CTableCheck::Finish(const CCodeTable& table) {
+  JudgeReplacements(table);
+  FindSharedTexts(table);
+  // Duplicates come first on their line, as they were found first, then the
+  // replacements, then the shared texts.
+  std::stable_sort(
+      findings_.begin(), findings_.end(),
+      [](const Finding& a, const Finding& b) { return a.line < b.line; });
+  for (const Finding& finding : findings_) {
+    report_ << "line " << finding.line << ": " << finding.what << '\n';
+  }
   if (notUtf8_ > 0) {
     const std::string guess = guess_.Guess();
     report_ << "texts not valid UTF-8: "
@@ -249,7 +327,17 @@ std::unique_ptr<CCodeTable> CTableCheck::Run(
   report_ << Plural(Signed(entries), "entry", "entries") << ", "
           << Plural(Signed(ignored), "ignored line", "ignored lines") << ", "
           << Plural(Signed(cut), "cut line", "cut lines") << ", "
+          << Plural(Signed(aliases), "alias", "aliases") << ", "
+          << Plural(Signed(duplicates), "duplicate", "duplicates") << ", "
           << Plural(Signed(replaced), "replacement", "replacements") << '\n';
+}
+
+std::unique_ptr<CCodeTable> CTableCheck::Run(
+    std::istream& table,
+    const std::function<void(std::size_t line, std::string& text)>&
+        convertText) {
+  auto loaded = Load(table, Observer(convertText));
+  Finish(*loaded);
   return loaded;
 }
 

@@ -1,6 +1,6 @@
 // The report of the check command: which lines of a table file did not load
-// as written, which entries replaced earlier ones, and which entries load but
-// are likely not what their author meant.
+// as written, which entries replaced earlier ones and what became of them,
+// and which entries load but are likely not what their author meant.
 #pragma once
 
 #include <cstddef>
@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "cli/EncodingGuess.h"
 #include "core/CodeTable.h"
@@ -22,68 +23,125 @@ class CTableCheck {
   // Reports go to `report`, which stays the caller's.
   explicit CTableCheck(std::ostream& report);
 
-  // Refers to a stream it does not own and keeps per-key line maps.
+  // Refers to a stream it does not own, and its observer refers to it.
   CTableCheck(const CTableCheck&) = delete;
   CTableCheck& operator=(const CTableCheck&) = delete;
 
   // Loads the table in `table` with the core's loader, each text passed
-  // through `convertText` first when it is given, and writes, in file order,
-  // one line per ignored line (its number and why), per physical line that
-  // was cut (once, however often), per replacement (its number, the earlier
-  // line it replaces, the direction and the key) and per warning: a
-  // byte-order mark at the start of the file, a text with blanks at its
-  // start or end (unless it is all blanks), a code with an empty text, a
-  // text that is not valid UTF-8. Then, ordered by line, a warning for each
-  // text that several codes of the loaded table share; a guess at the
-  // character set of the texts that are not UTF-8; the number of warnings
-  // when there are any; and last a summary with the counts. Line numbers are
-  // 1-based physical lines, as an editor shows them. Empty lines are not
-  // reported. Replacements are reported here in place of the loader's
-  // "Replacing old value" lines. Returns the loaded table.
+  // through `convertText` first when it is given, and reports on it: the
+  // observer's report while it loads, then Finish. Returns the loaded table.
   std::unique_ptr<CCodeTable> Run(
       std::istream& table,
       const std::function<void(std::size_t line, std::string& text)>&
           convertText = {});
 
-  // True when nothing was ignored, cut or replaced; warnings do not count.
+  // The events a loader feeds: any loader that reports its entries,
+  // replacements, ignored and cut lines through this observer, and then
+  // hands its table to Finish, is checked as Run checks the core's. The
+  // observer refers to this check, which must outlive it.
+  //
+  // As the lines load, in file order, it writes one line per ignored line
+  // (its number and why), per physical line that was cut (once, however
+  // often) and per warning about an entry: a byte-order mark at the start of
+  // the file, a text with blanks at its start or end (unless it is all
+  // blanks), a code with an empty text, a text that is not valid UTF-8.
+  // Line numbers are 1-based physical lines, as an editor shows them; empty
+  // lines are not reported. Replacements are kept for Finish and are not
+  // written as the loader's "Replacing old value" lines.
+  [[nodiscard]] CLoadObserver Observer(
+      const std::function<void(std::size_t line, std::string& text)>&
+          convertText = {});
+
+  // Writes what can be told only of the whole table, `table` being the one
+  // the observed load built; call it once, after the load. First, ordered by
+  // line, one line per finding about replacements and shared texts:
+  // - a duplicate: an entry that gives a code the very text it already had;
+  // - an alias: a code whose earlier text still inserts as that code, though
+  //   dump now shows a later line's text (tables list several texts for one
+  //   code on purpose this way);
+  // - a replacement: a code-text pair that an entry gave and that the table
+  //   neither dumps nor inserts any more, with what the code and the text
+  //   now stand for; each pair is reported once, by the last line that
+  //   replaced it;
+  // - a warning for each text that several codes of the table give: insert
+  //   writes only one of them. Such a text is not also a replacement.
+  // Then a guess at the character set of the texts that are not UTF-8; the
+  // number of warnings when there are any; and last a summary with the
+  // counts.
+  void Finish(const CCodeTable& table);
+
+  // True when nothing was ignored, cut or lost by a replacement; warnings,
+  // aliases and duplicates do not count.
   [[nodiscard]] bool Clean() const {
     return ignored == 0 && cut == 0 && replaced == 0;
+  }
+
+  // True when a warning, an alias or a duplicate was reported.
+  [[nodiscard]] bool Warned() const {
+    return warnings > 0 || aliases > 0 || duplicates > 0;
   }
 
   std::size_t entries = 0;
   std::size_t ignored = 0;
   std::size_t cut = 0;
+  // Code-text pairs lost in both directions.
   std::size_t replaced = 0;
+  std::size_t aliases = 0;
+  std::size_t duplicates = 0;
+  // The lines reported as "warning:"; aliases and duplicates are counted
+  // apart.
   std::size_t warnings = 0;
 
  private:
-  // The line that last gave a code, and the text it gave.
-  struct CodeEntry {
+  // The line that last gave a key, and the value it gave with it.
+  struct LineAndValue {
     std::size_t line = 0;
+    std::string value;
+  };
+
+  // An entry that replaced the pair `code`, `text` given on `earlierLine`,
+  // in either dictionary. Whether that pair is lost is known only once the
+  // whole table is loaded: a later line may give either back, or take away
+  // what is left of it.
+  struct Replacement {
+    std::size_t line = 0;
+    std::size_t earlierLine = 0;
+    std::string code;
     std::string text;
   };
 
+  // A line of the report that is written once the table is loaded.
+  struct Finding {
+    std::size_t line = 0;
+    std::string what;
+  };
+
   void OnIgnored(std::size_t line, std::string_view content, LineFault fault);
+  void OnCut(std::size_t line);
   void OnEntry(std::size_t line, const CByteString& code,
                const CByteString& text);
   void OnReplaced(std::size_t line, TableDictionary dictionary);
   void Warn(std::size_t line, const std::string& what);
-  // Warns about every text that more than one code of the loaded table
-  // gives: insert can write only one of them.
-  void ReportSharedTexts(const CCodeTable& table);
+  // Decides every kept replacement against the loaded table.
+  void JudgeReplacements(const CCodeTable& table);
+  // Every text that more than one code of the loaded table dumps as.
+  void FindSharedTexts(const CCodeTable& table);
 
   std::ostream& report_;
-  // Per direction, what a replacement replaces: the line that last gave each
-  // code (with its text), and the line that last gave each text.
-  std::unordered_map<std::string, CodeEntry> forwardLines_;
-  std::unordered_map<std::string, std::size_t> reverseLines_;
+  // The line that last gave each code (with its text), and the line that
+  // last gave each text (with its code).
+  std::unordered_map<std::string, LineAndValue> forwardLines_;
+  std::unordered_map<std::string, LineAndValue> reverseLines_;
   CEncodingGuess guess_;
   std::size_t notUtf8_ = 0;
-  // The entry being inserted and the lines it is about to replace (0: none).
+  // The entry being inserted, and what gave its code and its text before it
+  // (line 0: nothing).
   std::string code_;
   std::string text_;
-  std::size_t replacesForward_ = 0;
-  std::size_t replacesReverse_ = 0;
+  LineAndValue forwardBefore_;
+  LineAndValue reverseBefore_;
+  std::vector<Replacement> replacements_;
+  std::vector<Finding> findings_;
   // The physical line last reported as cut.
   std::size_t lastCut_ = 0;
 };

@@ -19,11 +19,14 @@ constexpr std::string_view kParsedBytes = "0123456789ABCDEFabcdef=\r\n";
 
 CStatus CTableEncoding::Open(const std::string& name,
                              std::unique_ptr<CTableEncoding>* encoding) {
+  // What iconv_open returns when it fails, as the C library defines it.
+  // NOLINTNEXTLINE(performance-no-int-to-ptr): that value is iconv's own.
+  const auto failed = reinterpret_cast<iconv_t>(-1);
   // iconv reads an empty name as the locale's character set: a surprise
   // rather than a choice.
-  const iconv_t cd = name.empty() ? reinterpret_cast<iconv_t>(-1)
-                                  : ::iconv_open("UTF-8", name.c_str());
-  if (cd == reinterpret_cast<iconv_t>(-1)) {
+  const iconv_t cd =
+      name.empty() ? failed : ::iconv_open("UTF-8", name.c_str());
+  if (cd == failed) {
     return CStatus::Failure(kExitError,
                             "Unknown table encoding '" + name +
                                 "' (iconv -l lists the known names)");

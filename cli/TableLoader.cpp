@@ -127,4 +127,23 @@ CStatus LoadConverter(const CCommandLine& line,
   return status;
 }
 
+CStatus LoadExtendedChecked(const CCommandLine& line, CTableCheck& check,
+                            std::unique_ptr<CExtendedTable>* table) {
+  std::unique_ptr<CExtendedTable> loaded;
+  CStatus status = LoadFrom(line, [&](std::istream& in, const auto& convert) {
+    loaded = LoadExtended(in, check.Observer(convert));
+  });
+  if (status.IsOk()) *table = std::move(loaded);
+  return status;
+}
+
+CStatus LoadTableAndInput(const CCommandLine& line,
+                          std::unique_ptr<CTableConverter>* table,
+                          CInputRange* input) {
+  if (CStatus status = LoadConverter(line, table); !status.IsOk()) {
+    return status;
+  }
+  return ReadInputRange(line, input);
+}
+
 }  // namespace dalvren

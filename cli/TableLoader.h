@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "cli/CommandLine.h"
+#include "cli/InputRange.h"
 #include "cli/TableCheck.h"
 #include "cli/TableConverter.h"
 #include "core/CodeTable.h"
@@ -15,12 +16,12 @@
 namespace dalvren {
 
 // Loads the table of `line`, in the plain syntax, into `*table`. With
-// `check`, the check's report is written as the table loads and
+// `check`, the check's report is written (CTableCheck::Run) and
 // replacements are reported there; else the loader's "Replacing old value"
-// lines go to standard error unless `line.quiet`. Fails, with a message
-// that names the table file, when the table encoding is unknown or
-// unusable, the file cannot be opened or read, or a text does not convert
-// from the table encoding.
+// lines go to standard error unless `line.quiet`. Fails, with a message that
+// names the table file, when the table encoding is unknown or unusable, the
+// file cannot be opened or read, or a text does not convert from the table
+// encoding.
 [[nodiscard]] CStatus LoadTable(const CCommandLine& line, CTableCheck* check,
                                 std::unique_ptr<CCodeTable>* table);
 
@@ -28,5 +29,19 @@ namespace dalvren {
 // LoadTable does without a check.
 [[nodiscard]] CStatus LoadConverter(
     const CCommandLine& line, std::unique_ptr<CTableConverter>* converter);
+
+// Loads the table of `line` in the extended syntax into `*table`, with the
+// observer of `check` (CTableCheck::Observer), and fails as LoadTable does.
+// The caller finishes the check.
+[[nodiscard]] CStatus LoadExtendedChecked(
+    const CCommandLine& line, CTableCheck& check,
+    std::unique_ptr<CExtendedTable>* table);
+
+// What dump, insert and roundtrip start from: the table of `line` in the
+// syntax it names (LoadConverter), then the range of its input
+// (ReadInputRange).
+[[nodiscard]] CStatus LoadTableAndInput(const CCommandLine& line,
+                                        std::unique_ptr<CTableConverter>* table,
+                                        CInputRange* input);
 
 }  // namespace dalvren

@@ -28,7 +28,7 @@ int AfxMessageBox(const QString& text, unsigned style, unsigned /*helpId*/) {
   const CWinApp* app = AfxGetApp();
   QMessageBox box((style & 0xF0) == MB_ICONHAND ? QMessageBox::Critical
                                                 : QMessageBox::NoIcon,
-                  app != nullptr ? app->m_pszAppName : QString(), text,
+                  app != nullptr ? app->m_strAppName : QString(), text,
                   QMessageBox::Ok, QApplication::activeWindow());
   box.exec();
   return IDOK;

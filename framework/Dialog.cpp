@@ -5,12 +5,12 @@
 namespace dalvren {
 
 CDialog::CDialog(unsigned templateId, QWidget* parent)
-    : QDialog(parent), m_templateId(templateId) {}
+    : QDialog(parent), templateId_(templateId) {}
 
 CDialog::~CDialog() = default;
 
 int CDialog::DoModal() {
-  const auto dialog = LoadDialogResource(m_templateId);
+  const auto dialog = LoadDialogResource(templateId_);
   if (dialog) {
     setWindowTitle(dialog->caption);
     CreateControls(*this, *dialog);

@@ -35,7 +35,7 @@ class CDialog : public QDialog, public CWnd {
   void reject() override;
 
  private:
-  unsigned m_templateId;
+  unsigned templateId_;
 };
 
 }  // namespace dalvren

@@ -15,55 +15,55 @@ CSingleDocTemplate::CSingleDocTemplate(
     unsigned id, const CRuntimeClass<CDocument>& documentClass,
     const CRuntimeClass<CFrameWnd>& frameClass,
     const CRuntimeClass<CView>& viewClass)
-    : m_nIDResource(id),
-      m_pDocClass(documentClass),
-      m_pFrameClass(frameClass),
-      m_pViewClass(viewClass) {}
+    : resourceId_(id),
+      docClass_(documentClass),
+      frameClass_(frameClass),
+      viewClass_(viewClass) {}
 
 CSingleDocTemplate::~CSingleDocTemplate() = default;
 
 std::unique_ptr<CFrameWnd> CSingleDocTemplate::CreateNewFrame() {
-  std::unique_ptr<CFrameWnd> frame = m_pFrameClass.CreateObject();
-  if (!frame->LoadFrame(m_nIDResource)) return nullptr;
-  std::unique_ptr<CView> view = m_pViewClass.CreateObject();
+  std::unique_ptr<CFrameWnd> frame = frameClass_.CreateObject();
+  if (!frame->LoadFrame(resourceId_)) return nullptr;
+  std::unique_ptr<CView> view = viewClass_.CreateObject();
   CREATESTRUCT cs;
   if (!view->PreCreateWindow(cs)) return nullptr;
-  view->Create(*m_pOnlyDoc);
+  view->Create(*onlyDoc_);
   frame->SetView(std::move(view));
   return frame;
 }
 
 CDocument* CSingleDocTemplate::OpenDocumentFile(const QString& path) {
-  const bool created = m_pOnlyDoc == nullptr;
+  const bool created = onlyDoc_ == nullptr;
   if (created) {
-    m_pOnlyDoc = m_pDocClass.CreateObject();
-    m_pFrame = CreateNewFrame();
-    if (m_pFrame == nullptr) {
-      m_pOnlyDoc.reset();
+    onlyDoc_ = docClass_.CreateObject();
+    frame_ = CreateNewFrame();
+    if (frame_ == nullptr) {
+      onlyDoc_.reset();
       return nullptr;
     }
   }
-  const bool opened = path.isEmpty() ? m_pOnlyDoc->OnNewDocument()
-                                     : m_pOnlyDoc->OnOpenDocument(path);
+  const bool opened = path.isEmpty() ? onlyDoc_->OnNewDocument()
+                                     : onlyDoc_->OnOpenDocument(path);
   if (!opened) {
     if (created) {
-      m_pFrame.reset();
-      m_pOnlyDoc.reset();
+      frame_.reset();
+      onlyDoc_.reset();
     }
     return nullptr;
   }
   if (!path.isEmpty()) {
     const QString absolute = QFileInfo(path).absoluteFilePath();
-    m_pOnlyDoc->SetPathName(absolute);
+    onlyDoc_->SetPathName(absolute);
     if (CWinApp* app = AfxGetApp()) app->AddToRecentFileList(absolute);
   }
-  if (created) m_pFrame->GetActiveView()->OnInitialUpdate();
-  m_pFrame->OnUpdateFrameTitle();
-  return m_pOnlyDoc.get();
+  if (created) frame_->GetActiveView()->OnInitialUpdate();
+  frame_->OnUpdateFrameTitle();
+  return onlyDoc_.get();
 }
 
 QString CSingleDocTemplate::GetDocString(DocStringIndex index) const {
-  return LoadResourceString(m_nIDResource)
+  return LoadResourceString(resourceId_)
       .section(QLatin1Char('\n'), index, index);
 }
 

@@ -49,22 +49,22 @@ class CSingleDocTemplate {
   // Field `index` of the document string; empty when absent.
   [[nodiscard]] QString GetDocString(DocStringIndex index) const;
 
-  [[nodiscard]] unsigned GetResourceId() const { return m_nIDResource; }
-  [[nodiscard]] CDocument* GetDocument() const { return m_pOnlyDoc.get(); }
-  [[nodiscard]] CFrameWnd* GetFrame() const { return m_pFrame.get(); }
+  [[nodiscard]] unsigned GetResourceId() const { return resourceId_; }
+  [[nodiscard]] CDocument* GetDocument() const { return onlyDoc_.get(); }
+  [[nodiscard]] CFrameWnd* GetFrame() const { return frame_.get(); }
 
  private:
   // Makes the frame and its view for the document; null when the frame
   // refused to be made.
   std::unique_ptr<CFrameWnd> CreateNewFrame();
 
-  unsigned m_nIDResource;
-  CRuntimeClass<CDocument> m_pDocClass;
-  CRuntimeClass<CFrameWnd> m_pFrameClass;
-  CRuntimeClass<CView> m_pViewClass;
+  unsigned resourceId_;
+  CRuntimeClass<CDocument> docClass_;
+  CRuntimeClass<CFrameWnd> frameClass_;
+  CRuntimeClass<CView> viewClass_;
   // Declared first so that it is destroyed last: the view refers to it.
-  std::unique_ptr<CDocument> m_pOnlyDoc;
-  std::unique_ptr<CFrameWnd> m_pFrame;
+  std::unique_ptr<CDocument> onlyDoc_;
+  std::unique_ptr<CFrameWnd> frame_;
 };
 
 }  // namespace dalvren

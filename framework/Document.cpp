@@ -14,8 +14,8 @@ CDocument::CDocument() = default;
 CDocument::~CDocument() = default;
 
 bool CDocument::OnNewDocument() {
-  m_strPathName.clear();
-  m_strTitle = QStringLiteral("Untitled");
+  pathName_.clear();
+  title_ = QStringLiteral("Untitled");
   return true;
 }
 
@@ -50,8 +50,8 @@ void CDocument::Serialize(QIODevice& /*file*/) {}
 bool CDocument::OnCmdMsg(unsigned /*id*/) { return false; }
 
 void CDocument::SetPathName(const QString& path) {
-  m_strPathName = path;
-  m_strTitle = QFileInfo(path).fileName();
+  pathName_ = path;
+  title_ = QFileInfo(path).fileName();
 }
 
 }  // namespace dalvren

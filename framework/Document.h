@@ -34,14 +34,14 @@ class CDocument {
   // Handles command `id`; the base handles none.
   virtual bool OnCmdMsg(unsigned id);
 
-  [[nodiscard]] const QString& GetPathName() const { return m_strPathName; }
+  [[nodiscard]] const QString& GetPathName() const { return pathName_; }
   // Sets the path; the title becomes the file's name.
   void SetPathName(const QString& path);
-  [[nodiscard]] const QString& GetTitle() const { return m_strTitle; }
+  [[nodiscard]] const QString& GetTitle() const { return title_; }
 
  private:
-  QString m_strPathName;
-  QString m_strTitle;
+  QString pathName_;
+  QString title_;
 };
 
 }  // namespace dalvren

@@ -27,7 +27,7 @@ class CEditField : public QPlainTextEdit {
   void SetText(const QString& text);
 
   // Texts longer than this wrap at any character rather than between words.
-  static constexpr qsizetype kLongText = 16 * 1024;
+  static constexpr qsizetype kLongText = qsizetype{16} * 1024;
 
  protected:
   // Copy, cut and drag: the selection's bytes under kFieldBytesMimeType and

@@ -3,6 +3,8 @@
 #include <QStringDecoder>
 #include <algorithm>
 
+#include <QUtf8StringView>
+
 namespace dalvren {
 
 namespace {
@@ -27,32 +29,28 @@ bool IsEscape(char16_t u) {
 }
 
 // The length of the valid UTF-8 sequence at the start of `s`, or 0 when it
-// does not start with one. Overlong forms, surrogates and values past
-// U+10FFFF are not valid.
+// does not start with one, and its code point in `code`. The length is the
+// one its lead byte announces; whether the bytes are valid (no overlong
+// form, surrogate or value past U+10FFFF) is Qt's decoder's call, so that
+// the rules live in one place on this side of the program.
 std::size_t ValidSequenceLength(std::string_view s, char32_t& code) {
-  const auto b0 = static_cast<unsigned char>(s[0]);
-  std::size_t n;
-  char32_t min;
-  if (b0 < 0x80) {
-    code = b0;
+  const auto lead = static_cast<unsigned char>(s[0]);
+  if (lead < 0x80) {
+    code = lead;
     return 1;
-  } else if (b0 >= 0xC2 && b0 <= 0xDF) {
-    n = 2, min = 0x80, code = b0 & 0x1F;
-  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-    n = 3, min = 0x800, code = b0 & 0x0F;
-  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-    n = 4, min = 0x10000, code = b0 & 0x07;
-  } else {
+  }
+  const std::size_t n = lead < 0xC0   ? 0
+                        : lead < 0xE0 ? 2
+                        : lead < 0xF0 ? 3
+                        : lead < 0xF8 ? 4
+                                      : 0;
+  if (n == 0 || s.size() < n ||
+      !QUtf8StringView(s.data(), static_cast<qsizetype>(n)).isValidUtf8()) {
     return 0;
   }
-  if (s.size() < n) return 0;
+  code = lead & (0x7F >> n);
   for (std::size_t i = 1; i < n; ++i) {
-    const auto b = static_cast<unsigned char>(s[i]);
-    if ((b & 0xC0) != 0x80) return 0;
-    code = (code << 6) | (b & 0x3F);
-  }
-  if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-    return 0;
+    code = (code << 6) | (static_cast<unsigned char>(s[i]) & 0x3F);
   }
   return n;
 }

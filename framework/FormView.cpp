@@ -6,19 +6,19 @@
 
 namespace dalvren {
 
-CFormView::CFormView(unsigned templateId) : m_templateId(templateId) {}
+CFormView::CFormView(unsigned templateId) : templateId_(templateId) {}
 
 void CFormView::Create(CDocument& document) {
   CView::Create(document);
-  if (const auto dialog = LoadDialogResource(m_templateId)) {
-    m_templateSize = CreateControls(*this, *dialog);
-    setMinimumSize(m_templateSize);
+  if (const auto dialog = LoadDialogResource(templateId_)) {
+    templateSize_ = CreateControls(*this, *dialog);
+    setMinimumSize(templateSize_);
   }
 }
 
 void CFormView::OnInitialUpdate() { UpdateData(false); }
 
-QSize CFormView::sizeHint() const { return m_templateSize; }
+QSize CFormView::sizeHint() const { return templateSize_; }
 
 void CFormView::ResizeParentToFit(bool shrinkOnly) {
   CFrameWnd* frame = GetParentFrame();

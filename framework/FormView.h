@@ -27,8 +27,8 @@ class CFormView : public CView {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  unsigned m_templateId;
-  QSize m_templateSize;
+  unsigned templateId_;
+  QSize templateSize_;
 };
 
 }  // namespace dalvren

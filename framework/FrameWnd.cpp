@@ -34,9 +34,9 @@ bool CFrameWnd::PreCreateWindow(CREATESTRUCT& /*cs*/) { return true; }
 
 bool CFrameWnd::LoadFrame(unsigned id) {
   CREATESTRUCT cs;
-  if (const CWinApp* app = AfxGetApp()) cs.lpszName = app->m_pszAppName;
+  if (const CWinApp* app = AfxGetApp()) cs.name = app->m_strAppName;
   if (!PreCreateWindow(cs)) return false;
-  setWindowTitle(cs.lpszName);
+  setWindowTitle(cs.name);
   if (cs.cx > 0 && cs.cy > 0) resize(cs.cx, cs.cy);
   setWindowIcon(LoadIconResource(id));
   for (const CMenuItemTemplate& popup : LoadMenuResource(id)) {
@@ -68,20 +68,20 @@ void CFrameWnd::AddMenuItems(QMenu& menu,
               [this, command] { OnCmdMsg(command); });
       // The framework fills this place with the recent files.
       if (item.id == ID_FILE_MRU_FILE1) {
-        m_recentMenu = &menu;
-        m_recentPlaceholder = action;
+        recentMenu_ = &menu;
+        recentPlaceholder_ = action;
       }
     }
   }
 }
 
 void CFrameWnd::SetView(std::unique_ptr<CView> view) {
-  m_pViewActive = view.get();
+  viewActive_ = view.get();
   setCentralWidget(view.release());
 }
 
 CDocument* CFrameWnd::GetActiveDocument() const {
-  return m_pViewActive != nullptr ? m_pViewActive->GetDocument() : nullptr;
+  return viewActive_ != nullptr ? viewActive_->GetDocument() : nullptr;
 }
 
 void CFrameWnd::RecalcLayout(bool /*notify*/) {
@@ -90,7 +90,7 @@ void CFrameWnd::RecalcLayout(bool /*notify*/) {
 
 void CFrameWnd::OnUpdateFrameTitle() {
   const CWinApp* app = AfxGetApp();
-  const QString appName = app != nullptr ? app->m_pszAppName : QString();
+  const QString appName = app != nullptr ? app->m_strAppName : QString();
   const CDocument* document = GetActiveDocument();
   setWindowTitle(document != nullptr && !document->GetTitle().isEmpty()
                      ? document->GetTitle() + QStringLiteral(" - ") + appName
@@ -98,12 +98,12 @@ void CFrameWnd::OnUpdateFrameTitle() {
 }
 
 void CFrameWnd::OnUpdateRecentFileMenu() {
-  if (m_recentPlaceholder == nullptr) return;
-  for (QAction* action : m_recentActions) {
-    m_recentMenu->removeAction(action);
+  if (recentPlaceholder_ == nullptr) return;
+  for (QAction* action : recentActions_) {
+    recentMenu_->removeAction(action);
     action->deleteLater();
   }
-  m_recentActions.clear();
+  recentActions_.clear();
   const CWinApp* app = AfxGetApp();
   const int count = app != nullptr ? app->RecentFiles().GetSize() : 0;
   for (int i = 0; i < count; ++i) {
@@ -113,10 +113,10 @@ void CFrameWnd::OnUpdateRecentFileMenu() {
     action->setStatusTip(app->RecentFiles()[i]);
     connect(action, &QAction::triggered, this,
             [this, command] { OnCmdMsg(command); });
-    m_recentMenu->insertAction(m_recentPlaceholder, action);
-    m_recentActions.push_back(action);
+    recentMenu_->insertAction(recentPlaceholder_, action);
+    recentActions_.push_back(action);
   }
-  m_recentPlaceholder->setVisible(count == 0);
+  recentPlaceholder_->setVisible(count == 0);
 }
 
 void CFrameWnd::DragAcceptFiles(bool accept) { setAcceptDrops(accept); }
@@ -128,7 +128,7 @@ void CFrameWnd::ShowWindow(int command) {
 void CFrameWnd::UpdateWindow() { repaint(); }
 
 bool CFrameWnd::OnCmdMsg(unsigned id) {
-  if (m_pViewActive != nullptr && m_pViewActive->OnCmdMsg(id)) return true;
+  if (viewActive_ != nullptr && viewActive_->OnCmdMsg(id)) return true;
   if (CDocument* document = GetActiveDocument();
       document != nullptr && document->OnCmdMsg(id)) {
     return true;

@@ -31,7 +31,7 @@ class CFrameWnd : public QMainWindow {
 
   // Places `view` (which the frame then owns) as the frame's view.
   void SetView(std::unique_ptr<CView> view);
-  [[nodiscard]] CView* GetActiveView() const { return m_pViewActive; }
+  [[nodiscard]] CView* GetActiveView() const { return viewActive_; }
   [[nodiscard]] CDocument* GetActiveDocument() const;
 
   // Lays the frame's parts out again now rather than when next shown.
@@ -64,10 +64,10 @@ class CFrameWnd : public QMainWindow {
  private:
   void AddMenuItems(QMenu& menu, const std::vector<CMenuItemTemplate>& items);
 
-  CView* m_pViewActive = nullptr;
-  QMenu* m_recentMenu = nullptr;
-  QAction* m_recentPlaceholder = nullptr;
-  std::vector<QAction*> m_recentActions;
+  CView* viewActive_ = nullptr;
+  QMenu* recentMenu_ = nullptr;
+  QAction* recentPlaceholder_ = nullptr;
+  std::vector<QAction*> recentActions_;
 };
 
 }  // namespace dalvren

@@ -20,9 +20,9 @@ class CRecentFileList {
   void Add(const QString& path);
   void Remove(int index);
 
-  [[nodiscard]] int GetSize() const { return static_cast<int>(m_files.size()); }
+  [[nodiscard]] int GetSize() const { return static_cast<int>(files_.size()); }
   [[nodiscard]] const QString& operator[](int index) const {
-    return m_files[index];
+    return files_[index];
   }
   // "&N NAME", menu text: the file's name, or its whole path where two
   // entries share a name, with each "&" in it doubled so that it shows as
@@ -33,9 +33,9 @@ class CRecentFileList {
   void WriteList(QSettings& settings) const;
 
  private:
-  QString m_section;
-  int m_size;
-  QStringList m_files;
+  QString section_;
+  int size_;
+  QStringList files_;
 };
 
 }  // namespace dalvren

@@ -9,15 +9,15 @@ namespace dalvren {
 
 namespace {
 
-// The script is read once; resources never change while the program runs.
-const QJsonObject& Script() {
-  static const QJsonObject script = [] {
-    QFile file(QString::fromLatin1(kResourceScript));
-    if (!file.open(QIODevice::ReadOnly)) return QJsonObject();
-    return QJsonDocument::fromJson(file.readAll()).object();
-  }();
+// The program's script, read once: resources never change while the program
+// runs.
+const CResourceScript& ProgramScript() {
+  static const CResourceScript script =
+      ReadResourceScript(QString::fromLatin1(kResourceScript));
   return script;
 }
+
+const QJsonObject& Script() { return ProgramScript().resources; }
 
 QJsonValue Find(const char* section, unsigned id) {
   return Script().value(QLatin1StringView(section))[QString::number(id)];
@@ -30,7 +30,7 @@ QRect RectOf(const QJsonValue& v) {
 
 std::vector<CMenuItemTemplate> MenuItems(const QJsonArray& array) {
   std::vector<CMenuItemTemplate> items;
-  for (const QJsonValue& v : array) {
+  for (const QJsonValue v : array) {
     CMenuItemTemplate item;
     item.text = v["text"].toString();
     item.id = static_cast<unsigned>(v["id"].toInt());
@@ -44,6 +44,34 @@ std::vector<CMenuItemTemplate> MenuItems(const QJsonArray& array) {
 
 }  // namespace
 
+CResourceScript ReadResourceScript(const QString& path) {
+  CResourceScript script;
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    script.error = QStringLiteral("resource script '%1' is missing").arg(path);
+    return script;
+  }
+  QJsonParseError parse{};
+  const QJsonDocument document =
+      QJsonDocument::fromJson(file.readAll(), &parse);
+  if (parse.error != QJsonParseError::NoError) {
+    script.error = QStringLiteral(
+                       "resource script '%1' is malformed: %2 at "
+                       "byte %3")
+                       .arg(path, parse.errorString())
+                       .arg(parse.offset);
+  } else if (!document.isObject()) {
+    script.error =
+        QStringLiteral("resource script '%1' is malformed: it is not an object")
+            .arg(path);
+  } else {
+    script.resources = document.object();
+  }
+  return script;
+}
+
+QString ResourceScriptError() { return ProgramScript().error; }
+
 QString LoadResourceString(unsigned id) {
   return Find("strings", id).toString();
 }
@@ -54,7 +82,7 @@ std::vector<CMenuItemTemplate> LoadMenuResource(unsigned id) {
 
 std::vector<CAcceleratorTemplate> LoadAcceleratorResource(unsigned id) {
   std::vector<CAcceleratorTemplate> table;
-  for (const QJsonValue& v : Find("accelerators", id).toArray()) {
+  for (const QJsonValue v : Find("accelerators", id).toArray()) {
     table.push_back(
         {QKeySequence(v["key"].toString(), QKeySequence::PortableText),
          static_cast<unsigned>(v["id"].toInt())});
@@ -71,14 +99,13 @@ std::optional<CDialogTemplate> LoadDialogResource(unsigned id) {
   t.size = QSize(size[0].toInt(), size[1].toInt());
   t.fontFamily = v["font"][0].toString();
   t.pointSize = v["font"][1].toInt(8);
-  t.child = v["child"].toBool();
-  for (const QJsonValue& c : v["controls"].toArray()) {
+  for (const QJsonValue c : v["controls"].toArray()) {
     CControlTemplate control;
     control.id = c["id"].toInt(-1);
     control.kind = c["kind"].toString();
     control.text = c["text"].toString();
     control.rect = RectOf(c["rect"]);
-    for (const QJsonValue& s : c["styles"].toArray()) {
+    for (const QJsonValue s : c["styles"].toArray()) {
       control.styles << s.toString();
     }
     control.buddy = c["buddy"].toInt(-1);
@@ -95,7 +122,7 @@ std::optional<CDialogTemplate> LoadDialogResource(unsigned id) {
 
 QStringList IconResourceFiles(unsigned id) {
   QStringList files;
-  for (const QJsonValue& v : Find("icons", id).toArray()) {
+  for (const QJsonValue v : Find("icons", id).toArray()) {
     files << v.toString();
   }
   return files;

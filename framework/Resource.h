@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QJsonObject>
 #include <QKeySequence>
 #include <QRect>
 #include <QRectF>
@@ -53,9 +54,25 @@ struct CDialogTemplate {
   QSize size;  // dialog units
   QString fontFamily;
   int pointSize = 8;
-  bool child = false;  // a form inside a frame rather than a dialog window
   std::vector<CControlTemplate> controls;  // in tab order
 };
+
+// A resource script as read from a file: its resources, or why there are
+// none.
+struct CResourceScript {
+  QJsonObject resources;
+  // Empty when the script was read; else a message that names the script.
+  QString error;
+};
+
+// Reads the resource script at `path`. A missing file, text that is not
+// JSON, or JSON that is not an object gives empty resources and the error.
+[[nodiscard]] CResourceScript ReadResourceScript(const QString& path);
+
+// Why the program's own script (kResourceScript) could not be read, or empty
+// when it was. Without it the program has no menus, windows or texts, so
+// start-up refuses (AfxWinMain).
+[[nodiscard]] QString ResourceScriptError();
 
 // Each returns nothing (or an empty value) when the script has no such
 // resource.

@@ -99,28 +99,34 @@ std::vector<CShellFile> ShellRegistrationFiles(const CShellFileType& type) {
 }
 
 QString XdgDataHome() {
-  const QString home = qEnvironmentVariable("XDG_DATA_HOME");
+  QString home = qEnvironmentVariable("XDG_DATA_HOME");
   if (QDir::isAbsolutePath(home)) return home;
   return QDir::homePath() + QStringLiteral("/.local/share");
 }
 
-std::vector<QString> RegisterShellFileType(const QString& dataHome,
-                                           const CShellFileType& type) {
-  std::vector<QString> written;
+CShellRegistration RegisterShellFileType(const QString& dataHome,
+                                         const CShellFileType& type) {
+  CShellRegistration done;
   const QDir root(dataHome);
   for (const CShellFile& file : ShellRegistrationFiles(type)) {
     const QString target = root.filePath(file.path);
     if (ReadFile(target) == file.contents && QFileInfo::exists(target))
       continue;
-    QSaveFile out(target);
-    if (!root.mkpath(QFileInfo(file.path).path()) ||
-        !out.open(QIODevice::WriteOnly) || out.write(file.contents) < 0 ||
-        !out.commit()) {
+    const QString folder = QFileInfo(target).path();
+    if (!root.mkpath(QFileInfo(file.path).path())) {
+      done.error = QStringLiteral("cannot make the folder %1").arg(folder);
       break;
     }
-    written.push_back(file.path);
+    QSaveFile out(target);
+    if (!out.open(QIODevice::WriteOnly) || out.write(file.contents) < 0 ||
+        !out.commit()) {
+      done.error =
+          QStringLiteral("cannot write %1: %2").arg(target, out.errorString());
+      break;
+    }
+    done.written.push_back(file.path);
   }
-  return written;
+  return done;
 }
 
 }  // namespace dalvren

@@ -39,10 +39,17 @@ struct CShellFile {
 // ~/.local/share.
 [[nodiscard]] QString XdgDataHome();
 
+// What a registration did.
+struct CShellRegistration {
+  // The files written, relative to the data home.
+  std::vector<QString> written;
+  // Empty, or which file could not be written and why; writing stops there.
+  QString error;
+};
+
 // Writes each file of `type` under `dataHome` that is missing or differs,
-// and nothing anywhere else. Returns the relative paths written; writing
-// stops at the first file that cannot be written.
-std::vector<QString> RegisterShellFileType(const QString& dataHome,
-                                           const CShellFileType& type);
+// and nothing anywhere else.
+[[nodiscard]] CShellRegistration RegisterShellFileType(
+    const QString& dataHome, const CShellFileType& type);
 
 }  // namespace dalvren

@@ -9,7 +9,7 @@ CView::~CView() = default;
 
 bool CView::PreCreateWindow(CREATESTRUCT& /*cs*/) { return true; }
 
-void CView::Create(CDocument& document) { m_pDocument = &document; }
+void CView::Create(CDocument& document) { document_ = &document; }
 
 void CView::OnInitialUpdate() {}
 

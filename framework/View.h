@@ -27,12 +27,12 @@ class CView : public QWidget, public CWnd {
   // Handles command `id`; the base handles none.
   virtual bool OnCmdMsg(unsigned id);
 
-  [[nodiscard]] CDocument* GetDocument() const { return m_pDocument; }
+  [[nodiscard]] CDocument* GetDocument() const { return document_; }
   // The frame the view lives in, or null before it is placed in one.
   [[nodiscard]] CFrameWnd* GetParentFrame() const;
 
  private:
-  CDocument* m_pDocument = nullptr;
+  CDocument* document_ = nullptr;
 };
 
 }  // namespace dalvren

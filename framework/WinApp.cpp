@@ -25,29 +25,39 @@ CWinApp* g_app = nullptr;
 
 constexpr int kUsageErrorStatus = 2;
 
+// The settings group of the recent-file list.
+constexpr char kRecentFileSection[] = "Recent File List";
+
 }  // namespace
 
 CWinApp* AfxGetApp() { return g_app; }
 
 CWinApp::CWinApp()
-    : m_pszAppName(LoadResourceString(AFX_IDS_APP_TITLE)),
-      m_recentFiles(QStringLiteral("Recent File List"), 4),
-      m_out(&std::cout),
-      m_err(&std::cerr) {
+    : m_strAppName(LoadResourceString(AFX_IDS_APP_TITLE)),
+      recentFiles_(QString::fromLatin1(kRecentFileSection), 4),
+      out_(&std::cout),
+      err_(&std::cerr) {
   g_app = this;
 }
 
 CWinApp::~CWinApp() {
-  ExitInstance();
+  // Not ExitInstance: a derived class's override is gone by now, and the
+  // run loop has called it already. Windows and documents go while the
+  // application can still be found.
+  CloseAll();
   if (g_app == this) g_app = nullptr;
 }
 
 bool CWinApp::InitInstance() { return true; }
 
 int CWinApp::ExitInstance() {
-  m_pMainWnd = nullptr;
-  m_templates.clear();
+  CloseAll();
   return m_nExitCode;
+}
+
+void CWinApp::CloseAll() {
+  m_pMainWnd = nullptr;
+  templates_.clear();
 }
 
 int CWinApp::Run() {
@@ -57,14 +67,13 @@ int CWinApp::Run() {
 
 bool CWinApp::OnCmdMsg(unsigned id) {
   if (id < ID_FILE_MRU_FILE1 ||
-      id >=
-          ID_FILE_MRU_FILE1 + static_cast<unsigned>(m_recentFiles.GetSize())) {
+      id >= ID_FILE_MRU_FILE1 + static_cast<unsigned>(recentFiles_.GetSize())) {
     return false;
   }
   const int index = static_cast<int>(id - ID_FILE_MRU_FILE1);
-  if (OpenDocumentFile(m_recentFiles[index]) == nullptr) {
+  if (OpenDocumentFile(recentFiles_[index]) == nullptr) {
     // The open failed and said why; an entry that no longer opens goes.
-    m_recentFiles.Remove(index);
+    recentFiles_.Remove(index);
     SaveRecentFileList();
   }
   return true;
@@ -87,8 +96,8 @@ void CWinApp::OnFileOpen() {
   if (ModalHooks().openFileName) {
     path = ModalHooks().openFileName(caption, filter);
   } else {
-    const QString start = m_recentFiles.GetSize() > 0
-                              ? QFileInfo(m_recentFiles[0]).path()
+    const QString start = recentFiles_.GetSize() > 0
+                              ? QFileInfo(recentFiles_[0]).path()
                               : QDir::currentPath();
     path = QFileDialog::getOpenFileName(m_pMainWnd, caption, start, filter);
   }
@@ -104,45 +113,45 @@ void CWinApp::Enable3dControls() {
   // Qt draws every control in the desktop's own style already.
 }
 
-void CWinApp::SetRegistryKey(const QString& key) { m_pszRegistryKey = key; }
+void CWinApp::SetRegistryKey(const QString& key) { m_strRegistryKey = key; }
 
 void CWinApp::LoadStdProfileSettings(int maxRecentFiles) {
-  m_recentFiles =
-      CRecentFileList(QStringLiteral("Recent File List"), maxRecentFiles);
-  QSettings settings(m_pszRegistryKey, m_pszAppName);
-  m_recentFiles.ReadList(settings);
+  recentFiles_ =
+      CRecentFileList(QString::fromLatin1(kRecentFileSection), maxRecentFiles);
+  QSettings settings(m_strRegistryKey, m_strAppName);
+  recentFiles_.ReadList(settings);
 }
 
 void CWinApp::SaveRecentFileList() {
   // Written at once, so that a crash or a second instance loses nothing.
-  QSettings settings(m_pszRegistryKey, m_pszAppName);
-  m_recentFiles.WriteList(settings);
+  QSettings settings(m_strRegistryKey, m_strAppName);
+  recentFiles_.WriteList(settings);
   if (m_pMainWnd != nullptr) m_pMainWnd->OnUpdateRecentFileMenu();
 }
 
 void CWinApp::AddToRecentFileList(const QString& path) {
-  m_recentFiles.Add(path);
+  recentFiles_.Add(path);
   SaveRecentFileList();
 }
 
 void CWinApp::AddDocTemplate(std::unique_ptr<CSingleDocTemplate> docTemplate) {
-  m_templates.push_back(std::move(docTemplate));
+  templates_.push_back(std::move(docTemplate));
 }
 
-void CWinApp::EnableShellOpen() { m_bShellOpen = true; }
+void CWinApp::EnableShellOpen() { shellOpen_ = true; }
 
 void CWinApp::RegisterShellFileTypes(bool /*compat*/) {
   const CSingleDocTemplate* docTemplate = GetDocTemplate();
   if (docTemplate == nullptr) return;
   CShellFileType type;
-  type.appName = m_pszAppName;
+  type.appName = m_strAppName;
   type.exePath = QCoreApplication::applicationFilePath();
   type.exeName = QFileInfo(type.exePath).fileName();
   type.typeId = docTemplate->GetDocString(CSingleDocTemplate::regFileTypeId);
   type.typeName =
       docTemplate->GetDocString(CSingleDocTemplate::regFileTypeName);
   type.extension = docTemplate->GetDocString(CSingleDocTemplate::filterExt);
-  type.shellOpen = m_bShellOpen;
+  type.shellOpen = shellOpen_;
   // As on the classic desktop, files of the type show the program's second
   // icon, the one after the template's own, where there is one.
   const unsigned icon = docTemplate->GetResourceId();
@@ -150,7 +159,15 @@ void CWinApp::RegisterShellFileTypes(bool /*compat*/) {
   type.typeIcons = IconResourceFiles(icon + 1);
   if (type.typeIcons.isEmpty()) type.typeIcons = type.appIcons;
   const QString dataHome = XdgDataHome();
-  const std::vector<QString> written = RegisterShellFileType(dataHome, type);
+  const CShellRegistration done = RegisterShellFileType(dataHome, type);
+  // A desktop that cannot learn the type still runs the program; the user
+  // hears of it once, on standard error, never in a window.
+  if (!done.error.isEmpty()) {
+    *err_ << QFileInfo(programName_).fileName().toStdString()
+          << ": the desktop does not know table files: "
+          << done.error.toStdString() << '\n';
+  }
+  const std::vector<QString>& written = done.written;
   // The desktop reads MIME types from a cache built from the packages.
   const QString updater =
       QStandardPaths::findExecutable(QStringLiteral("update-mime-database"));
@@ -164,37 +181,36 @@ void CWinApp::RegisterShellFileTypes(bool /*compat*/) {
 }
 
 void CWinApp::ParseCommandLine(CCommandLineInfo& info) {
-  info.ParseArguments(m_arguments);
+  info.ParseArguments(arguments_);
 }
 
 bool CWinApp::ProcessShellCommand(CCommandLineInfo& info) {
-  const QString program = QFileInfo(m_programName).fileName();
+  const QString program = QFileInfo(programName_).fileName();
   switch (info.m_nShellCommand) {
     case CCommandLineInfo::AppHelp:
-      *m_out << QStringLiteral(
-                    "Usage: %1 [OPTION]... [%2]\n"
-                    "%3\n"
-                    "\n"
-                    "  -h, --help     show this help and exit\n"
-                    "      --version  show the version and exit\n")
-                    .arg(program, m_strFileArgument, m_strDescription)
-                    .toStdString();
+      *out_ << QStringLiteral(
+                   "Usage: %1 [OPTION]... [%2]\n"
+                   "%3\n"
+                   "\n"
+                   "  -h, --help     show this help and exit\n"
+                   "      --version  show the version and exit\n")
+                   .arg(program, m_strFileArgument, m_strDescription)
+                   .toStdString();
       m_nExitCode = 0;
       return false;
     case CCommandLineInfo::AppVersion:
-      *m_out << QStringLiteral("%1 %2\n")
-                    .arg(m_pszAppName,
-                         LoadVersionValue(QStringLiteral("FileVersion"))
-                             .remove(QLatin1Char(' '))
-                             .replace(QLatin1Char(','), QLatin1Char('.')))
-                    .toStdString();
+      *out_ << QStringLiteral("%1 %2\n")
+                   .arg(m_strAppName,
+                        LoadVersionValue(QStringLiteral("FileVersion"))
+                            .remove(QLatin1Char(' '))
+                            .replace(QLatin1Char(','), QLatin1Char('.')))
+                   .toStdString();
       m_nExitCode = 0;
       return false;
     case CCommandLineInfo::AppUsageError:
-      *m_err << QStringLiteral(
-                    "%1: %2\nTry '%1 --help' for more information.\n")
-                    .arg(program, info.m_strError)
-                    .toStdString();
+      *err_ << QStringLiteral("%1: %2\nTry '%1 --help' for more information.\n")
+                   .arg(program, info.m_strError)
+                   .toStdString();
       m_nExitCode = kUsageErrorStatus;
       return false;
     case CCommandLineInfo::FileOpen:
@@ -211,22 +227,34 @@ bool CWinApp::ProcessShellCommand(CCommandLineInfo& info) {
 }
 
 void CWinApp::SetArguments(QStringList arguments, QString programName) {
-  m_arguments = std::move(arguments);
-  m_programName = std::move(programName);
+  arguments_ = std::move(arguments);
+  programName_ = std::move(programName);
 }
 
 void CWinApp::SetOutput(std::ostream& out, std::ostream& err) {
-  m_out = &out;
-  m_err = &err;
+  out_ = &out;
+  err_ = &err;
 }
 
 CSingleDocTemplate* CWinApp::GetDocTemplate() const {
-  return m_templates.empty() ? nullptr : m_templates.front().get();
+  return templates_.empty() ? nullptr : templates_.front().get();
 }
 
 int AfxWinMain(int argc, char** argv) {
   CWinApp* app = AfxGetApp();
   if (app == nullptr) return 1;
+  // The one place where start-up refuses, before anything else is done.
+  const auto refuse = [argv](const QString& why) {
+    std::cerr
+        << QFileInfo(QString::fromLocal8Bit(argv[0])).fileName().toStdString()
+        << ": " << why.toStdString() << '\n';
+    return 1;
+  };
+  // Without its resources the program has no title, menus or windows, and
+  // even --version would answer wrongly.
+  if (const QString error = ResourceScriptError(); !error.isEmpty()) {
+    return refuse(error);
+  }
   QStringList arguments;
   for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
   app->SetArguments(arguments, QString::fromLocal8Bit(argv[0]));
@@ -242,11 +270,9 @@ int AfxWinMain(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
       qEnvironmentVariableIsEmpty("DISPLAY") &&
       qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
-    std::cerr
-        << QFileInfo(QString::fromLocal8Bit(argv[0])).fileName().toStdString()
-        << ": no display to show the window on (neither DISPLAY nor "
-           "WAYLAND_DISPLAY is set)\n";
-    return 1;
+    return refuse(
+        QStringLiteral("no display to show the window on (neither DISPLAY nor "
+                       "WAYLAND_DISPLAY is set)"));
   }
   QApplication qtApp(argc, argv);
   if (!app->InitInstance()) return app->ExitInstance();

@@ -29,7 +29,9 @@ class CWinApp {
 
   // Starts the application; false ends the program with m_nExitCode.
   virtual bool InitInstance();
-  // Closes every window and document. Returns m_nExitCode.
+  // Closes every window and document. Returns m_nExitCode. The run loop
+  // (Run, AfxWinMain) calls it once; the destructor does not, but closes
+  // what is left all the same.
   virtual int ExitInstance();
   // Runs the message loop until the main window closes; returns its code.
   int Run();
@@ -48,7 +50,7 @@ class CWinApp {
   // Start-up steps.
   void Enable3dControls();
   // Keeps the settings under organisation `key` and application
-  // m_pszAppName.
+  // m_strAppName.
   void SetRegistryKey(const QString& key);
   // Reads the recent-file list of `maxRecentFiles` entries.
   void LoadStdProfileSettings(int maxRecentFiles = 4);
@@ -67,7 +69,7 @@ class CWinApp {
 
   void AddToRecentFileList(const QString& path);
   [[nodiscard]] const CRecentFileList& RecentFiles() const {
-    return m_recentFiles;
+    return recentFiles_;
   }
 
   // The program's arguments, without its name.
@@ -77,8 +79,8 @@ class CWinApp {
 
   [[nodiscard]] CSingleDocTemplate* GetDocTemplate() const;
 
-  QString m_pszAppName;             // the application title
-  QString m_pszRegistryKey;         // settings organisation
+  QString m_strAppName;             // the application title
+  QString m_strRegistryKey;         // settings organisation
   CFrameWnd* m_pMainWnd = nullptr;  // owned by its template
   int m_nExitCode = 1;
   // What --help calls the file argument, and what it says the program does.
@@ -87,14 +89,16 @@ class CWinApp {
 
  private:
   void SaveRecentFileList();
+  // Destroys the templates with their documents and windows.
+  void CloseAll();
 
-  std::vector<std::unique_ptr<CSingleDocTemplate>> m_templates;
-  CRecentFileList m_recentFiles;
-  QStringList m_arguments;
-  QString m_programName;
-  bool m_bShellOpen = false;
-  std::ostream* m_out;
-  std::ostream* m_err;
+  std::vector<std::unique_ptr<CSingleDocTemplate>> templates_;
+  CRecentFileList recentFiles_;
+  QStringList arguments_;
+  QString programName_;
+  bool shellOpen_ = false;
+  std::ostream* out_;
+  std::ostream* err_;
 };
 
 // Runs the application object from program start to end: answers help and

@@ -81,8 +81,8 @@ int TextShortfall(const QWidget& control) {
 }  // namespace
 
 QWidget* CWnd::GetDlgItem(int id) const {
-  const auto it = m_items.find(id);
-  return it == m_items.end() ? nullptr : it->second;
+  const auto it = items_.find(id);
+  return it == items_.end() ? nullptr : it->second;
 }
 
 std::string CWnd::GetDlgItemTextA(int id) const {
@@ -132,9 +132,9 @@ void CWnd::DoDataExchange(CDataExchange* /*pDX*/) {}
 bool CWnd::OnCommand(unsigned /*id*/) { return false; }
 
 QSize CWnd::CreateControls(QWidget& host, const CDialogTemplate& dialog) {
-  m_host = &host;
+  host_ = &host;
   host.setFont(TemplateFont(dialog));
-  m_templateUnits = dialog.size;
+  templateUnits_ = dialog.size;
 
   std::vector<std::pair<QLabel*, int>> buddies;
   for (const CControlTemplate& control : dialog.controls) {
@@ -177,23 +177,23 @@ QSize CWnd::CreateControls(QWidget& host, const CDialogTemplate& dialog) {
       QObject::connect(button, &QAbstractButton::clicked,
                        [this, id] { OnCommand(id); });
     }
-    if (control.id >= 0) m_items[control.id] = widget;
-    m_placements.push_back({widget, control.rect, QRect(), control.grow});
+    if (control.id >= 0) items_[control.id] = widget;
+    placements_.push_back({widget, control.rect, QRect(), control.grow});
   }
   for (const auto& [label, id] : buddies) label->setBuddy(GetDlgItem(id));
   return FitControlsToTexts();
 }
 
 QSize CWnd::FitControlsToTexts() {
-  if (m_host == nullptr) return m_templateSize;
-  QSize base = DialogBaseUnits(m_host->font());
+  if (host_ == nullptr) return templateSize_;
+  QSize base = DialogBaseUnits(host_->font());
   const int limit = kMaxFitScale * std::max(base.width(), 1);
   for (;;) {
     PlaceControls(base);
     // The unit at which each control gains the pixels it lacks, if its
     // style's margins stay as they are; the next pass checks that they did.
     int needed = base.width();
-    for (const CPlacement& p : m_placements) {
+    for (const CPlacement& p : placements_) {
       const int shortfall = TextShortfall(*p.widget);
       if (shortfall <= 0 || p.units.width() <= 0) continue;
       const int pixels = p.rect.width() + shortfall;
@@ -203,14 +203,14 @@ QSize CWnd::FitControlsToTexts() {
     if (needed <= base.width() || base.width() >= limit) break;
     base.setWidth(std::min(needed, limit));
   }
-  m_baseUnits = base;
-  m_templateSize = QSize(m_templateUnits.width() * base.width() / 4,
-                         m_templateUnits.height() * base.height() / 8);
-  return m_templateSize;
+  baseUnits_ = base;
+  templateSize_ = QSize(templateUnits_.width() * base.width() / 4,
+                        templateUnits_.height() * base.height() / 8);
+  return templateSize_;
 }
 
 void CWnd::PlaceControls(QSize base) {
-  for (CPlacement& p : m_placements) {
+  for (CPlacement& p : placements_) {
     const QRect& r = p.units;
     p.rect =
         QRect(r.x() * base.width() / 4, r.y() * base.height() / 8,
@@ -220,9 +220,9 @@ void CWnd::PlaceControls(QSize base) {
 }
 
 void CWnd::LayoutControls(QSize size) {
-  const qreal dx = std::max(0, size.width() - m_templateSize.width());
-  const qreal dy = std::max(0, size.height() - m_templateSize.height());
-  for (const CPlacement& p : m_placements) {
+  const qreal dx = std::max(0, size.width() - templateSize_.width());
+  const qreal dy = std::max(0, size.height() - templateSize_.height());
+  for (const CPlacement& p : placements_) {
     p.widget->setGeometry(p.rect.x() + qRound(p.grow.x() * dx),
                           p.rect.y() + qRound(p.grow.y() * dy),
                           p.rect.width() + qRound(p.grow.width() * dx),

@@ -28,7 +28,7 @@ class CDataExchange;
 struct CREATESTRUCT {
   int cx = 0;
   int cy = 0;
-  QString lpszName;
+  QString name;
 };
 
 class CWnd {
@@ -59,7 +59,7 @@ class CWnd {
   // The base units the controls are placed in: DialogBaseUnits of their
   // font, the horizontal one widened by FitControlsToTexts where a text
   // needed it. Empty before the controls are made.
-  [[nodiscard]] QSize FittedDialogBaseUnits() const { return m_baseUnits; }
+  [[nodiscard]] QSize FittedDialogBaseUnits() const { return baseUnits_; }
 
  protected:
   // Exchanges members with controls; the base exchanges nothing.
@@ -96,12 +96,12 @@ class CWnd {
   // Sets every control's pixel rectangle for base units `base`.
   void PlaceControls(QSize base);
 
-  QWidget* m_host = nullptr;
-  std::map<int, QWidget*> m_items;
-  std::vector<CPlacement> m_placements;
-  QSize m_templateUnits;
-  QSize m_baseUnits;
-  QSize m_templateSize;
+  QWidget* host_ = nullptr;
+  std::map<int, QWidget*> items_;
+  std::vector<CPlacement> placements_;
+  QSize templateUnits_;
+  QSize baseUnits_;
+  QSize templateSize_;
 };
 
 // The font a template names, or the desktop's equivalent where that font is

@@ -9,3 +9,11 @@ GUI_PACKAGES=(qt6-base-dev fonts-dejavu-core)
 # (with a Japanese font, so that the sample's kana show).
 SCREENSHOT_PACKAGES=(xvfb xauth fonts-vlgothic)
 BENCH_PACKAGES=(libbenchmark-dev)
+# The static analysis test.sh runs over the sources.
+TIDY_PACKAGES=(clang-tidy-14)
+# The Debian package (scripts/package.sh): dpkg-shlibdeps works out what it
+# depends on.
+PACKAGE_PACKAGES=(dpkg-dev)
+# Its tests: lintian for the package, desktop-file-validate and appstreamcli
+# for the desktop metadata, man and groff for the manual pages.
+PACKAGE_TEST_PACKAGES=(lintian desktop-file-utils appstream man-db groff-base)

@@ -19,6 +19,7 @@
 #include <QToolBar>
 #include <QUrl>
 #include <functional>
+#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -117,7 +118,7 @@ TEST_F(AppTest, MissingTableFailsStartUpBeforeAnyWindow) {
   CRunningApp running({files.Path("missing.tbl")});
   EXPECT_FALSE(running.started);
   EXPECT_EQ(running.Frame(), nullptr);
-  EXPECT_EQ(running.app.ExitInstance(), 1);
+  EXPECT_EQ(running.app.m_nExitCode, 1);
   for (QWidget* w : QApplication::topLevelWidgets()) {
     EXPECT_FALSE(w->isVisible()) << w->metaObject()->className();
   }
@@ -378,6 +379,33 @@ TEST(BuildStamp, FormatsCompilerDateAndTime) {
     const auto stamp = FormatBuildStamp(c.date, c.time);
     EXPECT_STREQ(stamp.data(), c.stamp);
   }
+}
+
+// A data home the file type cannot be registered in: the window starts all
+// the same, and one line on standard error says why; no message box.
+TEST_F(AppTest, FailedRegistrationIsOneLineOnStandardError) {
+  const QTemporaryDir home;
+  QFile blocker(home.filePath(QStringLiteral("applications")));
+  ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+  blocker.close();
+  const QByteArray saved = qgetenv("XDG_DATA_HOME");
+  qputenv("XDG_DATA_HOME", QFile::encodeName(home.path()));
+  std::ostringstream out;
+  std::ostringstream err;
+  {
+    CDalvrenApp app;
+    app.SetOutput(out, err);
+    app.SetArguments({}, QStringLiteral("/usr/bin/dalvren"));
+    EXPECT_TRUE(app.InitInstance());
+  }
+  qputenv("XDG_DATA_HOME", saved);
+  EXPECT_EQ(err.str(),
+            "dalvren: the desktop does not know table files: "
+            "cannot make the folder " +
+                home.filePath(QStringLiteral("applications")).toStdString() +
+                "\n");
+  EXPECT_EQ(out.str(), "");
+  EXPECT_TRUE(modal.messages.empty());
 }
 
 TEST_F(AppTest, RegistersTheFileTypeOnceUnderTheDataHome) {

@@ -22,7 +22,6 @@ class CRunningApp {
     app.SetArguments(arguments, QStringLiteral("dalvren"));
     started = app.InitInstance();
   }
-  ~CRunningApp() { app.ExitInstance(); }
 
   CRunningApp(const CRunningApp&) = delete;
   CRunningApp& operator=(const CRunningApp&) = delete;

@@ -347,10 +347,11 @@ TEST_F(ConvertTool, CheckListsFaultyLinesAndExitsWithOne) {
   EXPECT_EQ(r.out,
             "line 4: ignored: no \"=\"\n"
             "line 5: ignored: code of odd length\n"
-            "line 6: replaces line 1 (reverse, text \"A\")\n"
             "line 7: ignored: code not starting with a hexadecimal digit\n"
-            "line 8: replaces line 1 (forward, code 41)\n"
-            "4 entries, 3 ignored lines, 0 cut lines, 2 replacements\n");
+            "line 8: replacement: 41=\"A\" (line 1) is lost: code 41 dumps as "
+            "\"a\" (line 8), \"A\" inserts as 43 (line 6)\n"
+            "4 entries, 3 ignored lines, 0 cut lines, 0 aliases, 0 duplicates, "
+            "1 replacement\n");
   EXPECT_EQ(r.err, "") << "check reports replacements itself";
 
   // The sample's one remark is the blank its "er " ends with, and a
@@ -364,7 +365,8 @@ TEST_F(ConvertTool, CheckListsFaultyLinesAndExitsWithOne) {
       "line " + std::to_string(erLine) +
       ": warning: text \"er \" ends with a blank\n1 warning\n" +
       std::to_string(std::count(tableText.begin(), tableText.end(), '\n')) +
-      " entries, 0 ignored lines, 0 cut lines, 0 replacements\n";
+      " entries, 0 ignored lines, 0 cut lines, 0 aliases, 0 duplicates, 0 "
+      "replacements\n";
   const ToolResult sample = RunTool({"-t", table_, "check"});
   EXPECT_EQ(sample.status, 0) << sample.out;
   EXPECT_EQ(sample.out, report);
@@ -394,9 +396,9 @@ TEST_F(ConvertTool, CheckCutsOnlyLinesLongerThanTheLimit) {
     const ToolResult whole =
         RunTool({"-t", dir_.Write("whole.tbl", c.file), "check"});
     EXPECT_EQ(whole.status, 0) << whole.out;
-    EXPECT_EQ(whole.out,
-              std::string(c.entries) +
-                  ", 0 ignored lines, 0 cut lines, 0 replacements\n");
+    EXPECT_EQ(whole.out, std::string(c.entries) +
+                             ", 0 ignored lines, 0 cut lines, 0 aliases, 0 "
+                             "duplicates, 0 replacements\n");
   }
   const ToolResult cut =
       RunTool({"-t", dir_.Write("cut.tbl", line511 + "b\n42=B\n"), "check"});
@@ -405,7 +407,8 @@ TEST_F(ConvertTool, CheckCutsOnlyLinesLongerThanTheLimit) {
             "line 1: cut at 511 characters; the rest is read as further "
             "lines\n"
             "line 1: ignored: no \"=\"\n"
-            "2 entries, 1 ignored line, 1 cut line, 0 replacements\n");
+            "2 entries, 1 ignored line, 1 cut line, 0 aliases, 0 duplicates, "
+            "0 replacements\n");
 }
 
 TEST_F(ConvertTool, HelpReadsLikeAManualPageAndVersionIsOneLine) {

@@ -27,13 +27,13 @@ constexpr char kBytesType[] = "application/x-dalvren-bytes";
 
 class CFieldForm : public CFormView {
  public:
-  CFieldForm() : CFormView(200) { Create(m_document); }
+  CFieldForm() : CFormView(200) { Create(document_); }
   [[nodiscard]] CEditField& Field() const {
     return *dynamic_cast<CEditField*>(GetDlgItem(kField));
   }
 
  private:
-  CDocument m_document;
+  CDocument document_;
 };
 
 std::string Printable(const std::string& bytes) {

@@ -27,14 +27,14 @@ using test::TextFitFault;
 class CTestForm : public CFormView {
  public:
   CTestForm() : CFormView(200) {}
-  void Make() { Create(m_document); }
+  void Make() { Create(document_); }
 
-  int m_flag = 1;
+  int m_bFlag = 1;
   std::vector<unsigned> clicks;
 
  protected:
   void DoDataExchange(CDataExchange* pDX) override {
-    DDX_Check(pDX, 11, m_flag);
+    DDX_Check(pDX, 11, m_bFlag);
   }
   bool OnCommand(unsigned id) override {
     clicks.push_back(id);
@@ -42,7 +42,7 @@ class CTestForm : public CFormView {
   }
 
  private:
-  CDocument m_document;
+  CDocument document_;
 };
 
 TEST(Form, PlacesControlsInDialogUnitsOfTheSubstituteFont) {
@@ -88,7 +88,7 @@ TEST(Form, ExchangesChecksAndTexts) {
   QTest::mouseClick(form.GetDlgItem(11), Qt::LeftButton);
   EXPECT_EQ(form.IsDlgButtonChecked(11), BST_UNCHECKED);
   form.UpdateData(true);
-  EXPECT_EQ(form.m_flag, 0);
+  EXPECT_EQ(form.m_bFlag, 0);
   QTest::mouseClick(form.GetDlgItem(12), Qt::LeftButton);
   EXPECT_EQ(form.clicks, (std::vector<unsigned>{11, 12}));
 
@@ -100,15 +100,15 @@ TEST(Form, ExchangesChecksAndTexts) {
 
 class CCrampedDialog : public CDialog {
  public:
-  explicit CCrampedDialog(std::string late) : CDialog(201), m_late(late) {}
+  explicit CCrampedDialog(std::string late) : CDialog(201), late_(late) {}
   bool OnInitDialog() override {
     CDialog::OnInitDialog();
-    if (!m_late.empty()) SetDlgItemTextA(21, m_late);
+    if (!late_.empty()) SetDlgItemTextA(21, late_);
     return true;
   }
 
  private:
-  std::string m_late;
+  std::string late_;
 };
 
 // A template drawn for a narrower font widens, as a whole, until each text

@@ -43,7 +43,8 @@ TEST(ShellRegistration, WritesTypeAndEntryOnlyUnderTheDataHome) {
   const QTemporaryDir root;
   const QString home = root.filePath(QStringLiteral("data"));
   const auto written =
-      RegisterShellFileType(home, ThingType(QStringLiteral("/opt/t/tester")));
+      RegisterShellFileType(home, ThingType(QStringLiteral("/opt/t/tester")))
+          .written;
   EXPECT_EQ(written.size(), 2u);
   EXPECT_EQ(FilesUnder(root.path()),
             QStringList({QStringLiteral("data/applications/tester.desktop"),
@@ -63,20 +64,40 @@ TEST(ShellRegistration, WritesTypeAndEntryOnlyUnderTheDataHome) {
 TEST(ShellRegistration, RewritesOnlyWhatIsMissingOrDiffers) {
   const QTemporaryDir home;
   const CShellFileType type = ThingType(QStringLiteral("/opt/t/tester"));
-  ASSERT_EQ(RegisterShellFileType(home.path(), type).size(), 2u);
-  EXPECT_TRUE(RegisterShellFileType(home.path(), type).empty());
+  ASSERT_EQ(RegisterShellFileType(home.path(), type).written.size(), 2u);
+  EXPECT_TRUE(RegisterShellFileType(home.path(), type).written.empty());
 
   // The program moved: only the entry changes.
-  const auto moved = RegisterShellFileType(
-      home.path(), ThingType(QStringLiteral("/usr/bin/tester")));
+  const auto moved =
+      RegisterShellFileType(home.path(),
+                            ThingType(QStringLiteral("/usr/bin/tester")))
+          .written;
   ASSERT_EQ(moved.size(), 1u);
   EXPECT_EQ(moved[0], QStringLiteral("applications/tester.desktop"));
 
   QFile::remove(home.filePath(QStringLiteral("mime/packages/tester.xml")));
   EXPECT_EQ(RegisterShellFileType(home.path(),
                                   ThingType(QStringLiteral("/usr/bin/tester")))
-                .size(),
+                .written.size(),
             1u);
+}
+
+// A data home where a folder cannot be made: writing stops there, says where,
+// and keeps what was written before.
+TEST(ShellRegistration, StopsAtTheFirstFileItCannotWriteAndSaysWhy) {
+  const QTemporaryDir home;
+  QFile blocker(home.filePath(QStringLiteral("applications")));
+  ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+  blocker.close();
+  const CShellRegistration done = RegisterShellFileType(
+      home.path(), ThingType(QStringLiteral("/t/tester")));
+  ASSERT_EQ(done.written.size(), 1u);
+  EXPECT_EQ(done.written[0], QStringLiteral("mime/packages/tester.xml"));
+  EXPECT_EQ(done.error, QStringLiteral("cannot make the folder ") +
+                            home.filePath(QStringLiteral("applications")));
+  EXPECT_TRUE(
+      RegisterShellFileType(home.path(), ThingType(QStringLiteral("/t/tester")))
+          .written.empty());
 }
 
 TEST(ShellRegistration, QuotesAProgramPathWithSpecialCharacters) {

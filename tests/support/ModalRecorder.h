@@ -22,7 +22,7 @@ class CModalRecorder {
   };
 
   CModalRecorder() {
-    m_previous = SetModalHooks(
+    previous_ = SetModalHooks(
         {[this](const QString& text, unsigned style) {
            messages.push_back({text, style});
            return IDOK;
@@ -38,7 +38,7 @@ class CModalRecorder {
            return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
          }});
   }
-  ~CModalRecorder() { SetModalHooks(m_previous); }
+  ~CModalRecorder() { SetModalHooks(previous_); }
 
   CModalRecorder(const CModalRecorder&) = delete;
   CModalRecorder& operator=(const CModalRecorder&) = delete;
@@ -50,7 +50,7 @@ class CModalRecorder {
   QStringList prompts;
 
  private:
-  CModalHooks m_previous;
+  CModalHooks previous_;
 };
 
 }  // namespace dalvren::test

@@ -40,6 +40,5 @@ int main(int argc, char** argv) {
       0, frame->x(), frame->y(), frame->frameGeometry().width(),
       frame->frameGeometry().height());
   const bool saved = shot.save(QString::fromLocal8Bit(argv[3]), "PNG");
-  theApp.ExitInstance();
   return saved ? 0 : 1;
 }

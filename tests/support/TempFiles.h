@@ -13,7 +13,7 @@ class CTempFiles {
  public:
   // Writes `contents` to `name` in the folder; returns the file's path.
   QString Write(const QString& name, std::string_view contents) {
-    const QString path = m_dir.filePath(name);
+    const QString path = dir_.filePath(name);
     QFile file(path);
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
       file.write(contents.data(), static_cast<qint64>(contents.size()));
@@ -21,11 +21,11 @@ class CTempFiles {
     return path;
   }
   [[nodiscard]] QString Path(const QString& name) const {
-    return m_dir.filePath(name);
+    return dir_.filePath(name);
   }
 
  private:
-  QTemporaryDir m_dir;
+  QTemporaryDir dir_;
 };
 
 }  // namespace dalvren::test
