@@ -298,7 +298,7 @@ class CTableBuilder {
         const std::uint32_t index = names_.at(line.text);
         current_ = index;
         if (table_->sections[index].line != line.number) {
-          return Ignore(line, LineFault::kSectionTwice);
+          Ignore(line, LineFault::kSectionTwice);
         }
         if (observer_ != nullptr && observer_->onSection) {
           observer_->onSection(line.number, line.text);

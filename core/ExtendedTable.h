@@ -136,8 +136,8 @@ class CExtendedTable {
 [[nodiscard]] std::unique_ptr<CExtendedTable> LoadExtended(std::istream& in);
 
 // As above, and reports to `observer` every ignored and cut line, every
-// section, every entry with its kind, and every replacement, all in file
-// order (switch targets are resolved once the whole file is read, so the
+// section line, every entry with its kind, and every replacement, all in
+// file order (switch targets are resolved once the whole file is read, so the
 // reports come then). Texts and labels pass through `convertText` before
 // "\n" is read in them; section names do not.
 [[nodiscard]] std::unique_ptr<CExtendedTable> LoadExtended(

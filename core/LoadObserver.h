@@ -65,10 +65,12 @@ struct CLoadObserver {
   std::function<void(std::size_t line, const CByteString& code,
                      const CByteString& text)>
       onEntry;
-  // The extended syntax: the section of `line` starts, named `name`; the
-  // entries after it belong to it, and codes and texts replace one another
-  // only within one section. Entries before the first section form an
-  // unnamed start table, which is not reported.
+  // The extended syntax: the entries after `line` belong to the section
+  // `name`, and codes and texts replace one another only within one
+  // section. Called for every "@NAME" line, also for a second one of a name
+  // (after it is reported ignored), whose lines join the first. Entries
+  // before the first section form an unnamed start table, which is not
+  // reported.
   std::function<void(std::size_t line, std::string_view name)> onSection;
   // The extended syntax: the entry of `line` is of `kind`; called just
   // before its onEntry. onEntry's `text` is then what the script holds for

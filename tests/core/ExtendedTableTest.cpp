@@ -225,6 +225,19 @@ TEST(LoadExtended, ReportsEveryLineInFileOrderWithEditorLineNumbers) {
   EXPECT_EQ(r.events, expected);
 }
 
+TEST(LoadExtended, ASecondSectionOfANameIsReportedAndItsLinesJoinTheFirst) {
+  const Reported r =
+      LoadReporting("@Kana\n41=ア\n@Latin\n41=A\n@Kana\n42=イ\n");
+  EXPECT_EQ(r.events, (std::vector<std::string>{
+                          "section 1 Kana", "kind 2 0", "entry 2 41 ア",
+                          "section 3 Latin", "kind 4 0", "entry 4 41 A",
+                          "ignored 5 @Kana", "section 5 Kana", "kind 6 0",
+                          "entry 6 42 イ"}));
+  EXPECT_EQ(
+      Describe(*r.table),
+      (std::vector<std::string>{"Kana: 41=ア", "Kana: 42=イ", "Latin: 41=A"}));
+}
+
 TEST(LoadExtended, EntriesReplaceEachOtherOnlyWithinOneSection) {
   testing::internal::CaptureStderr();
   const Reported r =
