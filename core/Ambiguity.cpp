@@ -74,6 +74,7 @@ std::optional<CAmbiguity> InSection(const CExtendedTable& table,
   // Every entry a dump may show or an insert may write: those whose code
   // dump reads, and those whose word insert reads.
   std::vector<std::uint32_t> ids;
+  ids.reserve(codes.size());
   for (const auto& code : codes) ids.push_back(code.second);
   ForEachKey(*section.words, [&](std::string_view word, const CByteString& id) {
     const std::uint32_t entry = IdOf(table, id);

@@ -647,8 +647,8 @@ class CInsertion {
   // What a state is for the record of states from which no reading works.
   static std::string Key(const State& s) {
     std::string key;
-    const auto put = [&key](std::uint64_t value, int bytes) {
-      for (int i = 0; i < bytes; ++i) {
+    const auto put = [&key](std::uint64_t value, std::size_t bytes) {
+      for (std::size_t i = 0; i < bytes; ++i) {
         key.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
       }
     };
@@ -667,7 +667,7 @@ class CInsertion {
     std::vector<const CTrieNode*> pending = s.pending;
     std::sort(pending.begin(), pending.end());
     for (const CTrieNode* node : pending) {
-      put(reinterpret_cast<std::uintptr_t>(node), sizeof node);
+      put(reinterpret_cast<std::uintptr_t>(node), sizeof(std::uintptr_t));
     }
     return key;
   }

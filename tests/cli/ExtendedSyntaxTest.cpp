@@ -234,6 +234,35 @@ TEST_F(ExtendedSyntax, TextsConvertFromTheTableEncodingBeforeLineBreaks) {
   EXPECT_EQ(dumped.out, "ソna\nbソア\n");
 }
 
+TEST(ExtendedExamples, TheExampleTableReadsBackAndItsRomUsesEveryKind) {
+  const std::string table = test::ExamplePath("extended.tbl");
+  const std::string rom = test::ExamplePath("extended.rom");
+  const auto run = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), {"-t", table, "--table-syntax=extended"});
+    return RunTool(args);
+  };
+  const ToolResult check = run({"check", "--strict"});
+  EXPECT_EQ(check.status, 0) << check.out;
+  EXPECT_NE(check.out.find("\nlossless: yes"), std::string::npos) << check.out;
+  const ToolResult dumped = run({"dump", "--unknown=hex", rom});
+  ASSERT_EQ(dumped.status, 0) << dumped.err;
+  // Text of both tables, a line break, end codes, both control codes with
+  // their parameter, and bytes no code covers.
+  for (const char* piece :
+       {"Welcome to Dalvren!\nFind the <color><$02>Sword<color><$00>.[END]\n",
+        "「勇者よ、<pause><$1E>王女をたすけて。」[END]\n", "はい！\nまかせて。",
+        "<$00><$00>"}) {
+    EXPECT_NE(dumped.out.find(piece), std::string::npos) << piece << "\n"
+                                                         << dumped.out;
+  }
+  const ToolResult trip = run({"roundtrip", "--unknown=hex", rom});
+  EXPECT_EQ(trip.status, 0) << trip.out;
+  EXPECT_TRUE(
+      trip.out.ends_with("re-inserted:           84 bytes, identical\n"
+                         "dumped again:          the same script\n"))
+      << trip.out;
+}
+
 TEST(ExtendedPromiseThroughTheConverter, RandomTablesKeepThePromise) {
   test::CRandomTables random(4711);
   TempDir dir;
