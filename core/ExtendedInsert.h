@@ -55,25 +55,29 @@ struct CScriptFault {
 // line break dump adds after it, LF or CR LF, which is then taken with it),
 // reads a control code's parameter bytes from the <$XX> tokens after its
 // label, and chooses switch codes itself: where the current section has no
-// word for the text, it returns from an N = 0 switch or writes a switch code
-// whose section has one, and it writes no switch code that the text does not
-// need. It counts codes and resets at end codes exactly as dump does
-// (core/SwitchState.h).
+// word for the text, it writes a switch code of that section whose section
+// has one (those that need the fewest further switch codes first, then in
+// file order), or else returns from an N = 0 switch; it writes no switch
+// code that the text does not need. It counts codes and resets at end codes
+// exactly as dump does (core/SwitchState.h).
 //
 // Among the ways to read the script, it takes the first, in that order of
 // preference, whose bytes dump back to exactly the script; where none
 // exists (an edited script, a table that cannot be read back), it reads
-// greedily and drops each byte no section can take. The search keeps at most
-// `openChoices` choices open and `heldSteps` steps unwritten; beyond that it
-// commits to the oldest. It gives up on a stretch where it has tried some
-// 4,096 ways per byte without getting any further (reading it greedily and
-// searching again after it), and stops looking altogether (reading
-// greedily from then on) after some 16 tries per script byte (at least
-// about a million): through sections that switch to each other with counts,
-// among many tokens, a reading may exist that it does not find in time.
+// greedily, as the plain syntax does, and drops each byte no section can
+// take. A byte no word of any section holds is dropped where it stands,
+// without a search. The search keeps at most `openChoices` choices open and
+// `heldSteps` steps unwritten; beyond that it commits to the oldest. It
+// gives up on a stretch where it has tried some 4,096 ways per byte without
+// getting any further (reading it greedily and searching again after it),
+// and stops looking altogether (reading greedily from then on) after some
+// 16 tries per script byte (at least about a million): through sections
+// that switch to each other with counts, among many tokens, a reading may
+// exist that it does not find in time.
 //
 // Returns false, with `*fault` filled and the bytes before it written, when
-// a control code's parameter tokens are missing where the script goes on.
+// a control code's parameter tokens are missing where the script goes on
+// and no other section reached from there takes its label.
 [[nodiscard]] bool InsertExtended(const CExtendedTable& table,
                                   std::ostream& out,
                                   std::span<const unsigned char> script,
