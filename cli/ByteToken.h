@@ -1,27 +1,11 @@
-// The "<$XX>" token that stands for one raw byte in a script: what dump
-// writes for a byte no code covers, and what insert reads back as that byte,
-// so that a dump can be inserted back without losing anything.
+// Translation hooks that keep raw bytes as "<$XX>" tokens (core/ByteToken.h)
+// in a script, so that a dump can be inserted back without losing anything.
 #pragma once
 
-#include <cstddef>
-#include <span>
-#include <string>
-
+#include "core/ByteToken.h"
 #include "core/CodeDictionary.h"
 
 namespace dalvren {
-
-// The length of a token: "<", "$", two hexadecimal digits and ">".
-inline constexpr std::size_t kByteTokenLength = 5;
-
-// Appends the token for `byte` to `out`, its digits in upper case.
-void AppendByteToken(unsigned char byte, std::string& out);
-
-// True when `text` starts with a token (digits of either case); the byte it
-// stands for is then stored in `byte`. Anything else, such as "<$4>" or
-// "<$4G>", is no token.
-[[nodiscard]] bool ReadByteToken(std::span<const unsigned char> text,
-                                 unsigned char& byte);
 
 // Hooks for a translation of ROM bytes to text that writes the token of each
 // byte that starts no code in its place.

@@ -3,6 +3,7 @@
 
 #include "cli/Commands.h"
 #include "cli/ExitStatus.h"
+#include "cli/ExtendedCheck.h"
 #include "cli/TableCheck.h"
 #include "cli/TableLoader.h"
 
@@ -10,9 +11,18 @@ namespace dalvren {
 
 CStatus RunCheck(const CCommandLine& line) {
   CTableCheck check(std::cout);
-  std::unique_ptr<CCodeTable> table;
-  if (CStatus status = LoadTable(line, &check, &table); !status.IsOk()) {
-    return status;
+  if (line.tableSyntax == TableSyntax::kExtended) {
+    std::unique_ptr<CExtendedTable> table;
+    if (CStatus status = LoadExtendedChecked(line, check, &table);
+        !status.IsOk()) {
+      return status;
+    }
+    FinishExtendedCheck(check, *table, std::cout);
+  } else {
+    std::unique_ptr<CCodeTable> table;
+    if (CStatus status = LoadTable(line, &check, &table); !status.IsOk()) {
+      return status;
+    }
   }
   std::cout.flush();
   if (!std::cout) {

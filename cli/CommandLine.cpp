@@ -133,6 +133,19 @@ CStatus SetUnknown(UnknownBytes& slot, bool& seen, const std::string& value) {
   return {};
 }
 
+CStatus SetSyntax(TableSyntax& slot, bool& seen, const std::string& value) {
+  if (seen) return Usage("--table-syntax is given twice");
+  seen = true;
+  if (value == "plain") {
+    slot = TableSyntax::kPlain;
+  } else if (value == "extended") {
+    slot = TableSyntax::kExtended;
+  } else {
+    return Usage("--table-syntax needs plain or extended, not '" + value + "'");
+  }
+  return {};
+}
+
 CStatus SetEncoding(std::string& slot, const std::string& value) {
   if (!slot.empty()) return Usage("--table-encoding is given twice");
   if (value.empty()) {
@@ -148,6 +161,7 @@ CStatus ParseWords(std::span<const char* const> args, CCommandLine& line) {
   bool tableSeen = false;
   bool outputSeen = false;
   bool unknownSeen = false;
+  bool syntaxSeen = false;
   std::vector<std::string> operands;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string_view arg = args[i];
@@ -177,7 +191,8 @@ CStatus ParseWords(std::span<const char* const> args, CCommandLine& line) {
     }
     const bool takesValue = name == "-t" || name == "-o" ||
                             name == "--offset" || name == "--length" ||
-                            name == "--unknown" || name == "--table-encoding";
+                            name == "--unknown" || name == "--table-encoding" ||
+                            name == "--table-syntax";
     if (hasAttached && !takesValue) {
       return Usage("unknown option '" + std::string(arg) + "'");
     }
@@ -214,6 +229,8 @@ CStatus ParseWords(std::span<const char* const> args, CCommandLine& line) {
       status = SetCount(name, line.length, value);
     } else if (name == "--unknown") {
       status = SetUnknown(line.unknown, unknownSeen, value);
+    } else if (name == "--table-syntax") {
+      status = SetSyntax(line.tableSyntax, syntaxSeen, value);
     } else {
       status = SetEncoding(line.tableEncoding, value);
     }

@@ -26,6 +26,10 @@ enum class Command {
 // window does, or keep them as "<$XX>" tokens.
 enum class UnknownBytes { kSkip, kHex };
 
+// How the table file is read: the plain syntax the window reads, or the
+// extended one with sections and special codes (core/ExtendedTable.h).
+enum class TableSyntax { kPlain, kExtended };
+
 struct CCommandLine {
   Command command = Command::kNone;
   // The table file (-t); never empty once parsing succeeded for dump, insert
@@ -52,13 +56,15 @@ struct CCommandLine {
   // The character set of the table's texts, for iconv; empty means the bytes
   // are taken as they are.
   std::string tableEncoding;
+  TableSyntax tableSyntax = TableSyntax::kPlain;
 };
 
 // Parses the arguments that follow the program name into `*line`. Options
 // may stand before or after the command word; "--" ends the options.
 // "--help" or "--version" anywhere wins over everything else. Returns a usage
 // error with a one-line description for bad usage: an unknown option or
-// command, a missing or repeated value, a bad number or --unknown mode, an
+// command, a missing or repeated value, a bad number, --unknown mode or
+// --table-syntax, an
 // option the command does not take, an INPUT for check, more than one INPUT,
 // or standard input as both the table and the input of dump, insert or
 // roundtrip. `*line` is unspecified then.

@@ -18,7 +18,8 @@ namespace dalvren {
 [[nodiscard]] CStatus RunCheck(const CCommandLine& line);
 
 // roundtrip: writes the report on standard output. Fails with kExitDiffers
-// (and no message) when the bytes did not come back the same.
+// (and no message) when the bytes did not come back the same (in the
+// extended syntax with switch codes: when the script did not).
 [[nodiscard]] CStatus RunRoundTrip(const CCommandLine& line);
 
 }  // namespace dalvren

@@ -1,16 +1,17 @@
 #include <cstdint>
+#include <cstdio>
 #include <iostream>
 #include <memory>
 #include <ostream>
 #include <span>
 #include <string>
 
-#include "cli/ByteToken.h"
 #include "cli/Commands.h"
 #include "cli/CountingBuf.h"
 #include "cli/HexWriteBuf.h"
 #include "cli/OutputFile.h"
 #include "cli/Plural.h"
+#include "cli/TableConverter.h"
 #include "cli/TableLoader.h"
 #include "core/Utf8.h"
 
@@ -40,35 +41,65 @@ class CDroppedCharacters {
   std::size_t lastStart_ = 0;
 };
 
-// Translates `range` as dump or insert does with the options of `line`, and
-// returns the characters of text that insert had to drop.
-std::uint64_t Convert(const CCommandLine& line, const CCodeTable& table,
-                      std::ostream& out, std::span<const unsigned char> range) {
+std::string OffsetText(std::uint64_t offset) {
+  char hex[24];
+  std::snprintf(hex, sizeof hex, "%llX",
+                static_cast<unsigned long long>(offset));
+  return std::to_string(offset) + " (0x" + hex + ")";
+}
+
+std::string Bytes(std::size_t count) {
+  return Plural(static_cast<std::int64_t>(count), "parameter byte",
+                "parameter bytes");
+}
+
+// Translates `range` as dump or insert does with the options of `line`,
+// counting in `*dropped` the characters of text insert had to drop. Notes
+// on standard error where the input ends inside a control code's
+// parameters, unless `quiet`. Fails where insert does (a control code's
+// parameters missing from the script).
+CStatus Convert(const CCommandLine& line, const CTableConverter& table,
+                std::ostream& out, std::span<const unsigned char> range,
+                bool quiet, std::uint64_t* dropped) {
   const bool hex = line.unknown == UnknownBytes::kHex;
+  const std::uint64_t first = line.offset.value_or(0);
   if (line.command == Command::kDump) {
-    if (hex) {
-      table.forward->Translate(out, range, TokenWritingHooks());
-    } else {
-      table.forward->Translate(out, range);
+    CTableConverter::DumpOptions options;
+    options.tokens = hex;
+    if (!quiet) {
+      options.onShortParameters = [first](std::size_t offset, std::size_t have,
+                                          std::size_t need) {
+        std::cerr << "Note: the control code at offset "
+                  << OffsetText(first + offset) << " has " << have << " of its "
+                  << Bytes(need) << ": the input ends there" << std::endl;
+      };
     }
-    return 0;
+    table.Dump(out, range, options);
+    return {};
   }
-  CDroppedCharacters dropped(range);
-  CTranslateHooks hooks = hex ? TokenReadingHooks() : CTranslateHooks();
-  hooks.onSkip = [&dropped](std::size_t offset, unsigned char, std::string&) {
-    dropped.Skipped(offset);
+  CDroppedCharacters characters(range);
+  CTableConverter::InsertOptions options;
+  options.tokens = hex;
+  options.optimal = line.optimal;
+  options.onSkip = [&characters](std::size_t offset) {
+    characters.Skipped(offset);
   };
-  if (line.optimal) {
-    table.reverse->TranslateShortest(out, range, hooks);
-  } else {
-    table.reverse->Translate(out, range, hooks);
+  if (!quiet) {
+    options.onShortParameters = [range](std::size_t offset, std::size_t have,
+                                        std::size_t need) {
+      std::cerr << "Note: the control code at " << TextPosition(range, offset)
+                << " has " << have << " of its " << Bytes(need)
+                << ": the script ends there" << std::endl;
+    };
   }
-  return dropped.count;
+  CStatus status = table.Insert(out, range, options);
+  *dropped = characters.count;
+  return status;
 }
 
 // The figures of --stats: the bytes written and the characters of text
 // skipped, and with --optimal how that compares with the greedy insertion.
-void PrintStats(const CCommandLine& line, const CCodeTable& table,
+void PrintStats(const CCommandLine& line, const CTableConverter& table,
                 std::span<const unsigned char> range, std::uint64_t written,
                 std::uint64_t skipped) {
   std::cerr << "bytes written:           " << written << '\n'
@@ -78,7 +109,9 @@ void PrintStats(const CCommandLine& line, const CCodeTable& table,
     greedy.optimal = false;
     CCountingBuf counter;
     std::ostream nowhere(&counter);
-    const std::uint64_t greedySkipped = Convert(greedy, table, nowhere, range);
+    std::uint64_t greedySkipped = 0;
+    // The same script inserted a moment ago: it fails no differently now.
+    (void)Convert(greedy, table, nowhere, range, true, &greedySkipped);
     const auto saved = static_cast<std::int64_t>(counter.count) -
                        static_cast<std::int64_t>(written);
     std::cerr << "saved against greedy:    " << Plural(saved, "byte", "bytes")
@@ -97,7 +130,7 @@ void PrintStats(const CCommandLine& line, const CCodeTable& table,
 }  // namespace
 
 CStatus RunConvert(const CCommandLine& line) {
-  std::unique_ptr<CCodeTable> table;
+  std::unique_ptr<CTableConverter> table;
   CInputRange input;
   if (CStatus status = LoadTableAndInput(line, &table, &input);
       !status.IsOk()) {
@@ -118,8 +151,14 @@ CStatus RunConvert(const CCommandLine& line) {
     CCountingBuf counter(line.hexOut ? static_cast<std::streambuf*>(&hex)
                                      : output.get());
     std::ostream out(&counter);
-    skipped = Convert(line, *table, out, input.range);
+    const CStatus converted =
+        Convert(line, *table, out, input.range, line.quiet, &skipped);
     out.flush();
+    if (!converted.IsOk()) {
+      return converted.WithContext(line.input == "-"
+                                       ? std::string("Standard input")
+                                       : "Input file '" + line.input + "'");
+    }
     // The bytes converted, before any hex rendering.
     written = counter.count;
   }

@@ -32,7 +32,8 @@ const char* UsageText() {
          "[--length N]\n"
          "           [--unknown=skip|hex] [--optimal] [-q] [INPUT]\n"
          "       dalvren-convert --help | --version\n"
-         "Every command also takes --table-encoding NAME.\n";
+         "Every command also takes --table-encoding NAME and\n"
+         "--table-syntax=plain|extended.\n";
 }
 
 CStatus Run(std::span<const char* const> args) {

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ostream>
 #include <streambuf>
 
-#include "cli/ByteToken.h"
 #include "cli/CountingBuf.h"
 #include "cli/SpacedHex.h"
 
@@ -108,45 +108,96 @@ std::string Context(const std::string& before, const std::string& from) {
   return shown;
 }
 
+// Passes what is written to it on to two stream buffers.
+class CTeeSink : public std::streambuf {
+ public:
+  CTeeSink(std::streambuf& first, std::streambuf& second)
+      : first_(first), second_(second) {}
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (traits_type::eq_int_type(c, traits_type::eof())) {
+      return traits_type::not_eof(c);
+    }
+    const char byte = traits_type::to_char_type(c);
+    xsputn(&byte, 1);
+    return c;
+  }
+  std::streamsize xsputn(const char* s, std::streamsize n) override {
+    first_.sputn(s, n);
+    second_.sputn(s, n);
+    return n;
+  }
+
+ private:
+  std::streambuf& first_;
+  std::streambuf& second_;
+};
+
+std::span<const unsigned char> AsBytes(const std::string& s) {
+  return {reinterpret_cast<const unsigned char*>(s.data()), s.size()};
+}
+
 }  // namespace
 
-CRoundTrip::CRoundTrip(const CCodeTable& table,
+CRoundTrip::CRoundTrip(const CTableConverter& table,
                        std::span<const unsigned char> range,
                        std::uint64_t firstOffset, const Options& options)
-    : tokens(options.tokens), bytesIn(range.size()) {
+    : tokens(options.tokens),
+      extended(table.Extended() != nullptr),
+      switches(extended && table.Extended()->hasSwitches),
+      bytesIn(range.size()) {
   std::string text;
+  CTableConverter::DumpOptions dump;
+  dump.tokens = tokens;
   {
-    CTranslateHooks hooks;
-    hooks.onSkip = [&](std::size_t offset, unsigned char byte,
-                       std::string& emit) {
+    dump.onSkip = [&](std::size_t offset) {
       if (skipped < kOffsetsListed) firstSkips.push_back(firstOffset + offset);
       ++skipped;
-      if (tokens) AppendByteToken(byte, emit);
     };
     CStringSink sink(text);
     std::ostream out(&sink);
     // The sink fails only by throwing (out of memory), which a stream would
     // swallow, leaving a short text to be reported as the table's fault.
     out.exceptions(std::ios::badbit);
-    table.forward->Translate(out, range, hooks);
+    table.Dump(out, range, dump);
   }
   textBytes = text.size();
 
-  const auto script = std::span<const unsigned char>(
-      reinterpret_cast<const unsigned char*>(text.data()), text.size());
-  const CTranslateHooks reading =
-      tokens ? TokenReadingHooks() : CTranslateHooks();
+  CTableConverter::InsertOptions insert;
+  insert.tokens = tokens;
+  insert.optimal = options.optimal;
   CCompareSink compare(range);
+  std::string bytes;
   {
-    std::ostream out(&compare);
-    if (options.optimal) {
-      table.reverse->TranslateShortest(out, script, reading);
-    } else {
-      table.reverse->Translate(out, script, reading);
-    }
+    CStringSink kept(bytes);
+    CTeeSink both(compare, kept);
+    std::ostream out(extended ? static_cast<std::streambuf*>(&both)
+                              : static_cast<std::streambuf*>(&compare));
+    out.exceptions(std::ios::badbit);
+    const CStatus status = table.Insert(out, AsBytes(text), insert);
+    if (!status.IsOk()) insertError = status.Message();
   }
   reinserted = compare.count;
-  differs = compare.mismatch || compare.count != range.size();
+  differs =
+      compare.mismatch || compare.count != range.size() || !insertError.empty();
+  if (extended) {
+    std::string again;
+    {
+      CStringSink sink(again);
+      std::ostream out(&sink);
+      out.exceptions(std::ios::badbit);
+      dump.onSkip = nullptr;
+      table.Dump(out, AsBytes(bytes), dump);
+    }
+    const auto [textAt, againAt] =
+        std::mismatch(text.begin(), text.end(), again.begin(), again.end());
+    sameScript = textAt == text.end() && againAt == again.end();
+    if (!sameScript) {
+      scriptDifference = TextPosition(
+          AsBytes(text), static_cast<std::size_t>(textAt - text.begin()));
+    }
+  }
   if (!differs) {
     skippedBefore = skipped;
     return;
@@ -154,25 +205,25 @@ CRoundTrip::CRoundTrip(const CCodeTable& table,
   const std::uint64_t at = compare.mismatch ? compare.at : compare.count;
   firstDifference = firstOffset + at;
   const std::uint64_t start = at > kContext ? at - kContext : 0;
-  const auto bytes = [&](std::uint64_t from, std::uint64_t count) {
+  const auto slice = [&](std::uint64_t from, std::uint64_t count) {
     const auto* data = reinterpret_cast<const char*>(range.data()) + from;
     return std::string(data, static_cast<std::size_t>(count));
   };
-  before = bytes(start, at - start);
+  before = slice(start, at - start);
   inputFrom =
       at < range.size()
-          ? bytes(at, std::min<std::uint64_t>(kContext + 1, range.size() - at))
+          ? slice(at, std::min<std::uint64_t>(kContext + 1, range.size() - at))
           : "";
   reinsertedFrom = compare.from;
   // The bytes skipped before the difference came back in place; counting
   // them again costs a second dump, but only when the round trip failed.
-  CTranslateHooks counting;
-  counting.onSkip = [&](std::size_t offset, unsigned char, std::string&) {
+  CTableConverter::DumpOptions counting;
+  counting.onSkip = [&](std::size_t offset) {
     if (offset < at) ++skippedBefore;
   };
   CCountingBuf nowhere;
   std::ostream discard(&nowhere);
-  table.forward->Translate(discard, range, counting);
+  table.Dump(discard, range, counting);
 }
 
 void CRoundTrip::Print(std::ostream& out) const {
@@ -204,6 +255,14 @@ void CRoundTrip::Print(std::ostream& out) const {
   out << "re-inserted:           " << reinserted
       << (reinserted == 1 ? " byte, " : " bytes, ")
       << (differs ? "not identical" : "identical") << '\n';
+  if (!insertError.empty())
+    out << "insert failed:         " << insertError << '\n';
+  if (extended) {
+    out << "dumped again:          "
+        << (sameScript ? "the same script"
+                       : "another script, from " + scriptDifference + " on")
+        << '\n';
+  }
   if (!differs) return;
   out << "first difference at offset " << Offset(firstDifference) << ":\n";
   out << "  input:       " << Context(before, inputFrom) << '\n';

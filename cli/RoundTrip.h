@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "core/CodeTable.h"
+#include "cli/TableConverter.h"
 
 namespace dalvren {
 
@@ -30,23 +30,39 @@ class CRoundTrip {
     bool optimal = false;
   };
 
-  // Dumps `range` through the forward dictionary of `table`, inserts the text
-  // through its reverse dictionary and compares, as `options` say.
-  // `firstOffset` is the offset of the range's first byte in the whole
-  // input: every offset reported counts from the start of the input.
-  // Memory: the text, and none for the re-inserted bytes, which are compared
-  // as they are made.
-  CRoundTrip(const CCodeTable& table, std::span<const unsigned char> range,
+  // Dumps `range` through `table`, inserts the text back and compares, as
+  // `options` say. In the extended syntax it also dumps the re-inserted
+  // bytes and compares that script with the first. `firstOffset` is the
+  // offset of the range's first byte in the whole input: every offset
+  // reported counts from the start of the input. Memory: the text, and in
+  // the extended syntax the re-inserted bytes and their script; in the
+  // plain one the re-inserted bytes are compared as they are made.
+  CRoundTrip(const CTableConverter& table, std::span<const unsigned char> range,
              std::uint64_t firstOffset, const Options& options);
+  // The same through a table in the plain syntax.
+  CRoundTrip(const CCodeTable& table, std::span<const unsigned char> range,
+             std::uint64_t firstOffset, const Options& options)
+      : CRoundTrip(CTableConverter(table), range, firstOffset, options) {}
 
   // True when the re-inserted bytes are exactly the range.
   [[nodiscard]] bool Identical() const { return !differs; }
+
+  // True when the round trip kept what the table promises: the same bytes,
+  // or, for a table with switch codes (where two ways through them may
+  // write the same text), the same script.
+  [[nodiscard]] bool Kept() const {
+    return Identical() || (switches && sameScript && insertError.empty());
+  }
 
   // Writes the report: the figures below, one per line, and for a
   // difference its offset with the bytes around it on both sides.
   void Print(std::ostream& out) const;
 
   bool tokens;
+  // The extended syntax: the script was dumped again from the re-inserted
+  // bytes, and whether the table has switch codes.
+  bool extended = false;
+  bool switches = false;
   std::uint64_t bytesIn = 0;
   // Bytes that started no code: skipped by dump, or written as tokens.
   std::uint64_t skipped = 0;
@@ -65,6 +81,13 @@ class CRoundTrip {
   std::string before;
   std::string inputFrom;
   std::string reinsertedFrom;
+  // The extended syntax: whether the re-inserted bytes dump to the same
+  // script, and if not where the two first differ ("line L, column C" of
+  // the first script).
+  bool sameScript = true;
+  std::string scriptDifference;
+  // Why insert failed, if it did.
+  std::string insertError;
 };
 
 }  // namespace dalvren

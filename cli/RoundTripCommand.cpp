@@ -9,7 +9,7 @@
 namespace dalvren {
 
 CStatus RunRoundTrip(const CCommandLine& line) {
-  std::unique_ptr<CCodeTable> table;
+  std::unique_ptr<CTableConverter> table;
   CInputRange input;
   if (CStatus status = LoadTableAndInput(line, &table, &input);
       !status.IsOk()) {
@@ -23,7 +23,7 @@ CStatus RunRoundTrip(const CCommandLine& line) {
   if (!std::cout) {
     return CStatus::Failure(kExitError, "Unable to write standard output");
   }
-  return trip.Identical() ? CStatus() : CStatus::Failure(kExitDiffers, "");
+  return trip.Kept() ? CStatus() : CStatus::Failure(kExitDiffers, "");
 }
 
 }  // namespace dalvren

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -27,8 +28,56 @@ const char* Why(LineFault fault) {
       return "code of odd length";
     case LineFault::kCodeNotHex:
       return "code not starting with a hexadecimal digit";
+    case LineFault::kBadSpecialCode:
+      return "code not made of pairs of hexadecimal digits";
+    case LineFault::kLineBreakText:
+      return "line-break code followed by more than its code";
+    case LineFault::kNoLabel:
+      return "control code without a label (\"$HEX=LABEL,N\")";
+    case LineFault::kNoCount:
+      return "no count (\",N\" at the end of the line)";
+    case LineFault::kCountNotDecimal:
+      return "count not a decimal number";
+    case LineFault::kCountOutOfRange:
+      return "count out of range (0 to 255)";
+    case LineFault::kNoTableName:
+      return "no table name";
+    case LineFault::kUnknownTable:
+      return "switch to a table that does not exist";
+    case LineFault::kSwitchInNoTable:
+      return "switch code in no table (before the first \"@\", with no "
+             "other entry there to form a start table)";
+    case LineFault::kSectionTwice:
+      return "a section that appears twice (the lines after it join the "
+             "first)";
   }
   return "not an entry";
+}
+
+std::string_view Trimmed(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) {
+    s.remove_prefix(1);
+  }
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) {
+    s.remove_suffix(1);
+  }
+  return s;
+}
+
+// Why a line was ignored, naming the table where the reason is about one:
+// the line is "!HEX=NAME,N" or "@NAME".
+std::string WhyOf(LineFault fault, std::string_view content) {
+  if (fault == LineFault::kUnknownTable) {
+    const std::string_view value = content.substr(content.find('=') + 1);
+    return "switch to table " +
+           QuotedText(Trimmed(value.substr(0, value.rfind(',')))) +
+           ", which does not exist";
+  }
+  if (fault == LineFault::kSectionTwice) {
+    return "section " + QuotedText(Trimmed(content.substr(1))) +
+           " appears twice (the lines after it join the first)";
+  }
+  return Why(fault);
 }
 
 std::string AsString(const CByteString& s) {
@@ -101,7 +150,7 @@ void CTableCheck::Warn(std::size_t line, const std::string& what) {
 void CTableCheck::OnIgnored(std::size_t line, std::string_view content,
                             LineFault fault) {
   ++ignored;
-  report_ << "line " << line << ": ignored: " << Why(fault) << '\n';
+  report_ << "line " << line << ": ignored: " << WhyOf(fault, content) << '\n';
   if (line != 1) return;
   if (content.starts_with(kUtf8Mark)) {
     const std::string_view rest = content.substr(kUtf8Mark.size());
@@ -129,13 +178,37 @@ void CTableCheck::OnCut(std::size_t line) {
           << " characters; the rest is read as further lines\n";
 }
 
+void CTableCheck::OnSection(std::string_view name) {
+  const auto [it, added] = sectionNumbers_.try_emplace(
+      std::string(name), static_cast<std::uint32_t>(sections_.size()));
+  if (added) sections_.emplace_back(name);
+  section_ = it->second;
+}
+
+std::string CTableCheck::Scoped(std::uint32_t section,
+                                std::string_view key) const {
+  std::string scoped(4, '\0');
+  for (int i = 0; i < 4; ++i) {
+    scoped[static_cast<std::size_t>(i)] =
+        static_cast<char>((section >> (8 * i)) & 0xFF);
+  }
+  scoped.append(key);
+  return scoped;
+}
+
 void CTableCheck::OnEntry(std::size_t line, const CByteString& code,
                           const CByteString& text) {
   ++entries;
   code_ = AsString(code);
   text_ = AsString(text);
-  forwardBefore_ = std::exchange(forwardLines_[code_], {line, text_});
-  reverseBefore_ = std::exchange(reverseLines_[text_], {line, code_});
+  const EntryKind kind = std::exchange(kind_, EntryKind::kText);
+  forwardBefore_ =
+      std::exchange(forwardLines_[Scoped(section_, code_)], {line, text_});
+  // A switch code has no text: nothing to insert it from, nothing to warn
+  // about.
+  if (kind == EntryKind::kSwitch) return;
+  reverseBefore_ =
+      std::exchange(reverseLines_[Scoped(section_, text_)], {line, code_});
 
   if (text_.empty()) {
     Warn(line, "code " + CodeHex(code_) +
@@ -162,25 +235,29 @@ void CTableCheck::OnReplaced(std::size_t line, TableDictionary dictionary) {
       return;
     }
     replacements_.push_back(
-        {line, forwardBefore_.line, code_, forwardBefore_.value});
+        {line, forwardBefore_.line, code_, forwardBefore_.value, section_});
   } else {
     replacements_.push_back(
-        {line, reverseBefore_.line, reverseBefore_.value, text_});
+        {line, reverseBefore_.line, reverseBefore_.value, text_, section_});
   }
 }
 
-void CTableCheck::JudgeReplacements(const CCodeTable& table) {
+void CTableCheck::JudgeReplacements(const TableOf& tableOf) {
   // A pair replaced more than once (given again in between, or replaced in
   // both directions) is one finding, told by the last line that replaced it.
-  std::map<std::pair<std::string_view, std::string_view>, std::size_t> last;
+  std::map<std::tuple<std::uint32_t, std::string_view, std::string_view>,
+           std::size_t>
+      last;
   for (std::size_t i = 0; i < replacements_.size(); ++i) {
     const Replacement& r = replacements_[i];
-    const auto [it, inserted] = last.try_emplace({r.code, r.text}, i);
+    const auto [it, inserted] =
+        last.try_emplace({r.section, r.code, r.text}, i);
     if (!inserted && replacements_[it->second].line <= r.line) it->second = i;
   }
   for (std::size_t i = 0; i < replacements_.size(); ++i) {
     const Replacement& r = replacements_[i];
-    if (last.at({r.code, r.text}) != i) continue;
+    if (last.at({r.section, r.code, r.text}) != i) continue;
+    const CCodeTable& table = tableOf(r.section);
     const CByteString* dumped = Lookup(*table.forward, r.code);
     // A later line gave the pair back.
     if (Holds(dumped, r.text)) continue;
@@ -194,7 +271,9 @@ void CTableCheck::JudgeReplacements(const CCodeTable& table) {
         (dumped == nullptr
              ? " is not in the table"
              : " dumps as " + QuotedText(AsString(*dumped)) + " (line " +
-                   std::to_string(forwardLines_[r.code].line) + ")");
+                   std::to_string(
+                       forwardLines_[Scoped(r.section, r.code)].line) +
+                   ")");
     const std::string given =
         QuotedText(r.text) + " (line " + std::to_string(r.earlierLine) + ")";
     std::string what;
@@ -211,26 +290,36 @@ void CTableCheck::JudgeReplacements(const CCodeTable& table) {
     if (inserted != nullptr) {
       what += ", " + QuotedText(r.text) + " inserts as " +
               CodeHex(AsString(*inserted)) + " (line " +
-              std::to_string(reverseLines_[r.text].line) + ")";
+              std::to_string(reverseLines_[Scoped(r.section, r.text)].line) +
+              ")";
     }
     findings_.push_back({r.line, std::move(what)});
   }
 }
 
-void CTableCheck::FindSharedTexts(const CCodeTable& table) {
-  std::unordered_map<std::string_view,
-                     std::vector<std::pair<std::size_t, std::string_view>>>
+void CTableCheck::FindSharedTexts(const TableOf& tableOf) {
+  // By section and text.
+  std::map<std::pair<std::uint32_t, std::string_view>,
+           std::vector<std::pair<std::size_t, std::string_view>>>
       byText;
-  for (const auto& [code, entry] : forwardLines_) {
+  for (const auto& [scoped, entry] : forwardLines_) {
+    std::uint32_t section = 0;
+    for (int i = 0; i < 4; ++i) {
+      section |= static_cast<std::uint32_t>(static_cast<unsigned char>(
+                     scoped[static_cast<std::size_t>(i)]))
+                 << (8 * i);
+    }
+    const std::string_view code = std::string_view(scoped).substr(4);
     // What the table dumps, not what the lines said: a loader may keep an
     // entry for insert only.
     if (!entry.value.empty() &&
-        Holds(Lookup(*table.forward, code), entry.value)) {
-      byText[entry.value].emplace_back(entry.line, code);
+        Holds(Lookup(*tableOf(section).forward, code), entry.value)) {
+      byText[{section, entry.value}].emplace_back(entry.line, code);
     }
   }
   std::vector<Finding> shared;
-  for (auto& [text, codes] : byText) {
+  for (auto& [key, codes] : byText) {
+    const auto& [section, text] = key;
     if (codes.size() < 2) continue;
     std::sort(codes.begin(), codes.end());
     std::string what =
@@ -244,7 +333,7 @@ void CTableCheck::FindSharedTexts(const CCodeTable& table) {
     if (codes.size() > named) {
       what += " and " + std::to_string(codes.size() - named) + " more";
     }
-    if (const CByteString* written = Lookup(*table.reverse, text)) {
+    if (const CByteString* written = Lookup(*tableOf(section).reverse, text)) {
       what += "; insert writes only " + CodeHex(AsString(*written));
     }
     shared.push_back({codes.back().first, std::move(what)});
@@ -277,12 +366,27 @@ CLoadObserver CTableCheck::Observer(
   observer.onReplaced = [this](std::size_t line, TableDictionary dictionary) {
     OnReplaced(line, dictionary);
   };
+  observer.onSection = [this](std::size_t, std::string_view name) {
+    OnSection(name);
+  };
+  observer.onEntryKind = [this](std::size_t, EntryKind kind) { kind_ = kind; };
   return observer;
 }
 
 void CTableCheck::Finish(const CCodeTable& table) {
-  JudgeReplacements(table);
-  FindSharedTexts(table);
+  Report([&table](std::uint32_t) -> const CCodeTable& { return table; });
+}
+
+void CTableCheck::Finish(
+    const std::function<const CCodeTable&(std::string_view section)>& tableOf) {
+  Report([&](std::uint32_t section) -> const CCodeTable& {
+    return tableOf(sections_[section]);
+  });
+}
+
+void CTableCheck::Report(const TableOf& tableOf) {
+  JudgeReplacements(tableOf);
+  FindSharedTexts(tableOf);
   // Duplicates come first on their line, as they were found first, then the
   // replacements, then the shared texts.
   std::stable_sort(

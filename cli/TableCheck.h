@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <istream>
 #include <memory>
@@ -70,6 +71,15 @@ class CTableCheck {
   // counts.
   void Finish(const CCodeTable& table);
 
+  // As Finish above, for a table of sections (the extended syntax, whose
+  // observer reports sections): each finding is judged against
+  // `tableOf(name)`, the table of the section its lines belong to (""
+  // for the unnamed start table), which must give one for every section the
+  // observer reported. Codes and texts of different sections neither
+  // replace nor share with one another.
+  void Finish(const std::function<const CCodeTable&(std::string_view section)>&
+                  tableOf);
+
   // True when nothing was ignored, cut or lost by a replacement; warnings,
   // aliases and duplicates do not count.
   [[nodiscard]] bool Clean() const {
@@ -108,7 +118,12 @@ class CTableCheck {
     std::size_t earlierLine = 0;
     std::string code;
     std::string text;
+    // The section the pair was given in.
+    std::uint32_t section = 0;
   };
+
+  // The table of each section, by its number.
+  using TableOf = std::function<const CCodeTable&(std::uint32_t section)>;
 
   // A line of the report that is written once the table is loaded.
   struct Finding {
@@ -122,14 +137,28 @@ class CTableCheck {
                const CByteString& text);
   void OnReplaced(std::size_t line, TableDictionary dictionary);
   void Warn(std::size_t line, const std::string& what);
+  void OnSection(std::string_view name);
+  // `key` (a code or a text) as the maps below hold it: led by the number of
+  // its section, so that sections keep apart.
+  [[nodiscard]] std::string Scoped(std::uint32_t section,
+                                   std::string_view key) const;
+  void Report(const TableOf& tableOf);
   // Decides every kept replacement against the loaded table.
-  void JudgeReplacements(const CCodeTable& table);
+  void JudgeReplacements(const TableOf& tableOf);
   // Every text that more than one code of the loaded table dumps as.
-  void FindSharedTexts(const CCodeTable& table);
+  void FindSharedTexts(const TableOf& tableOf);
 
   std::ostream& report_;
+  // The sections reported so far, by number (0: the start table, unnamed
+  // unless the file starts with a section), and the current one.
+  std::vector<std::string> sections_ = {""};
+  std::unordered_map<std::string, std::uint32_t> sectionNumbers_;
+  std::uint32_t section_ = 0;
+  // The kind of the entry about to be reported (the extended syntax tells it
+  // first).
+  EntryKind kind_ = EntryKind::kText;
   // The line that last gave each code (with its text), and the line that
-  // last gave each text (with its code).
+  // last gave each text (with its code), both Scoped.
   std::unordered_map<std::string, LineAndValue> forwardLines_;
   std::unordered_map<std::string, LineAndValue> reverseLines_;
   CEncodingGuess guess_;

@@ -8,6 +8,7 @@
 #include "cli/ExitStatus.h"
 #include "cli/InputFile.h"
 #include "cli/TableEncoding.h"
+#include "core/ExtendedTable.h"
 
 namespace dalvren {
 
@@ -32,10 +33,13 @@ struct CTextConversion {
   std::string firstError;
 };
 
-}  // namespace
-
-CStatus LoadTable(const CCommandLine& line, CTableCheck* check,
-                  std::unique_ptr<CCodeTable>* table) {
+// Opens the table of `line` and its encoding, and runs `load` on the stream
+// with the text conversion to use (empty without --table-encoding).
+CStatus LoadFrom(
+    const CCommandLine& line,
+    const std::function<void(
+        std::istream& in,
+        const std::function<void(std::size_t, std::string&)>& convert)>& load) {
   std::unique_ptr<CTableEncoding> encoding;
   if (!line.tableEncoding.empty()) {
     if (CStatus status = CTableEncoding::Open(line.tableEncoding, &encoding);
@@ -59,16 +63,7 @@ CStatus LoadTable(const CCommandLine& line, CTableCheck* check,
       conversion(number, text);
     };
   }
-  std::unique_ptr<CCodeTable> loaded;
-  if (check != nullptr) {
-    // The check reports every replacement itself, with the lines involved.
-    loaded = check->Run(in, convert);
-  } else {
-    CLoadObserver observer;
-    observer.convertText = convert;
-    if (line.quiet) observer.onReplaced = [](std::size_t, TableDictionary) {};
-    loaded = Load(in, observer);
-  }
+  load(in, convert);
   if (CStatus status = file->ReadStatus(); !status.IsOk()) {
     return status.WithContext("Unable to read " + named);
   }
@@ -83,14 +78,69 @@ CStatus LoadTable(const CCommandLine& line, CTableCheck* check,
                             (more == 1 ? " more line)" : " more lines)")
                       : ""));
   }
-  *table = std::move(loaded);
   return {};
 }
 
+CLoadObserver QuietWhenAsked(
+    const CCommandLine& line,
+    const std::function<void(std::size_t, std::string&)>& convert) {
+  CLoadObserver observer;
+  observer.convertText = convert;
+  if (line.quiet) observer.onReplaced = [](std::size_t, TableDictionary) {};
+  return observer;
+}
+
+}  // namespace
+
+CStatus LoadTable(const CCommandLine& line, CTableCheck* check,
+                  std::unique_ptr<CCodeTable>* table) {
+  std::unique_ptr<CCodeTable> loaded;
+  CStatus status = LoadFrom(line, [&](std::istream& in, const auto& convert) {
+    if (check != nullptr) {
+      // The check reports every replacement itself, with the lines involved.
+      loaded = check->Run(in, convert);
+    } else {
+      loaded = Load(in, QuietWhenAsked(line, convert));
+    }
+  });
+  if (status.IsOk()) *table = std::move(loaded);
+  return status;
+}
+
+CStatus LoadConverter(const CCommandLine& line,
+                      std::unique_ptr<CTableConverter>* converter) {
+  if (line.tableSyntax == TableSyntax::kPlain) {
+    std::unique_ptr<CCodeTable> table;
+    if (CStatus status = LoadTable(line, nullptr, &table); !status.IsOk()) {
+      return status;
+    }
+    *converter = std::make_unique<CTableConverter>(std::move(table));
+    return {};
+  }
+  std::unique_ptr<CExtendedTable> loaded;
+  CStatus status = LoadFrom(line, [&](std::istream& in, const auto& convert) {
+    loaded = LoadExtended(in, QuietWhenAsked(line, convert));
+  });
+  if (status.IsOk()) {
+    *converter = std::make_unique<CTableConverter>(std::move(loaded));
+  }
+  return status;
+}
+
+CStatus LoadExtendedChecked(const CCommandLine& line, CTableCheck& check,
+                            std::unique_ptr<CExtendedTable>* table) {
+  std::unique_ptr<CExtendedTable> loaded;
+  CStatus status = LoadFrom(line, [&](std::istream& in, const auto& convert) {
+    loaded = LoadExtended(in, check.Observer(convert));
+  });
+  if (status.IsOk()) *table = std::move(loaded);
+  return status;
+}
+
 CStatus LoadTableAndInput(const CCommandLine& line,
-                          std::unique_ptr<CCodeTable>* table,
+                          std::unique_ptr<CTableConverter>* table,
                           CInputRange* input) {
-  if (CStatus status = LoadTable(line, nullptr, table); !status.IsOk()) {
+  if (CStatus status = LoadConverter(line, table); !status.IsOk()) {
     return status;
   }
   return ReadInputRange(line, input);

@@ -1,6 +1,7 @@
 // How every command of the converter loads its table: from the file or
 // standard input that -t names, through the character set of
-// --table-encoding, with the core's loader.
+// --table-encoding, in the syntax of --table-syntax, with the core's
+// loaders.
 #pragma once
 
 #include <memory>
@@ -8,24 +9,39 @@
 #include "cli/CommandLine.h"
 #include "cli/InputRange.h"
 #include "cli/TableCheck.h"
+#include "cli/TableConverter.h"
 #include "core/CodeTable.h"
 #include "core/Status.h"
 
 namespace dalvren {
 
-// Loads the table of `line` into `*table`. With `check`, the check's report
-// is written (CTableCheck::Run) and replacements are reported there; else
-// the loader's "Replacing old value" lines go to standard error unless
-// `line.quiet`. Fails, with a message that names the table file, when the
-// table encoding is unknown or unusable, the file cannot be opened or read,
-// or a text does not convert from the table encoding.
+// Loads the table of `line`, in the plain syntax, into `*table`. With
+// `check`, the check's report is written (CTableCheck::Run) and
+// replacements are reported there; else the loader's "Replacing old value"
+// lines go to standard error unless `line.quiet`. Fails, with a message that
+// names the table file, when the table encoding is unknown or unusable, the
+// file cannot be opened or read, or a text does not convert from the table
+// encoding.
 [[nodiscard]] CStatus LoadTable(const CCommandLine& line, CTableCheck* check,
                                 std::unique_ptr<CCodeTable>* table);
 
-// What dump, insert and roundtrip start from: the table of `line` (as
-// above, without a check), then the range of its input (ReadInputRange).
+// Loads the table of `line` in the syntax it names into `*converter`, as
+// LoadTable does without a check.
+[[nodiscard]] CStatus LoadConverter(
+    const CCommandLine& line, std::unique_ptr<CTableConverter>* converter);
+
+// Loads the table of `line` in the extended syntax into `*table`, with the
+// observer of `check` (CTableCheck::Observer), and fails as LoadTable does.
+// The caller finishes the check.
+[[nodiscard]] CStatus LoadExtendedChecked(
+    const CCommandLine& line, CTableCheck& check,
+    std::unique_ptr<CExtendedTable>* table);
+
+// What dump, insert and roundtrip start from: the table of `line` in the
+// syntax it names (LoadConverter), then the range of its input
+// (ReadInputRange).
 [[nodiscard]] CStatus LoadTableAndInput(const CCommandLine& line,
-                                        std::unique_ptr<CCodeTable>* table,
+                                        std::unique_ptr<CTableConverter>* table,
                                         CInputRange* input);
 
 }  // namespace dalvren

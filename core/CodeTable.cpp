@@ -5,79 +5,11 @@
 #include <string>
 #include <string_view>
 
+#include "core/TableLineReader.h"
+
 namespace dalvren {
 
 namespace {
-
-// Splits a table file into the lines the loader handles: ends at LF or CR,
-// never longer than kMaxTableLine, empty lines dropped. Reads the stream in
-// large blocks so that huge files and endless lines cost linear time and a
-// bounded amount of memory.
-class TableLineReader {
- public:
-  explicit TableLineReader(std::istream& in) : in_(in) {}
-  TableLineReader(const TableLineReader&) = delete;
-  TableLineReader& operator=(const TableLineReader&) = delete;
-
-  // Fills `line` with the next non-empty line and `number` with the physical
-  // line it came from; `cut` is true when the line stopped at the length
-  // limit rather than at a line end. Returns false at the end of the input.
-  bool Next(std::string& line, std::size_t& number, bool& cut) {
-    line.clear();
-    for (;;) {
-      if (pos_ == end_ && !Refill()) {
-        if (line.empty()) return false;
-        number = physical_;
-        cut = false;
-        return true;
-      }
-      const char c = block_[pos_++];
-      if (c == '\n' || c == '\r') {
-        // The LF of a CR LF pair ends the same physical line as its CR.
-        const bool sameEnd = c == '\n' && afterCr_;
-        afterCr_ = c == '\r';
-        if (line.empty()) {
-          if (!sameEnd) ++physical_;
-          continue;
-        }
-        number = physical_;
-        cut = false;
-        ++physical_;
-        return true;
-      }
-      afterCr_ = false;
-      line.push_back(c);
-      if (line.size() == kMaxTableLine && NextIsContent()) {
-        number = physical_;
-        cut = true;
-        return true;
-      }
-    }
-  }
-
- private:
-  // Whether more characters of the same line follow: a line of exactly the
-  // limit that then ends is whole, not cut.
-  bool NextIsContent() {
-    if (pos_ == end_ && !Refill()) return false;
-    return block_[pos_] != '\n' && block_[pos_] != '\r';
-  }
-
-  bool Refill() {
-    if (!in_) return false;
-    in_.read(block_, sizeof block_);
-    pos_ = 0;
-    end_ = static_cast<std::size_t>(in_.gcount());
-    return end_ > 0;
-  }
-
-  std::istream& in_;
-  std::size_t pos_ = 0;
-  std::size_t end_ = 0;
-  std::size_t physical_ = 1;
-  bool afterCr_ = false;
-  char block_[64 * 1024];
-};
 
 void InsertEntry(CCodeTable& table, std::size_t number, const CByteString& code,
                  const CByteString& text, const CLoadObserver* observer) {
@@ -135,7 +67,7 @@ std::unique_ptr<CCodeTable> LoadWith(std::istream& in,
                                      const CLoadObserver* observer) {
   auto table = std::make_unique<CCodeTable>();
   if (in.fail()) return table;
-  TableLineReader reader(in);
+  CTableLineReader reader(in);
   std::string line;
   line.reserve(kMaxTableLine);
   std::size_t number = 0;

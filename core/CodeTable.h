@@ -10,6 +10,7 @@
 #include "core/CodeDictionary.h"
 #include "core/HexCodec.h"
 #include "core/LoadObserver.h"
+#include "core/TableLineReader.h"
 
 namespace dalvren {
 
@@ -29,10 +30,6 @@ class CCodeTable {
   // Keys: texts; values: their byte codes.
   std::unique_ptr<CCodeDictionary> reverse;
 };
-
-// The longest line a table file may hold; longer lines are cut after this
-// many characters and the rest is read as a further line.
-inline constexpr std::size_t kMaxTableLine = 511;
 
 // Reads a table file from `in` and returns the new table, owned by the
 // caller. Never fails: a stream already in a failed state, an empty stream or

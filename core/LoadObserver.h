@@ -1,7 +1,9 @@
 // What a table-file load may report besides the table it builds (every line
 // it ignores, cuts or loads, and every entry that replaces an earlier one),
 // and one way to take part in it: rewriting texts as they are read. Every
-// callback is optional; an empty one is simply not called.
+// callback is optional; an empty one is simply not called. Both syntaxes
+// report through it: the plain one (core/CodeTable.h) and the extended one
+// (core/ExtendedTable.h), which also reports its sections and entry kinds.
 #pragma once
 
 #include <cstddef>
@@ -18,6 +20,28 @@ enum class LineFault {
   kNoEquals,       // no "=" before the end of the line (or a zero byte)
   kOddCodeLength,  // the part before the first "=" has an odd length
   kCodeNotHex,     // the line does not start with a hexadecimal digit
+  // The extended syntax only.
+  kBadSpecialCode,   // the code after "*", "/", "$" or "!" is not pairs of
+                     // hexadecimal digits
+  kLineBreakText,    // "*HEX" followed by more than the code
+  kNoLabel,          // "$HEX" without "=LABEL,N", or with an empty label
+  kNoCount,          // "$HEX=LABEL" or "!HEX=NAME" without ",N"
+  kCountNotDecimal,  // N is not a decimal number
+  kCountOutOfRange,  // N is above 255
+  kNoTableName,      // "@" or "!HEX=,N" without a name
+  kUnknownTable,     // a switch to a table that does not exist
+  kSwitchInNoTable,  // a switch code before the first "@" with no start
+                     // table there to hold it
+  kSectionTwice,     // "@NAME" for a name that an earlier section has
+};
+
+// What an entry of the extended syntax is. The plain syntax has only kText.
+enum class EntryKind {
+  kText,       // HEX=TEXT
+  kLineBreak,  // *HEX
+  kEnd,        // /HEX=TEXT or /HEX
+  kControl,    // $HEX=LABEL,N
+  kSwitch,     // !HEX=NAME,N
 };
 
 // One of a table's two dictionaries: forward (codes to texts) or reverse
@@ -41,6 +65,19 @@ struct CLoadObserver {
   std::function<void(std::size_t line, const CByteString& code,
                      const CByteString& text)>
       onEntry;
+  // The extended syntax: the entries after `line` belong to the section
+  // `name`, and codes and texts replace one another only within one
+  // section. Called for every "@NAME" line, also for a second one of a name
+  // (after it is reported ignored), whose lines join the first. Entries
+  // before the first section form an unnamed start table, which is not
+  // reported.
+  std::function<void(std::size_t line, std::string_view name)> onSection;
+  // The extended syntax: the entry of `line` is of `kind`; called just
+  // before its onEntry. onEntry's `text` is then what the script holds for
+  // the entry: the text with each "\n" read as a line break, a line break
+  // for kLineBreak, the end text or else the code's "<$XX>" tokens for
+  // kEnd, the label for kControl, and nothing for kSwitch.
+  std::function<void(std::size_t line, EntryKind kind)> onEntryKind;
   // The entry of `line` replaced a value already stored in `dictionary`.
   // When this is given, the replacement is reported here only: the loader
   // does not write its "Replacing old value" line.

@@ -133,9 +133,12 @@ done
 # Values named in --help as --name=a|b, and those of --table-syntax, which
 # the manual may describe in words, come to whatever option has them.
 fake() {
-  { "$convert" --help | sed -n '1,/^OPTIONS/p'
+  # The real --help may name the option too; it is left out, so that the
+  # help names it only as written here.
+  local name=${1%%[= ]*}
+  { "$convert" --help | sed -n '1,/^OPTIONS/p' | grep -v -- "$name"
     printf '%s\n' "    $1" "                  How table lines read."
-    "$convert" --help | sed '1,/^OPTIONS/d'
+    "$convert" --help | sed '1,/^OPTIONS/d' | grep -v -- "$name"
   } >"$scratch/help.txt"
   # The link goes first: writing through it would replace the real program.
   rm -f "$scratch/bin/dalvren-convert"

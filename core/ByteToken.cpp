@@ -1,0 +1,28 @@
+#include "core/ByteToken.h"
+
+#include "core/HexCodec.h"
+
+namespace dalvren {
+
+void AppendByteToken(unsigned char byte, std::string& out) {
+  out += "<$";
+  out += kHexDigits[byte >> 4];
+  out += kHexDigits[byte & 0xF];
+  out += '>';
+}
+
+bool ReadByteToken(std::span<const unsigned char> text, unsigned char& byte) {
+  if (text.size() < kByteTokenLength || text[0] != '<' || text[1] != '$' ||
+      text[4] != '>') {
+    return false;
+  }
+  const char high = static_cast<char>(text[2]);
+  const char low = static_cast<char>(text[3]);
+  // HexPairValue alone would also take signs and blanks; a token is exactly
+  // two digits.
+  if (!IsHexDigit(high) || !IsHexDigit(low)) return false;
+  byte = HexPairValue(high, low);
+  return true;
+}
+
+}  // namespace dalvren

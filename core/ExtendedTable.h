@@ -1,0 +1,146 @@
+// A table in the extended syntax: sections of codes, among them codes with a
+// special meaning (a line break, the end of a string, a control code with
+// parameter bytes, a switch to another section), as translators' tables mark
+// them. The converter reads it with --table-syntax=extended; the window keeps
+// the plain syntax (core/CodeTable.h).
+//
+// Lines of the file, read by CTableLineReader like the plain syntax:
+//   HEX=TEXT      an entry as in the plain syntax (the same code rules); the
+//                 two characters \n in TEXT stand for a line break (0A)
+//   *HEX          a line-break code: its text is one line break
+//   /HEX=TEXT     an end code: the string ends after it; TEXT as above, and
+//   /HEX          when absent (or empty) the script holds its <$XX> tokens
+//   $HEX=LABEL,N  a control code followed by N parameter bytes (0 to 255)
+//   @NAME         starts the section NAME
+//   !HEX=NAME,N   a switch code: the next N codes come from section NAME
+//                 (N = 0: until a byte it does not cover), then translation
+//                 returns to the section it came from
+//   #...          a comment
+// HEX after *, /, $ and ! is pairs of hexadecimal digits and nothing else.
+// NAME is trimmed of blanks and tabs at both ends, as is N, which is
+// decimal. LABEL is everything between the first "=" and the last ",", as
+// written. A UTF-8 byte-order mark at the start of the file is skipped.
+// Every other line is ignored and reported with a LineFault.
+//
+// Entries before the first "@" form an unnamed start table, unless they are
+// all switch codes (which then belong to no table and are ignored); without
+// such entries the first section is the start table. A second "@NAME" for a
+// name already used is reported as ignored, and the lines after it go to the
+// first section of that name. Within a section a later entry replaces an
+// earlier one with the same code (forward) or the same text (reverse), as in
+// the plain syntax; sections never replace each other's entries.
+//
+// Invariants:
+//   - `sections` is never empty and `start` indexes one of them.
+//   - Every id stored in a section's dictionaries indexes `entries`, and
+//     that entry belongs to the section.
+//   - A switch entry's `target` indexes `sections`.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <istream>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/CodeDictionary.h"
+#include "core/LoadObserver.h"
+
+namespace dalvren {
+
+class CExtendedTable {
+ public:
+  struct Entry {
+    EntryKind kind = EntryKind::kText;
+    // The physical line it came from.
+    std::size_t line = 0;
+    // The section it belongs to.
+    std::uint32_t section = 0;
+    // The code's bytes.
+    std::string code;
+    // What the script holds for it, without the line break dump adds after
+    // an end code: the text (line breaks read), a line break, the end text
+    // or the code's tokens, the label; empty for a switch code.
+    std::string word;
+    // kControl: the number of parameter bytes; kSwitch: N, the number of
+    // codes read from the target (0: until a byte it does not cover).
+    std::uint32_t count = 0;
+    // kSwitch: the section switched to.
+    std::uint32_t target = 0;
+    // True when dump reads this entry for its code: no later entry of the
+    // section took the code. (Insert may still write the code for the
+    // word, as in the plain syntax.)
+    bool current = false;
+  };
+
+  struct Section {
+    // Empty for the unnamed start table.
+    std::string name;
+    // The line of its "@"; 0 for the unnamed start table.
+    std::size_t line = 0;
+    // Each code to its entry id (four bytes, little-endian).
+    std::unique_ptr<CCodeDictionary> codes;
+    // Each word insert reads to its entry id: the entries' words, and for
+    // end codes the word followed by the line break dump adds (LF, or CR LF
+    // from an editor), and a token spelling also in lower case.
+    std::unique_ptr<CCodeDictionary> words;
+    // The texts of text and line-break entries to their codes: the cut that
+    // --optimal shortens.
+    std::unique_ptr<CCodeDictionary> texts;
+    // The switch codes of the section that are still in `codes`, by entry
+    // id, in file order.
+    std::vector<std::uint32_t> switches;
+  };
+
+  CExtendedTable() = default;
+
+  // Owns its sections' dictionaries.
+  CExtendedTable(const CExtendedTable&) = delete;
+  CExtendedTable& operator=(const CExtendedTable&) = delete;
+
+  // The entry an id from a section's `codes` or `words` names.
+  [[nodiscard]] const Entry& EntryOf(const CByteString& id) const;
+
+  // True when translation never leaves the start table and needs no state:
+  // the start table has no switch code and no control code with parameter
+  // bytes. Dump and insert then are the plain translation through
+  // `dumpText` and `insertCodes`.
+  [[nodiscard]] bool Simple() const { return dumpText != nullptr; }
+
+  // True when some section has a switch code.
+  bool hasSwitches = false;
+
+  // Every entry loaded, in file order, replaced ones included.
+  std::vector<Entry> entries;
+  std::vector<Section> sections;
+  std::uint32_t start = 0;
+
+  // Only for a simple table: the start table's codes to what dump writes
+  // for them, and every word of it to its code.
+  std::unique_ptr<CCodeDictionary> dumpText;
+  std::unique_ptr<CCodeDictionary> insertCodes;
+};
+
+// What dump writes for `entry`, apart from a control code's parameters: its
+// word, followed by a line break for an end code.
+[[nodiscard]] std::string DumpTextOf(const CExtendedTable::Entry& entry);
+
+// Reads a table in the extended syntax from `in` and returns it, owned by the
+// caller. Never fails: a stream already in a failed state, an empty one or
+// one without a usable line gives a table with one empty start table.
+// Replacements write "Replacing old value" to standard error, as the plain
+// loader does.
+[[nodiscard]] std::unique_ptr<CExtendedTable> LoadExtended(std::istream& in);
+
+// As above, and reports to `observer` every ignored and cut line, every
+// section line, every entry with its kind, and every replacement, all in
+// file order (switch targets are resolved once the whole file is read, so the
+// reports come then). Texts and labels pass through `convertText` before
+// "\n" is read in them; section names do not.
+[[nodiscard]] std::unique_ptr<CExtendedTable> LoadExtended(
+    std::istream& in, const CLoadObserver& observer);
+
+}  // namespace dalvren

@@ -1,0 +1,51 @@
+#include "core/TableLineReader.h"
+
+namespace dalvren {
+
+bool CTableLineReader::Next(std::string& line, std::size_t& number, bool& cut) {
+  line.clear();
+  for (;;) {
+    if (pos_ == end_ && !Refill()) {
+      if (line.empty()) return false;
+      number = physical_;
+      cut = false;
+      return true;
+    }
+    const char c = block_[pos_++];
+    if (c == '\n' || c == '\r') {
+      // The LF of a CR LF pair ends the same physical line as its CR.
+      const bool sameEnd = c == '\n' && afterCr_;
+      afterCr_ = c == '\r';
+      if (line.empty()) {
+        if (!sameEnd) ++physical_;
+        continue;
+      }
+      number = physical_;
+      cut = false;
+      ++physical_;
+      return true;
+    }
+    afterCr_ = false;
+    line.push_back(c);
+    if (line.size() == kMaxTableLine && NextIsContent()) {
+      number = physical_;
+      cut = true;
+      return true;
+    }
+  }
+}
+
+bool CTableLineReader::NextIsContent() {
+  if (pos_ == end_ && !Refill()) return false;
+  return block_[pos_] != '\n' && block_[pos_] != '\r';
+}
+
+bool CTableLineReader::Refill() {
+  if (!in_) return false;
+  in_.read(block_, sizeof block_);
+  pos_ = 0;
+  end_ = static_cast<std::size_t>(in_.gcount());
+  return end_ > 0;
+}
+
+}  // namespace dalvren

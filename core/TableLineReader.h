@@ -1,0 +1,49 @@
+// Splits a table file into the lines its loaders handle. Shared by the plain
+// and the extended syntax, so that both read line ends, long lines and line
+// numbers alike.
+#pragma once
+
+#include <cstddef>
+#include <istream>
+#include <string>
+
+namespace dalvren {
+
+// The longest line a table file may hold; longer lines are cut after this
+// many characters and the rest is read as a further line.
+inline constexpr std::size_t kMaxTableLine = 511;
+
+// Lines end at LF or CR (any mix, a CR LF pair ending one line) or at the end
+// of the input; empty lines are dropped. Reads the stream in large blocks, so
+// that huge files and endless lines cost linear time and bounded memory.
+class CTableLineReader {
+ public:
+  // Reads from `in`, which stays the caller's and must outlive the reader.
+  explicit CTableLineReader(std::istream& in) : in_(in) {}
+
+  // Holds a 64 KiB block and a position in a stream it does not own.
+  CTableLineReader(const CTableLineReader&) = delete;
+  CTableLineReader& operator=(const CTableLineReader&) = delete;
+
+  // Fills `line` with the next non-empty line (without its line end) and
+  // `number` with the 1-based physical line it came from, as an editor
+  // counts lines; `cut` is true when the line stopped at kMaxTableLine
+  // characters rather than at a line end (the rest then follows as a further
+  // line with the same number). Returns false at the end of the input.
+  [[nodiscard]] bool Next(std::string& line, std::size_t& number, bool& cut);
+
+ private:
+  // Whether more characters of the same line follow: a line of exactly the
+  // limit that then ends is whole, not cut.
+  bool NextIsContent();
+  bool Refill();
+
+  std::istream& in_;
+  std::size_t pos_ = 0;
+  std::size_t end_ = 0;
+  std::size_t physical_ = 1;
+  bool afterCr_ = false;
+  char block_[64 * 1024];
+};
+
+}  // namespace dalvren

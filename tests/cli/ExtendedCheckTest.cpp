@@ -1,0 +1,186 @@
+// check on tables in the extended syntax: the reason for each ignored line,
+// findings kept within their section, switch codes that have no text, and
+// the line that tells whether the table can be read back.
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "cli/ExtendedCheck.h"
+#include "cli/TableCheck.h"
+#include "core/ExtendedTable.h"
+#include "tests/cli/ToolRunner.h"
+
+namespace dalvren {
+namespace {
+
+using test::RunTool;
+using test::TempDir;
+using test::ToolResult;
+
+// The report of checking `file` in the extended syntax.
+std::string Checked(const std::string& file, CTableCheck** kept = nullptr) {
+  static std::ostringstream report;
+  report.str("");
+  static std::unique_ptr<CTableCheck> check;
+  check = std::make_unique<CTableCheck>(report);
+  std::istringstream in(file);
+  const auto table = LoadExtended(in, check->Observer());
+  FinishExtendedCheck(*check, *table, report);
+  if (kept != nullptr) *kept = check.get();
+  return report.str();
+}
+
+// The report without its last two lines (the counts and lossless).
+std::string Findings(const std::string& file) {
+  std::string report = Checked(file);
+  for (int i = 0; i < 2; ++i) {
+    report.pop_back();
+    report.erase(report.rfind('\n') + 1);
+  }
+  return report;
+}
+
+TEST(ExtendedCheck, NamesTheReasonForEachIgnoredLine) {
+  const struct {
+    const char* line;
+    const char* reason;
+  } cases[] = {
+      {"*F", "code not made of pairs of hexadecimal digits"},
+      {"/4G=x", "code not made of pairs of hexadecimal digits"},
+      {"*FE=x", "line-break code followed by more than its code"},
+      {"$F5", "control code without a label (\"$HEX=LABEL,N\")"},
+      {"$F5=,1", "control code without a label (\"$HEX=LABEL,N\")"},
+      {"$F5=<c>", "no count (\",N\" at the end of the line)"},
+      {"!F0=Kana", "no count (\",N\" at the end of the line)"},
+      {"$F5=<c>,x", "count not a decimal number"},
+      {"$F5=<c>,256", "count out of range (0 to 255)"},
+      {"!F0=Kana,999", "count out of range (0 to 255)"},
+      {"!F0= Kanji ,0", "switch to table \"Kanji\", which does not exist"},
+      {"!F0=,0", "no table name"},
+      {"@ ", "no table name"},
+      {"=A", "code not starting with a hexadecimal digit"},
+      {"411=A", "code of odd length"},
+      {"AB", "no \"=\""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Findings("41=A\n" + std::string(c.line) + "\n@Kana\n41=ア\n"),
+              "line 2: ignored: " + std::string(c.reason) + "\n")
+        << c.line;
+  }
+  EXPECT_EQ(Findings("!F0=Kana,0\n@Latin\n41=A\n@Kana\n41=ア\n@Latin\n"
+                     "42=B\n"),
+            "line 1: ignored: switch code in no table (before the first "
+            "\"@\", with no other entry there to form a start table)\n"
+            "line 6: ignored: section \"Latin\" appears twice (the lines "
+            "after it join the first)\n");
+  // Comments, empty lines and the byte-order mark are fine.
+  EXPECT_EQ(Findings("\xEF\xBB\xBF# table\n\n41=A\n"), "");
+}
+
+TEST(ExtendedCheck, KeepsFindingsWithinTheirSection) {
+  // The same code and the same text in two sections are no replacement,
+  // alias or shared text; within one they are.
+  EXPECT_EQ(Findings("41=A\n42=B\n!F0=Kana,0\n@Kana\n41=A\n42=B\n"), "");
+  EXPECT_EQ(Findings("41=A\n@Kana\n41=ア\n41=イ\n42=ア\n"),
+            "line 5: replacement: 41=\"ア\" (line 3) is lost: code 41 dumps "
+            "as \"イ\" (line 4), \"ア\" inserts as 42 (line 5)\n");
+  EXPECT_EQ(Findings("@Kana\n41=ア\n41=イ\n@Latin\n41=A\n"),
+            "line 3: alias: code 41 dumps as \"イ\" (line 3); \"ア\" (line 2) "
+            "still inserts as 41\n");
+  EXPECT_EQ(Findings("@Kana\n41=ア\n42=ア\n@Latin\n43=ア\n"),
+            "line 3: warning: text \"ア\" is shared by codes 41 (line 2) and "
+            "42 (line 3); insert writes only 42\n"
+            "1 warning\n");
+  // A second section of a name is that section: its lines replace there.
+  EXPECT_EQ(Findings("@Kana\n41=ア\n@Latin\n41=A\n@Kana\n41=ア\n"),
+            "line 5: ignored: section \"Kana\" appears twice (the lines after "
+            "it join the first)\n"
+            "line 6: duplicate of line 2\n");
+}
+
+TEST(ExtendedCheck, SwitchCodesHaveNoTextToWarnAbout) {
+  CTableCheck* check = nullptr;
+  const std::string report =
+      Checked("41=A\n!F0=Kana,0\n*FE\n/FF\n@Kana\n41=ア\n", &check);
+  EXPECT_EQ(check->warnings, 0u) << report;
+  EXPECT_EQ(check->entries, 5u);
+  EXPECT_TRUE(check->Clean());
+  // A text code that takes a switch code's place replaces it.
+  EXPECT_EQ(Findings("!F0=Kana,0\nF0=x\n41=A\n@Kana\n"),
+            "line 2: replacement: F0=\"\" (line 1) is lost: code F0 dumps as "
+            "\"x\" (line 2)\n");
+}
+
+TEST(ExtendedCheck, TellsWhetherTheTableCanBeReadBack) {
+  const struct {
+    const char* file;
+    const char* lossless;
+  } cases[] = {
+      {"41=A\n*FE\n/FF=[END]\n$F5=<c>,1\n!F0=Kana,0\n@Kana\n41=ア\n",
+       "lossless: yes: within each table no code begins another, and no text "
+       "begins, shares or spells another or a <$XX> token"},
+      {"41=A\n4142=B\n",
+       "lossless: no: in the start table, code 41 (line 1) "
+       "begins code 4142 (line 2)"},
+      {"@Kana\n41=か\n42=かな\n",
+       "lossless: no: in table \"Kana\", text \"か\" (line 2) begins text "
+       "\"かな\" (line 3)"},
+      {"*FE\n41=\\nA\n",
+       "lossless: no: in the start table, text \"\\x0A\" "
+       "(line 1) begins text \"\\x0AA\" (line 2)"},
+      {"41=A\n42=\n",
+       "lossless: no: in the start table, code 42 (line 2) "
+       "has an empty text"},
+      {"41=<$42>\n",
+       "lossless: no: in the start table, text \"<$42>\" "
+       "(line 1) starts with a <$XX> token"},
+      {"41=<\n42=$\n43=0\n44=>\n",
+       "lossless: no: in the start table, text \"<\" (line 1) and text \">\" "
+       "(line 4), with texts between, can spell a <$XX> token"},
+  };
+  for (const auto& c : cases) {
+    testing::internal::CaptureStderr();
+    const std::string report = Checked(c.file);
+    testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(report.ends_with(std::string(c.lossless) + "\n"))
+        << c.file << "\n"
+        << report;
+  }
+}
+
+TEST(ExtendedCheckThroughTheConverter, ExitsByWhatDidNotLoadNotByLossless) {
+  TempDir dir;
+  const auto check = [&](const std::string& file,
+                         std::vector<std::string> more = {}) {
+    std::vector<std::string> args = {"-t", dir.Write("t.tbl", file),
+                                     "--table-syntax=extended", "check"};
+    args.insert(args.end(), more.begin(), more.end());
+    return RunTool(args);
+  };
+  const ToolResult clean = check("41=A\n!F0=Kana,0\n@Kana\n41=ア\n");
+  EXPECT_EQ(clean.status, 0);
+  EXPECT_EQ(clean.out,
+            "3 entries, 0 ignored lines, 0 cut lines, 0 aliases, 0 "
+            "duplicates, 0 replacements\n"
+            "lossless: yes: within each table no code begins another, and no "
+            "text begins, shares or spells another or a <$XX> token\n");
+  // A table that cannot be read back is still a table that loads.
+  const ToolResult prefix = check("41=a\n42=ab\n");
+  EXPECT_EQ(prefix.status, 0);
+  EXPECT_EQ(check("41=a\n42=ab\n", {"--strict"}).status, 0);
+  EXPECT_EQ(check("41=A\n$F5=<c>\n").status, 1);
+  const ToolResult blank = check("41=A \n");
+  EXPECT_EQ(blank.status, 0);
+  EXPECT_EQ(check("41=A \n", {"--strict"}).status, 1);
+  // The plain syntax reports none of it: the special lines are ignored
+  // there, and there is no lossless line.
+  const ToolResult plain =
+      RunTool({"-t", dir.Write("p.tbl", "41=A\n*FE\n@Kana\n"), "check"});
+  EXPECT_EQ(plain.status, 1);
+  EXPECT_EQ(plain.out.find("lossless"), std::string::npos) << plain.out;
+}
+
+}  // namespace
+}  // namespace dalvren

@@ -1,0 +1,73 @@
+// The condition under which an extended table can be read back: each kind
+// of entry pair that breaks it, found and named, and tables that meet it.
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "core/Ambiguity.h"
+#include "tests/support/ExtendedTestSupport.h"
+
+namespace dalvren {
+namespace {
+
+using Kind = CAmbiguity::Kind;
+
+struct AmbiguityCase {
+  const char* file;
+  bool ambiguous;
+  Kind kind = Kind::kCodePrefix;
+  // The lines of the two entries named.
+  std::size_t first = 0;
+  std::size_t second = 0;
+};
+
+TEST(FindAmbiguity, NamesThePairThatBreaksTheCondition) {
+  const AmbiguityCase cases[] = {
+      {"41=A\n42=B\n8283=ab\n*FE\n/FF=[END]\n/FD\n$F5=<c>,1\n", false},
+      // Codes: one begins another, whatever their kinds.
+      {"41=A\n4142=B\n", true, Kind::kCodePrefix, 1, 2},
+      {"!F0=K,0\nF001=B\n@K\n", true, Kind::kCodePrefix, 1, 2},
+      {"$F5=<c>,1\n*F5FE\n", true, Kind::kCodePrefix, 1, 2},
+      // Words: one begins another, after "\n" is read as a line break...
+      {"41=a\n42=ab\n", true, Kind::kWordPrefix, 1, 2},
+      {"*FE\n41=\\nx\n", true, Kind::kWordPrefix, 1, 2},
+      {"/FF=E\n41=E\\n\n", true, Kind::kWordPrefix, 1, 2},
+      {"$F5=<c,0\n41=<c>\n", true, Kind::kWordPrefix, 1, 2},
+      // ... or two codes share one.
+      {"41=a\n42=a\n", true, Kind::kSameWord, 1, 2},
+      {"*FE\n0A=\\n\n", true, Kind::kSameWord, 1, 2},
+      // A code whose text is empty is dropped by dump.
+      {"41=\n42=B\n", true, Kind::kEmptyText, 1, 1},
+      // Tokens: a text that starts with one, or texts that spell one.
+      {"41=<$42>x\n", true, Kind::kTokenWord, 1, 1},
+      {"41=<\n42=$\n43=4\n44=>\n", true, Kind::kTokenSpelled, 1, 4},
+      {"41=<$\n42=41>\n", true, Kind::kTokenSpelled, 1, 2},
+      // "<" alone, or "<" and "$" without digits, spell nothing.
+      {"41=<\n42=$\n43=x\n44=>\n", false},
+      // An end code spelled by its own tokens is meant to be one.
+      {"/FD\n/FE00\n", false},
+      // Sections are read apart: the same code or text in two is fine.
+      {"41=A\n!F0=K,0\n@K\n41=A\n4142=x\n", true, Kind::kCodePrefix, 4, 5},
+      {"41=A\n!F0=K,0\n@K\n41=A\n", false},
+      // A text replaced by a later line is gone, and so is its code when
+      // a later line took both; a code replaced in dump alone still
+      // inserts, and counts.
+      {"41=a\n41=b\n42=a\n", false},
+      {"41=a\n41=b\n42=ab\n", true, Kind::kWordPrefix, 1, 3},
+  };
+  for (const AmbiguityCase& c : cases) {
+    testing::internal::CaptureStderr();
+    const auto table = test::LoadExtendedFromString(c.file);
+    testing::internal::GetCapturedStderr();
+    const auto found = FindAmbiguity(*table);
+    ASSERT_EQ(found.has_value(), c.ambiguous) << c.file;
+    if (!found) continue;
+    EXPECT_EQ(found->kind, c.kind) << c.file;
+    EXPECT_EQ(table->entries[found->first].line, c.first) << c.file;
+    EXPECT_EQ(table->entries[found->second].line, c.second) << c.file;
+    EXPECT_EQ(table->entries[found->first].section, found->section);
+  }
+}
+
+}  // namespace
+}  // namespace dalvren
