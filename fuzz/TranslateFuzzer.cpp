@@ -51,44 +51,6 @@ std::string Key(ByteSource& source) {
   return run + Word(source, source.Next() % 3);
 }
 
-// The longest-match rule with hooks: `before` first at every position, then
-// the longest key, else `onSkip`.
-std::string NaiveHooked(const Model& dict, const std::string& input,
-                        const CTranslateHooks& hooks) {
-  std::size_t longest = 0;
-  for (const auto& [key, value] : dict) longest = std::max(longest, key.size());
-  std::string out;
-  std::size_t pos = 0;
-  while (pos < input.size()) {
-    std::string emit;
-    const std::size_t taken = hooks.before(
-        {reinterpret_cast<const unsigned char*>(input.data()) + pos,
-         input.size() - pos},
-        emit);
-    if (taken > 0) {
-      out += emit;
-      pos += std::min(taken, input.size() - pos);
-      continue;
-    }
-    std::size_t len = std::min(longest, input.size() - pos);
-    for (; len > 0; --len) {
-      const auto it = dict.find(input.substr(pos, len));
-      if (it != dict.end()) {
-        out += it->second;
-        break;
-      }
-    }
-    if (len > 0) {
-      pos += len;
-      continue;
-    }
-    hooks.onSkip(pos, static_cast<unsigned char>(input[pos]), emit);
-    out += emit;
-    ++pos;
-  }
-  return out;
-}
-
 int TestOneInput(const std::uint8_t* data, std::size_t size) {
   ByteSource source(data, size);
   Model model;
@@ -133,7 +95,7 @@ int TestOneInput(const std::uint8_t* data, std::size_t size) {
   marking.onSkip = [](std::size_t offset, unsigned char, std::string& emit) {
     emit = "[" + std::to_string(offset) + "]";
   };
-  const std::string hooked = NaiveHooked(model, input, marking);
+  const std::string hooked = test::NaiveLongestMatch(model, input, marking);
   for (const auto& path : test::TranslatePaths()) {
     if (test::TranslateOn(dict, input, path) != expected) std::abort();
     if (test::TranslateOn(dict, input, path, &marking) != hooked) std::abort();

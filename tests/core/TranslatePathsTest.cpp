@@ -27,45 +27,6 @@ using test::TranslatePaths;
 using test::TranslateToString;
 using Model = std::map<std::string, std::string>;
 
-// The longest-match rule with hooks, obviously: `before` first at every
-// position, then the longest key, else `onSkip`.
-std::string NaiveHooked(const Model& dict, const std::string& input,
-                        const CTranslateHooks& hooks) {
-  std::size_t longest = 0;
-  for (const auto& [key, value] : dict) longest = std::max(longest, key.size());
-  std::string out;
-  std::size_t pos = 0;
-  while (pos < input.size()) {
-    std::string emit;
-    if (hooks.before) {
-      const std::size_t taken = hooks.before(AsBytes(input).subspan(pos), emit);
-      if (taken > 0) {
-        out += emit;
-        pos += std::min(taken, input.size() - pos);
-        continue;
-      }
-    }
-    std::size_t len = std::min(longest, input.size() - pos);
-    for (; len > 0; --len) {
-      const auto it = dict.find(input.substr(pos, len));
-      if (it != dict.end()) {
-        out += it->second;
-        break;
-      }
-    }
-    if (len > 0) {
-      pos += len;
-      continue;
-    }
-    if (hooks.onSkip) {
-      hooks.onSkip(pos, static_cast<unsigned char>(input[pos]), emit);
-      out += emit;
-    }
-    ++pos;
-  }
-  return out;
-}
-
 // "#X" stands for X; "%" takes the next eight bytes as well (or what is
 // left); a skipped byte shows its offset.
 CTranslateHooks MarkingHooks() {
@@ -92,7 +53,7 @@ void ExpectEveryPathAgrees(const CCodeDictionary& dict, const Model& model,
                            const std::string& input, const std::string& where) {
   const std::string plain = NaiveLongestMatch(model, input);
   const CTranslateHooks hooks = MarkingHooks();
-  const std::string hooked = NaiveHooked(model, input, hooks);
+  const std::string hooked = NaiveLongestMatch(model, input, hooks);
   for (const auto& path : TranslatePaths()) {
     ASSERT_EQ(TranslateOn(dict, input, path), plain)
         << path.name << ", " << where << ", input "
