@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <iostream>
 #include <map>
 #include <span>
 #include <sstream>
@@ -55,7 +54,6 @@ int TestOneInput(const std::uint8_t* data, std::size_t size) {
   ByteSource source(data, size);
   Model model;
   CCodeDictionary dict;
-  std::streambuf* const savedErr = std::cerr.rdbuf(nullptr);
   const int entries = source.Next() % 12;
   for (int i = 0; i < entries; ++i) {
     const std::string key = Key(source);
@@ -64,10 +62,10 @@ int TestOneInput(const std::uint8_t* data, std::size_t size) {
         NewByteString(key.data(), static_cast<std::int32_t>(key.size()));
     const auto v =
         NewByteString(value.data(), static_cast<std::int32_t>(value.size()));
-    if (!dict.Insert(*k, *v)) std::abort();
+    bool replaced = false;
+    if (!dict.Insert(*k, *v, replaced)) std::abort();
     model[key] = value;
   }
-  std::cerr.rdbuf(savedErr);
   std::string input;
   while (!source.Empty()) {
     const std::uint8_t piece = source.Next();
