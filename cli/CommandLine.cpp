@@ -155,29 +155,18 @@ CStatus SetEncoding(std::string& slot, const std::string& value) {
   return {};
 }
 
-// Reads the options and operands after the help and version check.
-CStatus ParseWords(std::span<const char* const> args, CCommandLine& line) {
-  bool optionsEnded = false;
-  bool tableSeen = false;
-  bool outputSeen = false;
-  bool unknownSeen = false;
-  bool syntaxSeen = false;
-  std::vector<std::string> operands;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string_view arg = args[i];
-    if (optionsEnded || arg == "-" || arg.empty() || arg[0] != '-') {
-      operands.emplace_back(arg);
-      continue;
-    }
-    if (arg == "--") {
-      optionsEnded = true;
-      continue;
-    }
-    // Split "--name=value" and "-tvalue"; only the options with a value may
-    // carry one attached.
-    std::string_view name = arg;
-    std::string_view attached;
-    bool hasAttached = false;
+// Which of the options given once at most were given.
+struct CGiven {
+  bool table = false;
+  bool output = false;
+  bool unknown = false;
+  bool syntax = false;
+};
+
+// One option word, "--name=value" and "-tvalue" split; only the options with
+// a value may carry one attached.
+struct COptionWord {
+  explicit COptionWord(std::string_view arg) : name(arg) {
     if (arg.starts_with("--")) {
       if (const auto eq = arg.find('='); eq != std::string_view::npos) {
         name = arg.substr(0, eq);
@@ -189,62 +178,68 @@ CStatus ParseWords(std::span<const char* const> args, CCommandLine& line) {
       attached = arg.substr(2);
       hasAttached = true;
     }
-    const bool takesValue = name == "-t" || name == "-o" ||
-                            name == "--offset" || name == "--length" ||
-                            name == "--unknown" || name == "--table-encoding" ||
-                            name == "--table-syntax";
-    if (hasAttached && !takesValue) {
-      return Usage("unknown option '" + std::string(arg) + "'");
-    }
-    if (!takesValue) {
-      if (name == "--hex-in") {
-        line.hexIn = true;
-      } else if (name == "--hex-out") {
-        line.hexOut = true;
-      } else if (name == "-q") {
-        line.quiet = true;
-      } else if (name == "--optimal") {
-        line.optimal = true;
-      } else if (name == "--stats") {
-        line.stats = true;
-      } else if (name == "--strict") {
-        line.strict = true;
-      } else {
-        return Usage("unknown option '" + std::string(arg) + "'");
-      }
-      continue;
-    }
-    std::string value;
-    if (!TakeValue(args, i, attached, hasAttached, value)) {
-      return Usage(std::string(name) + " needs a value");
-    }
-    CStatus status;
-    if (name == "-t") {
-      status = SetOnce("-t", line.table, tableSeen, value);
-    } else if (name == "-o") {
-      status = SetOnce("-o", line.output, outputSeen, value);
-    } else if (name == "--offset") {
-      status = SetCount(name, line.offset, value);
-    } else if (name == "--length") {
-      status = SetCount(name, line.length, value);
-    } else if (name == "--unknown") {
-      status = SetUnknown(line.unknown, unknownSeen, value);
-    } else if (name == "--table-syntax") {
-      status = SetSyntax(line.tableSyntax, syntaxSeen, value);
-    } else {
-      status = SetEncoding(line.tableEncoding, value);
-    }
-    if (!status.IsOk()) return status;
   }
+
+  [[nodiscard]] bool TakesValue() const {
+    return name == "-t" || name == "-o" || name == "--offset" ||
+           name == "--length" || name == "--unknown" ||
+           name == "--table-encoding" || name == "--table-syntax";
+  }
+
+  std::string_view name;
+  std::string_view attached;
+  bool hasAttached = false;
+};
+
+// Sets the option without a value named `name`; false when there is none.
+bool SetFlag(std::string_view name, CCommandLine& line) {
+  if (name == "--hex-in") {
+    line.hexIn = true;
+  } else if (name == "--hex-out") {
+    line.hexOut = true;
+  } else if (name == "-q") {
+    line.quiet = true;
+  } else if (name == "--optimal") {
+    line.optimal = true;
+  } else if (name == "--stats") {
+    line.stats = true;
+  } else if (name == "--strict") {
+    line.strict = true;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// Sets the option with a value named `name` (one that TakesValue).
+CStatus SetValue(std::string_view name, const std::string& value,
+                 CCommandLine& line, CGiven& given) {
+  if (name == "-t") return SetOnce("-t", line.table, given.table, value);
+  if (name == "-o") return SetOnce("-o", line.output, given.output, value);
+  if (name == "--offset") return SetCount(name, line.offset, value);
+  if (name == "--length") return SetCount(name, line.length, value);
+  if (name == "--unknown") {
+    return SetUnknown(line.unknown, given.unknown, value);
+  }
+  if (name == "--table-syntax") {
+    return SetSyntax(line.tableSyntax, given.syntax, value);
+  }
+  return SetEncoding(line.tableEncoding, value);
+}
+
+// The command and INPUT from the operands, once every option is read, and
+// whether they go together with the options given.
+CStatus TakeOperands(const std::vector<std::string>& operands,
+                     const CGiven& given, CCommandLine& line) {
   if (operands.empty()) {
     return Usage("no command given (dump, insert, check or roundtrip)");
   }
   if (!IsCommandWord(operands.front(), line.command)) {
     return Usage("unknown command '" + operands.front() + "'");
   }
-  if (!tableSeen) return Usage("no table given (-t TABLE)");
-  if (CStatus fits =
-          CheckFitsCommand(line, outputSeen, unknownSeen, operands.size() - 1);
+  if (!given.table) return Usage("no table given (-t TABLE)");
+  if (CStatus fits = CheckFitsCommand(line, given.output, given.unknown,
+                                      operands.size() - 1);
       !fits.IsOk()) {
     return fits;
   }
@@ -258,6 +253,40 @@ CStatus ParseWords(std::span<const char* const> args, CCommandLine& line) {
         "or -t as a file");
   }
   return {};
+}
+
+// Reads the options and operands after the help and version check.
+CStatus ParseWords(std::span<const char* const> args, CCommandLine& line) {
+  bool optionsEnded = false;
+  CGiven given;
+  std::vector<std::string> operands;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string_view arg = args[i];
+    if (optionsEnded || arg == "-" || arg.empty() || arg[0] != '-') {
+      operands.emplace_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    const COptionWord word(arg);
+    if (!word.TakesValue()) {
+      if (word.hasAttached || !SetFlag(word.name, line)) {
+        return Usage("unknown option '" + std::string(arg) + "'");
+      }
+      continue;
+    }
+    std::string value;
+    if (!TakeValue(args, i, word.attached, word.hasAttached, value)) {
+      return Usage(std::string(word.name) + " needs a value");
+    }
+    if (CStatus status = SetValue(word.name, value, line, given);
+        !status.IsOk()) {
+      return status;
+    }
+  }
+  return TakeOperands(operands, given, line);
 }
 
 }  // namespace
