@@ -1,12 +1,27 @@
 #include "core/MatchAutomaton.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace dalvren {
 
-CMatchAutomaton::CMatchAutomaton(const CCompiledTrie& trie)
-    : longestKey_(trie.LongestKey()) {
+namespace {
+
+// A node of the trie of reversed keys while it is built.
+struct Building {
+  std::uint32_t firstChild = 0;
+  std::uint32_t lastChild = 0;
+  std::uint32_t nextSibling = 0;
+  std::uint32_t key = 0;
+  unsigned char byte = 0;
+};
+
+// The trie of the keys of `trie` read backwards, node 0 its root, and each
+// key's entry appended to `keys` (whose entry 0 stands for none).
+std::vector<Building> ReversedTrie(const CCompiledTrie& trie,
+                                   std::vector<CMatchAutomaton::Key>& keys) {
   // The reversed keys in sorted order: the trie of them is then built by
   // appending alone, each node's children arriving by increasing byte.
   struct Reversed {
@@ -22,15 +37,8 @@ CMatchAutomaton::CMatchAutomaton(const CCompiledTrie& trie)
       reversed.begin(), reversed.end(),
       [](const Reversed& a, const Reversed& b) { return a.bytes < b.bytes; });
 
-  struct Building {
-    std::uint32_t firstChild = 0;
-    std::uint32_t lastChild = 0;
-    std::uint32_t nextSibling = 0;
-    std::uint32_t key = 0;
-    unsigned char byte = 0;
-  };
   std::vector<Building> building(1);
-  keys_.push_back({});
+  keys.push_back({});
   std::vector<std::uint32_t> path = {0};
   const std::string* previous = nullptr;
   for (const Reversed& key : reversed) {
@@ -55,12 +63,19 @@ CMatchAutomaton::CMatchAutomaton(const CCompiledTrie& trie)
       parent.lastChild = id;
       path.push_back(id);
     }
-    building[path.back()].key = static_cast<std::uint32_t>(keys_.size());
-    keys_.push_back(
+    building[path.back()].key = static_cast<std::uint32_t>(keys.size());
+    keys.push_back(
         {static_cast<std::uint32_t>(key.bytes.size()), 0, key.value});
     previous = &key.bytes;
   }
-  reversed = {};
+  return building;
+}
+
+}  // namespace
+
+CMatchAutomaton::CMatchAutomaton(const CCompiledTrie& trie)
+    : longestKey_(trie.LongestKey()) {
+  const std::vector<Building> building = ReversedTrie(trie, keys_);
 
   // Breadth first: a state's failure link leads to a shallower state, whose
   // own link and steps are then already in place.
