@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
@@ -95,6 +96,30 @@ double Seconds(const std::vector<std::string>& args, bool& ok) {
       .count();
 }
 
+// Runs `measured` and then `yardstick` once per iteration, reporting the
+// first's time as the iteration's. Returns the mean seconds of each, or
+// nothing when a run failed.
+struct CPairTimes {
+  double measured = 0;
+  double yardstick = 0;
+};
+std::optional<CPairTimes> TimePair(benchmark::State& state,
+                                   const std::vector<std::string>& measured,
+                                   const std::vector<std::string>& yardstick) {
+  CPairTimes total;
+  bool ok = true;
+  for (auto _ : state) {
+    const double a = Seconds(measured, ok);
+    const double b = Seconds(yardstick, ok);
+    state.SetIterationTime(a);
+    total.measured += a;
+    total.yardstick += b;
+  }
+  if (!ok) return std::nullopt;
+  const auto n = static_cast<double>(state.iterations());
+  return CPairTimes{total.measured / n, total.yardstick / n};
+}
+
 const Files& BenchFiles() {
   static const Files files;
   return files;
@@ -109,24 +134,14 @@ void BM_ProcessDumpVersusNaiveConverter(benchmark::State& state) {
   const std::vector<std::string> oursArgs = {
       DALVREN_CONVERT, "-t", table, "dump", "-o", ours, rom};
   const std::vector<std::string> naiveArgs = {NAIVE_CONVERT, table, rom, naive};
-  double oursTotal = 0;
-  double naiveTotal = 0;
-  bool ok = true;
-  for (auto _ : state) {
-    const double a = Seconds(oursArgs, ok);
-    const double b = Seconds(naiveArgs, ok);
-    state.SetIterationTime(a);
-    oursTotal += a;
-    naiveTotal += b;
-  }
-  if (!ok || ReadFile(ours) != ReadFile(naive)) {
+  const std::optional<CPairTimes> times = TimePair(state, oursArgs, naiveArgs);
+  if (!times || ReadFile(ours) != ReadFile(naive)) {
     state.SkipWithError("the two converters failed or disagree");
     return;
   }
-  const auto n = static_cast<double>(state.iterations());
-  state.counters["dalvren_ms"] = 1000 * oursTotal / n;
-  state.counters["naive_ms"] = 1000 * naiveTotal / n;
-  state.counters["speedup"] = naiveTotal / oursTotal;
+  state.counters["dalvren_ms"] = 1000 * times->measured;
+  state.counters["naive_ms"] = 1000 * times->yardstick;
+  state.counters["speedup"] = times->yardstick / times->measured;
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
                           (4 << 20));
 }
@@ -150,24 +165,15 @@ void HostileVersusRealistic(benchmark::State& state, const char* command,
   };
   const auto realisticArgs = args("table.tbl", realisticInput);
   const auto hostileArgs = args(table, input);
-  double realisticTotal = 0;
-  double hostileTotal = 0;
-  bool ok = true;
-  for (auto _ : state) {
-    const double a = Seconds(hostileArgs, ok);
-    const double b = Seconds(realisticArgs, ok);
-    state.SetIterationTime(a);
-    hostileTotal += a;
-    realisticTotal += b;
-  }
-  if (!ok) {
+  const std::optional<CPairTimes> times =
+      TimePair(state, hostileArgs, realisticArgs);
+  if (!times) {
     state.SkipWithError("the converter failed");
     return;
   }
-  const auto n = static_cast<double>(state.iterations());
-  state.counters["hostile_ms"] = 1000 * hostileTotal / n;
-  state.counters["realistic_ms"] = 1000 * realisticTotal / n;
-  state.counters["ratio"] = hostileTotal / realisticTotal;
+  state.counters["hostile_ms"] = 1000 * times->measured;
+  state.counters["realistic_ms"] = 1000 * times->yardstick;
+  state.counters["ratio"] = times->measured / times->yardstick;
 }
 
 void BM_ProcessInsertHostileLongText(benchmark::State& state) {
