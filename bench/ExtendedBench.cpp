@@ -136,14 +136,7 @@ BENCHMARK(BM_InsertExtendedRealistic)->Unit(benchmark::kMillisecond);
 // With --unknown=hex both sides read tokens at every position.
 void BM_InsertPlainRealisticTokens(benchmark::State& state) {
   const auto& d = RealisticData();
-  CTranslateHooks hooks;
-  hooks.before = [](std::span<const unsigned char> rest,
-                    std::string& emit) -> std::size_t {
-    unsigned char byte = 0;
-    if (!ReadByteToken(rest, byte)) return 0;
-    emit.push_back(static_cast<char>(byte));
-    return kByteTokenLength;
-  };
+  const CTranslateHooks hooks = TokenReadingHooks();
   ConvertBench(state, d.plainText, [&](std::ostream& out, auto in) {
     d.plain->reverse->Translate(out, in, hooks);
   });

@@ -3,8 +3,8 @@
 #include <string>
 #include <utility>
 
-#include "cli/ByteToken.h"
 #include "cli/ExitStatus.h"
+#include "core/ByteToken.h"
 #include "core/ExtendedDump.h"
 #include "core/ExtendedInsert.h"
 #include "core/Utf8.h"

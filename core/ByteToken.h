@@ -8,6 +8,8 @@
 #include <span>
 #include <string>
 
+#include "core/CodeDictionary.h"
+
 namespace dalvren {
 
 // The length of a token: "<", "$", two hexadecimal digits and ">".
@@ -21,5 +23,13 @@ void AppendByteToken(unsigned char byte, std::string& out);
 // "<$4G>", is no token.
 [[nodiscard]] bool ReadByteToken(std::span<const unsigned char> text,
                                  unsigned char& byte);
+
+// Hooks for a translation of ROM bytes to text that writes the token of each
+// byte that starts no code in its place.
+[[nodiscard]] CTranslateHooks TokenWritingHooks();
+
+// Hooks for a translation of text to ROM bytes that takes a token at any
+// position before the table is consulted there, and writes its byte.
+[[nodiscard]] CTranslateHooks TokenReadingHooks();
 
 }  // namespace dalvren

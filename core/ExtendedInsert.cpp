@@ -190,15 +190,7 @@ class CStepWriter {
     FlushBlock();
     const std::size_t from = runFrom_;
     CTranslateHooks hooks;
-    if (options_.tokens) {
-      hooks.before = [](std::span<const unsigned char> rest,
-                        std::string& emit) -> std::size_t {
-        unsigned char byte = 0;
-        if (!ReadByteToken(rest, byte)) return 0;
-        emit.push_back(static_cast<char>(byte));
-        return kByteTokenLength;
-      };
-    }
+    if (options_.tokens) hooks.before = TokenReadingHooks().before;
     if (options_.onSkip) {
       hooks.onSkip = [this, from](std::size_t offset, unsigned char,
                                   std::string&) {

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "cli/ByteToken.h"
 #include "cli/SpacedHex.h"
+#include "core/ByteToken.h"
 #include "core/CodeTable.h"
 #include "tests/support/CoreTestSupport.h"
 
