@@ -11,10 +11,10 @@
 #include <string>
 
 #include "core/Ambiguity.h"
-#include "core/ByteToken.h"
 #include "core/ExtendedDump.h"
 #include "core/ExtendedInsert.h"
 #include "core/ExtendedTable.h"
+#include "tests/support/ExtendedTestSupport.h"
 
 namespace dalvren {
 namespace {
@@ -23,19 +23,7 @@ void Require(bool condition) {
   if (!condition) std::abort();
 }
 
-std::span<const unsigned char> AsBytes(const std::string& s) {
-  return {reinterpret_cast<const unsigned char*>(s.data()), s.size()};
-}
-
-std::string Dump(const CExtendedTable& table, const std::string& rom) {
-  std::ostringstream out;
-  CExtendedDumpOptions options;
-  options.onSkip = [](std::size_t, unsigned char byte, std::string& emit) {
-    AppendByteToken(byte, emit);
-  };
-  DumpExtended(table, out, AsBytes(rom), options);
-  return out.str();
-}
+using test::AsBytes;
 
 int TestOneInput(const std::uint8_t* data, std::size_t size) {
   // The first byte says where the table ends and the input begins, so both
@@ -91,8 +79,8 @@ int TestOneInput(const std::uint8_t* data, std::size_t size) {
     }
   }
 
-  const std::string script = Dump(*table, input);
-  Require(script == Dump(*unobserved, input));
+  const std::string script = test::DumpToString(*table, input);
+  Require(script == test::DumpToString(*unobserved, input));
   for (const bool tokens : {false, true}) {
     for (const bool optimal : {false, true}) {
       CExtendedInsertOptions options;
@@ -110,7 +98,7 @@ int TestOneInput(const std::uint8_t* data, std::size_t size) {
   CScriptFault fault;
   Require(InsertExtended(*table, inserted, AsBytes(script), options, &fault));
   if (!table->hasSwitches) Require(inserted.str() == input);
-  Require(Dump(*table, inserted.str()) == script);
+  Require(test::DumpToString(*table, inserted.str()) == script);
   return 0;
 }
 

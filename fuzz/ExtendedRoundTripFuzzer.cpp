@@ -11,27 +11,15 @@
 #include <sstream>
 #include <string>
 
-#include "core/ByteToken.h"
 #include "core/ExtendedDump.h"
 #include "core/ExtendedInsert.h"
+#include "tests/support/ExtendedTestSupport.h"
 #include "tests/support/RandomExtendedTable.h"
 
 namespace dalvren {
 namespace {
 
-std::span<const unsigned char> AsBytes(const std::string& s) {
-  return {reinterpret_cast<const unsigned char*>(s.data()), s.size()};
-}
-
-std::string Dump(const CExtendedTable& table, const std::string& rom) {
-  std::ostringstream out;
-  CExtendedDumpOptions options;
-  options.onSkip = [](std::size_t, unsigned char byte, std::string& emit) {
-    AppendByteToken(byte, emit);
-  };
-  DumpExtended(table, out, AsBytes(rom), options);
-  return out.str();
-}
+using test::AsBytes;
 
 int TestOneInput(const std::uint8_t* data, std::size_t size) {
   std::size_t pos = 0;
@@ -49,7 +37,7 @@ int TestOneInput(const std::uint8_t* data, std::size_t size) {
   const auto table = LoadExtended(in);
   std::cerr.rdbuf(savedErr);
 
-  const std::string script = Dump(*table, rom);
+  const std::string script = test::DumpToString(*table, rom);
   for (const std::size_t open : {std::size_t{64}, std::size_t{1}}) {
     CExtendedInsertOptions options;
     options.tokens = true;
@@ -70,7 +58,7 @@ int TestOneInput(const std::uint8_t* data, std::size_t size) {
     // tries (as its header says); then it promises nothing.
     if ((inexact && open == 1) || exhausted) continue;
     if (!table->hasSwitches && inserted.str() != rom) std::abort();
-    if (Dump(*table, inserted.str()) != script) std::abort();
+    if (test::DumpToString(*table, inserted.str()) != script) std::abort();
   }
   return 0;
 }
