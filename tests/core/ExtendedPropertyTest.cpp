@@ -155,7 +155,7 @@ TEST(ExtendedPromise, ACharacterNoTableHasIsDroppedWithoutDisturbingTheRest) {
     for (const std::size_t cut : {std::size_t{0}, script.size()}) {
       if (cut > 0 && cutShort) continue;
       std::string edited = script;
-      edited.insert(cut, "\x01");
+      edited.insert(cut, 1, '\x01');
       inexact = false;
       skipped.clear();
       const test::Inserted typed = InsertToString(*table, edited, options);
