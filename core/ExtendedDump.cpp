@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/BlockWriter.h"
 #include "core/ByteToken.h"
 #include "core/KeyMatch.h"
 #include "core/SwitchState.h"
@@ -9,32 +10,6 @@
 namespace dalvren {
 
 namespace {
-
-// Output is gathered and handed to the stream in large writes.
-constexpr std::size_t kOutputBlock = std::size_t{64} * 1024;
-
-class CBlockWriter {
- public:
-  explicit CBlockWriter(std::ostream& out) : out_(out) {
-    block_.reserve(kOutputBlock);
-  }
-  ~CBlockWriter() { Flush(); }
-  CBlockWriter(const CBlockWriter&) = delete;
-  CBlockWriter& operator=(const CBlockWriter&) = delete;
-
-  void Append(std::string_view bytes) {
-    block_.append(bytes);
-    if (block_.size() >= kOutputBlock) Flush();
-  }
-  void Flush() {
-    out_.write(block_.data(), static_cast<std::streamsize>(block_.size()));
-    block_.clear();
-  }
-
- private:
-  std::ostream& out_;
-  std::string block_;
-};
 
 void DumpSimple(const CExtendedTable& table, std::ostream& out,
                 std::span<const unsigned char> input,

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/BlockWriter.h"
 #include "core/ByteToken.h"
 #include "core/KeyMatch.h"
 #include "core/SwitchState.h"
@@ -19,9 +20,6 @@ namespace {
 
 using Entry = CExtendedTable::Entry;
 using Section = CExtendedTable::Section;
-
-// Output is gathered and handed to the stream in large writes.
-constexpr std::size_t kOutputBlock = std::size_t{64} * 1024;
 
 // How many tries of a way to read the script the search may make per
 // script byte, and at least, before it reads greedily instead. A short
@@ -117,9 +115,11 @@ class CStepWriter {
   CStepWriter(const CExtendedTable& table,
               std::span<const unsigned char> script,
               const CExtendedInsertOptions& options, std::ostream& out)
-      : table_(table), script_(script), options_(options), out_(out) {
-    block_.reserve(kOutputBlock);
-  }
+      : table_(table),
+        script_(script),
+        options_(options),
+        out_(out),
+        block_(out) {}
 
   CStepWriter(const CStepWriter&) = delete;
   CStepWriter& operator=(const CStepWriter&) = delete;
@@ -144,7 +144,7 @@ class CStepWriter {
     switch (step.kind) {
       case StepKind::kCode: {
         const Entry& entry = table_.entries[step.entry];
-        Emit(entry.code);
+        block_.Append(entry.code);
         if (entry.kind == EntryKind::kControl && step.have < entry.count &&
             options_.onShortParameters) {
           options_.onShortParameters(step.from, step.have, entry.count);
@@ -153,12 +153,11 @@ class CStepWriter {
       }
       case StepKind::kSwitch:
       case StepKind::kFiller:
-        Emit(table_.entries[step.entry].code);
+        block_.Append(table_.entries[step.entry].code);
         break;
       case StepKind::kParameter:
       case StepKind::kByte:
-        block_.push_back(static_cast<char>(step.byte));
-        if (block_.size() >= kOutputBlock) FlushBlock();
+        block_.Append(static_cast<char>(step.byte));
         break;
       case StepKind::kSkip:
         if (options_.onSkip) options_.onSkip(step.from);
@@ -168,7 +167,7 @@ class CStepWriter {
 
   void Finish() {
     FlushRun();
-    FlushBlock();
+    block_.Flush();
   }
 
  private:
@@ -187,7 +186,7 @@ class CStepWriter {
   void FlushRun() {
     if (!inRun_) return;
     inRun_ = false;
-    FlushBlock();
+    block_.Flush();
     const std::size_t from = runFrom_;
     CTranslateHooks hooks;
     if (options_.tokens) hooks.before = TokenReadingHooks().before;
@@ -201,21 +200,11 @@ class CStepWriter {
         out_, script_.subspan(from, runTo_ - from), hooks);
   }
 
-  void Emit(std::string_view bytes) {
-    block_.append(bytes);
-    if (block_.size() >= kOutputBlock) FlushBlock();
-  }
-
-  void FlushBlock() {
-    out_.write(block_.data(), static_cast<std::streamsize>(block_.size()));
-    block_.clear();
-  }
-
   const CExtendedTable& table_;
   std::span<const unsigned char> script_;
   const CExtendedInsertOptions& options_;
   std::ostream& out_;
-  std::string block_;
+  CBlockWriter block_;
   bool inRun_ = false;
   std::uint32_t runFrame_ = 0;
   std::uint32_t runSection_ = 0;
