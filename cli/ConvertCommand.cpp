@@ -1,5 +1,4 @@
 #include <cstdint>
-#include <cstdio>
 #include <iostream>
 #include <memory>
 #include <ostream>
@@ -11,6 +10,7 @@
 #include "cli/HexWriteBuf.h"
 #include "cli/OutputFile.h"
 #include "cli/Plural.h"
+#include "cli/SpacedHex.h"
 #include "cli/TableConverter.h"
 #include "cli/TableLoader.h"
 #include "core/Utf8.h"
@@ -40,13 +40,6 @@ class CDroppedCharacters {
   std::span<const unsigned char> text_;
   std::size_t lastStart_ = 0;
 };
-
-std::string OffsetText(std::uint64_t offset) {
-  char hex[24];
-  std::snprintf(hex, sizeof hex, "%llX",
-                static_cast<unsigned long long>(offset));
-  return std::to_string(offset) + " (0x" + hex + ")";
-}
 
 std::string Bytes(std::size_t count) {
   return Plural(static_cast<std::int64_t>(count), "parameter byte",

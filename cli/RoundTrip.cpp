@@ -1,7 +1,6 @@
 #include "cli/RoundTrip.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <ostream>
 #include <streambuf>
 
@@ -84,13 +83,6 @@ class CCompareSink : public std::streambuf {
   std::span<const unsigned char> expected_;
 };
 
-std::string Offset(std::uint64_t offset) {
-  char hex[24];
-  std::snprintf(hex, sizeof hex, "%llX",
-                static_cast<unsigned long long>(offset));
-  return std::to_string(offset) + " (0x" + hex + ")";
-}
-
 // The bytes around a difference, the one at the difference in brackets.
 std::string Context(const std::string& before, const std::string& from) {
   std::string shown = SpacedHex(before);
@@ -162,7 +154,6 @@ CRoundTrip::CRoundTrip(const CTableConverter& table,
     out.exceptions(std::ios::badbit);
     table.Dump(out, range, dump);
   }
-  textBytes = text.size();
 
   CTableConverter::InsertOptions insert;
   insert.tokens = tokens;
@@ -264,7 +255,7 @@ void CRoundTrip::Print(std::ostream& out) const {
         << '\n';
   }
   if (!differs) return;
-  out << "first difference at offset " << Offset(firstDifference) << ":\n";
+  out << "first difference at offset " << OffsetText(firstDifference) << ":\n";
   out << "  input:       " << Context(before, inputFrom) << '\n';
   out << "  re-inserted: " << Context(before, reinsertedFrom) << '\n';
 }

@@ -68,7 +68,6 @@ class CRoundTrip {
   std::uint64_t skipped = 0;
   // The offsets of the first kOffsetsListed of them.
   std::vector<std::uint64_t> firstSkips;
-  std::uint64_t textBytes = 0;
   std::uint64_t reinserted = 0;
   bool differs = false;
   // Where the re-inserted bytes first differ from the range (or where one of

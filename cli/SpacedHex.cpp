@@ -1,5 +1,7 @@
 #include "cli/SpacedHex.h"
 
+#include <cstdio>
+
 #include "core/HexCodec.h"
 
 namespace dalvren {
@@ -14,6 +16,13 @@ std::string SpacedHex(std::string_view bytes, std::size_t most) {
   }
   if (bytes.size() > most) out += " ...";
   return out;
+}
+
+std::string OffsetText(std::uint64_t offset) {
+  char hex[24];
+  std::snprintf(hex, sizeof hex, "%llX",
+                static_cast<unsigned long long>(offset));
+  return std::to_string(offset) + " (0x" + hex + ")";
 }
 
 }  // namespace dalvren

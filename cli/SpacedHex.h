@@ -13,4 +13,7 @@ namespace dalvren {
 [[nodiscard]] std::string SpacedHex(std::string_view bytes,
                                     std::size_t most = SIZE_MAX);
 
+// An offset in a message: decimal, then hexadecimal ("300 (0x12C)").
+[[nodiscard]] std::string OffsetText(std::uint64_t offset);
+
 }  // namespace dalvren

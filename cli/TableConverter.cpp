@@ -36,10 +36,6 @@ void CTableConverter::Dump(std::ostream& out,
         {.onSkip = onSkip, .onShortParameters = options.onShortParameters});
     return;
   }
-  if (!onSkip) {
-    plain_->forward->Translate(out, input);
-    return;
-  }
   CTranslateHooks hooks;
   hooks.onSkip = onSkip;
   plain_->forward->Translate(out, input, hooks);
