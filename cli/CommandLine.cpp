@@ -8,151 +8,26 @@ namespace dalvren {
 
 namespace {
 
+// The commands' words, for reading a command and for naming one.
+struct CCommandWord {
+  std::string_view word;
+  Command command;
+};
+constexpr CCommandWord kCommandWords[] = {
+    {"dump", Command::kDump},
+    {"insert", Command::kInsert},
+    {"check", Command::kCheck},
+    {"roundtrip", Command::kRoundTrip},
+};
+
 bool IsCommandWord(std::string_view word, Command& command) {
-  if (word == "dump") {
-    command = Command::kDump;
-  } else if (word == "insert") {
-    command = Command::kInsert;
-  } else if (word == "check") {
-    command = Command::kCheck;
-  } else if (word == "roundtrip") {
-    command = Command::kRoundTrip;
-  } else {
-    return false;
-  }
-  return true;
-}
-
-// Reads the value of an option that takes one: attached ("--offset=5",
-// "-tfile") or as the next argument. Returns false when none is left.
-bool TakeValue(std::span<const char* const> args, std::size_t& i,
-               std::string_view attached, bool hasAttached,
-               std::string& value) {
-  if (hasAttached) {
-    value = attached;
-    return true;
-  }
-  if (i + 1 >= args.size()) return false;
-  value = args[++i];
-  return true;
-}
-
-CStatus Usage(std::string message) {
-  return CStatus::UsageError(std::move(message));
-}
-
-CStatus SetOnce(std::string_view name, std::string& slot, bool& seen,
-                std::string value) {
-  if (seen) return Usage(std::string(name) + " is given twice");
-  if (value.empty()) return Usage(std::string(name) + " needs a file name");
-  seen = true;
-  slot = std::move(value);
-  return {};
-}
-
-CStatus SetCount(std::string_view name, std::optional<std::uint64_t>& slot,
-                 const std::string& value) {
-  if (slot) return Usage(std::string(name) + " is given twice");
-  std::uint64_t count = 0;
-  if (!ParseCount(value, count)) {
-    return Usage(std::string(name) +
-                 " needs a byte count (decimal, or hex after 0x), not '" +
-                 value + "'");
-  }
-  slot = count;
-  return {};
-}
-
-constexpr unsigned Bit(Command command) {
-  return 1u << static_cast<unsigned>(command);
-}
-
-const char* CommandWord(Command command) {
-  switch (command) {
-    case Command::kDump:
-      return "dump";
-    case Command::kInsert:
-      return "insert";
-    case Command::kCheck:
-      return "check";
-    case Command::kRoundTrip:
-      return "roundtrip";
-    default:
-      return "this command";
-  }
-}
-
-// Refuses options the command does not take, so that a misplaced option is
-// never silently ignored.
-CStatus CheckFitsCommand(const CCommandLine& line, bool outputSeen,
-                         bool unknownSeen, std::size_t inputs) {
-  constexpr unsigned kDump = Bit(Command::kDump);
-  constexpr unsigned kInsert = Bit(Command::kInsert);
-  constexpr unsigned kRoundTrip = Bit(Command::kRoundTrip);
-  const struct {
-    const char* option;
-    bool given;
-    unsigned takenBy;
-  } options[] = {
-      {"--hex-in", line.hexIn, kDump | kInsert | kRoundTrip},
-      {"--hex-out", line.hexOut, kDump | kInsert},
-      {"--offset", line.offset.has_value(), kDump | kRoundTrip},
-      {"--length", line.length.has_value(), kDump | kRoundTrip},
-      {"-o", outputSeen, kDump | kInsert},
-      {"--unknown", unknownSeen, kDump | kInsert | kRoundTrip},
-      {"--optimal", line.optimal, kInsert | kRoundTrip},
-      {"--stats", line.stats, kInsert},
-      {"--strict", line.strict, Bit(Command::kCheck)},
-  };
-  for (const auto& o : options) {
-    if (o.given && (o.takenBy & Bit(line.command)) == 0) {
-      return Usage(std::string(CommandWord(line.command)) + " does not take " +
-                   o.option);
+  for (const CCommandWord& c : kCommandWords) {
+    if (c.word == word) {
+      command = c.command;
+      return true;
     }
   }
-  if (line.command == Command::kCheck && inputs > 0) {
-    return Usage("check takes no INPUT: it reads only the table");
-  }
-  if (inputs > 1) return Usage("more than one INPUT given");
-  if (line.offset && line.length && *line.length > UINT64_MAX - *line.offset) {
-    return Usage("--offset plus --length is beyond any input size");
-  }
-  return {};
-}
-
-CStatus SetUnknown(UnknownBytes& slot, bool& seen, const std::string& value) {
-  if (seen) return Usage("--unknown is given twice");
-  seen = true;
-  if (value == "skip") {
-    slot = UnknownBytes::kSkip;
-  } else if (value == "hex") {
-    slot = UnknownBytes::kHex;
-  } else {
-    return Usage("--unknown needs skip or hex, not '" + value + "'");
-  }
-  return {};
-}
-
-CStatus SetSyntax(TableSyntax& slot, bool& seen, const std::string& value) {
-  if (seen) return Usage("--table-syntax is given twice");
-  seen = true;
-  if (value == "plain") {
-    slot = TableSyntax::kPlain;
-  } else if (value == "extended") {
-    slot = TableSyntax::kExtended;
-  } else {
-    return Usage("--table-syntax needs plain or extended, not '" + value + "'");
-  }
-  return {};
-}
-
-CStatus SetEncoding(std::string& slot, const std::string& value) {
-  if (!slot.empty()) return Usage("--table-encoding is given twice");
-  if (value.empty()) {
-    return Usage("--table-encoding needs the name of a character set");
-  }
-  slot = value;
-  return {};
+  return false;
 }
 
 // Which of the options given once at most were given.
@@ -191,6 +66,120 @@ struct COptionWord {
   bool hasAttached = false;
 };
 
+// Reads the value of an option that takes one: attached ("--offset=5",
+// "-tfile") or as the next argument. Returns false when none is left.
+bool TakeValue(std::span<const char* const> args, std::size_t& i,
+               const COptionWord& word, std::string& value) {
+  if (word.hasAttached) {
+    value = word.attached;
+    return true;
+  }
+  if (i + 1 >= args.size()) return false;
+  value = args[++i];
+  return true;
+}
+
+CStatus Usage(std::string message) {
+  return CStatus::UsageError(std::move(message));
+}
+
+CStatus SetOnce(std::string_view name, std::string& slot, bool& seen,
+                std::string value) {
+  if (seen) return Usage(std::string(name) + " is given twice");
+  if (value.empty()) return Usage(std::string(name) + " needs a file name");
+  seen = true;
+  slot = std::move(value);
+  return {};
+}
+
+CStatus SetCount(std::string_view name, std::optional<std::uint64_t>& slot,
+                 const std::string& value) {
+  if (slot) return Usage(std::string(name) + " is given twice");
+  std::uint64_t count = 0;
+  if (!ParseCount(value, count)) {
+    return Usage(std::string(name) +
+                 " needs a byte count (decimal, or hex after 0x), not '" +
+                 value + "'");
+  }
+  slot = count;
+  return {};
+}
+
+constexpr unsigned Bit(Command command) {
+  return 1u << static_cast<unsigned>(command);
+}
+
+std::string CommandWord(Command command) {
+  for (const CCommandWord& c : kCommandWords) {
+    if (c.command == command) return std::string(c.word);
+  }
+  return "this command";
+}
+
+// Refuses options the command does not take, so that a misplaced option is
+// never silently ignored.
+CStatus CheckFitsCommand(const CCommandLine& line, const CGiven& given,
+                         std::size_t inputs) {
+  constexpr unsigned kDump = Bit(Command::kDump);
+  constexpr unsigned kInsert = Bit(Command::kInsert);
+  constexpr unsigned kRoundTrip = Bit(Command::kRoundTrip);
+  const struct {
+    const char* option;
+    bool given;
+    unsigned takenBy;
+  } options[] = {
+      {"--hex-in", line.hexIn, kDump | kInsert | kRoundTrip},
+      {"--hex-out", line.hexOut, kDump | kInsert},
+      {"--offset", line.offset.has_value(), kDump | kRoundTrip},
+      {"--length", line.length.has_value(), kDump | kRoundTrip},
+      {"-o", given.output, kDump | kInsert},
+      {"--unknown", given.unknown, kDump | kInsert | kRoundTrip},
+      {"--optimal", line.optimal, kInsert | kRoundTrip},
+      {"--stats", line.stats, kInsert},
+      {"--strict", line.strict, Bit(Command::kCheck)},
+  };
+  for (const auto& o : options) {
+    if (o.given && (o.takenBy & Bit(line.command)) == 0) {
+      return Usage(CommandWord(line.command) + " does not take " + o.option);
+    }
+  }
+  if (line.command == Command::kCheck && inputs > 0) {
+    return Usage("check takes no INPUT: it reads only the table");
+  }
+  if (inputs > 1) return Usage("more than one INPUT given");
+  if (line.offset && line.length && *line.length > UINT64_MAX - *line.offset) {
+    return Usage("--offset plus --length is beyond any input size");
+  }
+  return {};
+}
+
+// Sets an option whose value is one of two words.
+template <typename Value>
+CStatus SetChoice(std::string_view name, Value& slot, bool& seen,
+                  const std::string& value,
+                  const std::pair<std::string_view, Value> (&choices)[2]) {
+  if (seen) return Usage(std::string(name) + " is given twice");
+  seen = true;
+  for (const auto& [word, choice] : choices) {
+    if (value == word) {
+      slot = choice;
+      return {};
+    }
+  }
+  return Usage(std::string(name) + " needs " + std::string(choices[0].first) +
+               " or " + std::string(choices[1].first) + ", not '" + value +
+               "'");
+}
+
+CStatus SetEncoding(std::string& slot, const std::string& value) {
+  if (!slot.empty()) return Usage("--table-encoding is given twice");
+  if (value.empty()) {
+    return Usage("--table-encoding needs the name of a character set");
+  }
+  slot = value;
+  return {};
+}
+
 // Sets the option without a value named `name`; false when there is none.
 bool SetFlag(std::string_view name, CCommandLine& line) {
   if (name == "--hex-in") {
@@ -219,10 +208,14 @@ CStatus SetValue(std::string_view name, const std::string& value,
   if (name == "--offset") return SetCount(name, line.offset, value);
   if (name == "--length") return SetCount(name, line.length, value);
   if (name == "--unknown") {
-    return SetUnknown(line.unknown, given.unknown, value);
+    return SetChoice(
+        name, line.unknown, given.unknown, value,
+        {{"skip", UnknownBytes::kSkip}, {"hex", UnknownBytes::kHex}});
   }
   if (name == "--table-syntax") {
-    return SetSyntax(line.tableSyntax, given.syntax, value);
+    return SetChoice(
+        name, line.tableSyntax, given.syntax, value,
+        {{"plain", TableSyntax::kPlain}, {"extended", TableSyntax::kExtended}});
   }
   return SetEncoding(line.tableEncoding, value);
 }
@@ -238,8 +231,7 @@ CStatus TakeOperands(const std::vector<std::string>& operands,
     return Usage("unknown command '" + operands.front() + "'");
   }
   if (!given.table) return Usage("no table given (-t TABLE)");
-  if (CStatus fits = CheckFitsCommand(line, given.output, given.unknown,
-                                      operands.size() - 1);
+  if (CStatus fits = CheckFitsCommand(line, given, operands.size() - 1);
       !fits.IsOk()) {
     return fits;
   }
@@ -278,7 +270,7 @@ CStatus ParseWords(std::span<const char* const> args, CCommandLine& line) {
       continue;
     }
     std::string value;
-    if (!TakeValue(args, i, word.attached, word.hasAttached, value)) {
+    if (!TakeValue(args, i, word, value)) {
       return Usage(std::string(word.name) + " needs a value");
     }
     if (CStatus status = SetValue(word.name, value, line, given);
