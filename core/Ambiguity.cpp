@@ -43,6 +43,25 @@ std::size_t TokenAfter(std::string_view word, std::size_t at) {
   return std::min(at + word.size(), kByteTokenLength);
 }
 
+// Whether `word` is the tokens of the bytes of `code`, digits in either case:
+// an end code spelled by its own tokens, which is what dump writes for it
+// and insert reads back as it. Tokens of other bytes would be read as the end
+// code where dump wrote those bytes.
+bool SpellsItsCode(std::string_view word, std::string_view code) {
+  if (word.size() != code.size() * kByteTokenLength) return false;
+  for (std::size_t i = 0; i < code.size(); ++i) {
+    unsigned char byte = 0;
+    const std::string_view token = word.substr(i * kByteTokenLength);
+    if (!ReadByteToken({reinterpret_cast<const unsigned char*>(token.data()),
+                        token.size()},
+                       byte) ||
+        byte != static_cast<unsigned char>(code[i])) {
+      return false;
+    }
+  }
+  return true;
+}
+
 // The entries whose code dump still reads, in code order.
 std::vector<std::pair<std::string, std::uint32_t>> LiveCodes(
     const CExtendedTable& table, const CExtendedTable::Section& section) {
@@ -110,9 +129,7 @@ std::optional<CAmbiguity> InSection(const CExtendedTable& table,
   for (const auto& [word, id] : words) {
     const Entry& entry = table.entries[id];
     const bool spelling =
-        entry.kind == EntryKind::kEnd &&
-        TokenAfter(entry.word, 0) == kByteTokenLength &&
-        entry.word.size() == entry.code.size() * kByteTokenLength;
+        entry.kind == EntryKind::kEnd && SpellsItsCode(entry.word, entry.code);
     const std::size_t at = TokenAfter(word, 0);
     if (at == kByteTokenLength && !spelling) {
       return found(CAmbiguity::Kind::kTokenWord, id, id);

@@ -136,6 +136,10 @@ TEST(ExtendedCheck, TellsWhetherTheTableCanBeReadBack) {
       {"41=<$42>\n",
        "lossless: no: in the start table, text \"<$42>\" "
        "(line 1) starts with a <$XX> token"},
+      // An end code's text is its spelling only in the tokens of its code.
+      {"/0102=<$41>abcde\n",
+       "lossless: no: in the start table, text \"<$41>abcde\" "
+       "(line 1) starts with a <$XX> token"},
       {"41=<\n42=$\n43=0\n44=>\n",
        "lossless: no: in the start table, text \"<\" (line 1) and text \">\" "
        "(line 4), with texts between, can spell a <$XX> token"},

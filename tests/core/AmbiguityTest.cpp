@@ -46,6 +46,11 @@ TEST(FindAmbiguity, NamesThePairThatBreaksTheCondition) {
       {"41=<\n42=$\n43=x\n44=>\n", false},
       // An end code spelled by its own tokens is meant to be one.
       {"/FD\n/FE00\n", false},
+      {"/FD=<$fd>\n", false},
+      // Tokens of other bytes are not its spelling: dump writes them for
+      // bytes that no code covers, and insert would read the end code.
+      {"0A=\\n\n61=a\n/0102=<$41><$61>\n", true, Kind::kTokenWord, 3, 3},
+      {"/0102=<$41>abcde\n", true, Kind::kTokenWord, 1, 1},
       // Sections are read apart: the same code or text in two is fine.
       {"41=A\n!F0=K,0\n@K\n41=A\n4142=x\n", true, Kind::kCodePrefix, 4, 5},
       {"41=A\n!F0=K,0\n@K\n41=A\n", false},
