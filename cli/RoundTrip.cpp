@@ -137,7 +137,7 @@ CRoundTrip::CRoundTrip(const CTableConverter& table,
                        std::uint64_t firstOffset, const Options& options)
     : tokens(options.tokens),
       extended(table.Extended() != nullptr),
-      switches(extended && table.Extended()->hasSwitches),
+      switches(extended && table.Extended()->HasSwitches()),
       bytesIn(range.size()) {
   std::string text;
   CTableConverter::DumpOptions dump;

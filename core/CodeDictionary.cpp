@@ -316,7 +316,7 @@ template <bool kHooked>
   const CMatchAutomaton::View reversed = automaton.GetView();
   const unsigned char* const in = run.input.data();
   const std::size_t size = run.input.size();
-  const std::size_t longest = automaton.LongestKey();
+  const std::size_t longest = run.trie.LongestKey();
   const std::size_t block = std::max<std::size_t>(
       {run.tuning.block, run.tuning.blockPerLongestKey * longest, 1});
   // The key at each position of the block, and apart its length: the

@@ -73,7 +73,6 @@ CCompiledTrie::CCompiledTrie(const CTrieNode& root) {
       first.bytes[5] = static_cast<char>(node.last);
       std::memcpy(first.bytes + 6, &node.value, sizeof node.value);
       first.length = First::kToNode;
-      first.number = Number(step);
       continue;
     }
     const std::string_view value = *Find(std::span(&byte, 1));

@@ -110,8 +110,8 @@ class CCompiledTrie {
     // the index of its own key's value (4 bytes, kNoValue for none).
     char bytes[kInlineFirst];
     std::uint8_t length;
-    // For kToNode the node's number; for kOther the index of the value, or
-    // kNoValue when no key starts with this byte.
+    // For kOther the index of the value, or kNoValue when no key starts
+    // with this byte; unused otherwise.
     std::uint32_t number;
   };
   static_assert(sizeof(First) == 16);

@@ -14,10 +14,6 @@ namespace {
 void DumpSimple(const CExtendedTable& table, std::ostream& out,
                 std::span<const unsigned char> input,
                 const CExtendedDumpOptions& options) {
-  if (!options.onSkip) {
-    table.dumpText->Translate(out, input);
-    return;
-  }
   CTranslateHooks hooks;
   hooks.onSkip = options.onSkip;
   table.dumpText->Translate(out, input, hooks);

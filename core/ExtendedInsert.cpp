@@ -914,11 +914,7 @@ bool InsertExtended(const CExtendedTable& table, std::ostream& out,
       hooks.onSkip = [&options](std::size_t offset, unsigned char,
                                 std::string&) { options.onSkip(offset); };
     }
-    if (!hooks.before && !hooks.onSkip) {
-      table.insertCodes->Translate(out, script);
-    } else {
-      table.insertCodes->Translate(out, script, hooks);
-    }
+    table.insertCodes->Translate(out, script, hooks);
     return true;
   }
   CStepWriter writer(table, script, options, out);

@@ -4,6 +4,7 @@
 #include <iostream>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "core/ByteToken.h"
@@ -375,8 +376,7 @@ class CTableBuilder {
     }
     if (!entry.word.empty()) {
       auto& primaries = primaries_[entry.section];
-      const auto [it, fresh] = primaries.try_emplace(entry.word, id);
-      if (!fresh) it->second = id;
+      const bool fresh = primaries.insert(entry.word).second;
       bool ignored = false;
       if (section.words->Insert(*Bytes(entry.word), idString, ignored) &&
           !fresh) {
@@ -421,7 +421,6 @@ class CTableBuilder {
       if (!entry.current) continue;
       if (entry.kind == EntryKind::kSwitch) {
         section.switches.push_back(id);
-        table.hasSwitches = true;
       }
       const bool hasParameters =
           entry.kind == EntryKind::kControl && entry.count > 0;
@@ -456,7 +455,7 @@ class CTableBuilder {
   std::unordered_map<std::string, std::uint32_t> names_;
   std::vector<const ParsedLine*> planned_;
   // Per section, the words written as such, and the entry each names now.
-  std::vector<std::unordered_map<std::string, std::uint32_t>> primaries_;
+  std::vector<std::unordered_set<std::string>> primaries_;
   std::uint32_t current_ = kNoSection;
 };
 

@@ -37,6 +37,7 @@
 //   - A switch entry's `target` indexes `sections`.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <istream>
@@ -111,7 +112,10 @@ class CExtendedTable {
   [[nodiscard]] bool Simple() const { return dumpText != nullptr; }
 
   // True when some section has a switch code.
-  bool hasSwitches = false;
+  [[nodiscard]] bool HasSwitches() const {
+    return std::any_of(sections.begin(), sections.end(),
+                       [](const Section& s) { return !s.switches.empty(); });
+  }
 
   // Every entry loaded, in file order, replaced ones included.
   std::vector<Entry> entries;

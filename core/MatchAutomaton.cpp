@@ -73,8 +73,7 @@ std::vector<Building> ReversedTrie(const CCompiledTrie& trie,
 
 }  // namespace
 
-CMatchAutomaton::CMatchAutomaton(const CCompiledTrie& trie)
-    : longestKey_(trie.LongestKey()) {
+CMatchAutomaton::CMatchAutomaton(const CCompiledTrie& trie) {
   const std::vector<Building> building = ReversedTrie(trie, keys_);
 
   // Breadth first: a state's failure link leads to a shallower state, whose

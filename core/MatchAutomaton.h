@@ -107,15 +107,10 @@ class CMatchAutomaton {
     return View(states_.data(), next_.data(), keys_.data());
   }
 
-  // The length of the longest key; the state at a position depends on no
-  // more input than that.
-  [[nodiscard]] std::size_t LongestKey() const { return longestKey_; }
-
  private:
   std::vector<Node> states_;
   std::vector<State> next_;
   std::vector<Key> keys_;
-  std::size_t longestKey_ = 0;
 };
 
 }  // namespace dalvren

@@ -97,7 +97,7 @@ int TestOneInput(const std::uint8_t* data, std::size_t size) {
   options.tokens = true;
   CScriptFault fault;
   Require(InsertExtended(*table, inserted, AsBytes(script), options, &fault));
-  if (!table->hasSwitches) Require(inserted.str() == input);
+  if (!table->HasSwitches()) Require(inserted.str() == input);
   Require(test::DumpToString(*table, inserted.str()) == script);
   return 0;
 }

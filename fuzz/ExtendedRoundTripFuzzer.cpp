@@ -57,7 +57,7 @@ int TestOneInput(const std::uint8_t* data, std::size_t size) {
     // while it did not must still be exact. Any search may run out of
     // tries (as its header says); then it promises nothing.
     if ((inexact && open == 1) || exhausted) continue;
-    if (!table->hasSwitches && inserted.str() != rom) std::abort();
+    if (!table->HasSwitches() && inserted.str() != rom) std::abort();
     if (test::DumpToString(*table, inserted.str()) != script) std::abort();
   }
   return 0;

@@ -57,7 +57,7 @@ bool KeepsPromise(const CExtendedTable& table, const RandomTable& random,
                   << Explain(random, rom, script, inserted.bytes);
     return false;
   }
-  if (!table.hasSwitches && inserted.bytes != rom) {
+  if (!table.HasSwitches() && inserted.bytes != rom) {
     ADD_FAILURE() << "other bytes\n"
                   << Explain(random, rom, script, inserted.bytes);
     return false;
@@ -81,7 +81,7 @@ TEST(ExtendedPromise, DumpsOfRandomRomsInsertBackThroughRandomTables) {
     const RandomTable made = random.Make(switches);
     const auto table = LoadQuietly(made.file);
     ASSERT_FALSE(FindAmbiguity(*table).has_value());
-    withSwitches += table->hasSwitches ? 1 : 0;
+    withSwitches += table->HasSwitches() ? 1 : 0;
     for (int r = 0; r < 4; ++r) {
       if (!KeepsPromise(*table, made, random.Rom(made), test::WithTokens(),
                         &exhausted)) {
