@@ -9,13 +9,12 @@
 #include "cli/Plural.h"
 #include "cli/SpacedHex.h"
 #include "core/HexCodec.h"
+#include "core/TableLineReader.h"
 #include "core/Utf8.h"
 
 namespace dalvren {
 
 namespace {
-
-constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
 // How many codes a warning about a shared text names before it only counts.
 constexpr std::size_t kCodesNamed = 5;
@@ -54,27 +53,17 @@ const char* Why(LineFault fault) {
   return "not an entry";
 }
 
-std::string_view Trimmed(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) {
-    s.remove_prefix(1);
-  }
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) {
-    s.remove_suffix(1);
-  }
-  return s;
-}
-
 // Why a line was ignored, naming the table where the reason is about one:
 // the line is "!HEX=NAME,N" or "@NAME".
 std::string WhyOf(LineFault fault, std::string_view content) {
   if (fault == LineFault::kUnknownTable) {
     const std::string_view value = content.substr(content.find('=') + 1);
     return "switch to table " +
-           QuotedText(Trimmed(value.substr(0, value.rfind(',')))) +
+           QuotedText(TrimmedBlanks(value.substr(0, value.rfind(',')))) +
            ", which does not exist";
   }
   if (fault == LineFault::kSectionTwice) {
-    return "section " + QuotedText(Trimmed(content.substr(1))) +
+    return "section " + QuotedText(TrimmedBlanks(content.substr(1))) +
            " appears twice (the lines after it join the first)";
   }
   return Why(fault);
@@ -152,8 +141,8 @@ void CTableCheck::OnIgnored(std::size_t line, std::string_view content,
   ++ignored;
   report_ << "line " << line << ": ignored: " << WhyOf(fault, content) << '\n';
   if (line != 1) return;
-  if (content.starts_with(kUtf8Mark)) {
-    const std::string_view rest = content.substr(kUtf8Mark.size());
+  if (content.starts_with(kUtf8ByteOrderMark)) {
+    const std::string_view rest = content.substr(kUtf8ByteOrderMark.size());
     const bool entry = !rest.empty() && IsHexDigit(rest[0]) &&
                        rest.find('=') != std::string_view::npos;
     Warn(line, std::string("the file starts with a UTF-8 byte-order mark") +

@@ -11,12 +11,12 @@
 #include "core/HexCodec.h"
 #include "core/KeyMatch.h"
 #include "core/TableLineReader.h"
+#include "core/Utf8.h"
 
 namespace dalvren {
 
 namespace {
 
-constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr std::uint32_t kMaxCount = 255;
 
 // One line of the file as read, before sections and switch targets are
@@ -36,14 +36,6 @@ struct ParsedLine {
   std::uint32_t count = 0;
 };
 
-bool IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view Trimmed(std::string_view s) {
-  while (!s.empty() && IsBlankOrTab(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlankOrTab(s.back())) s.remove_suffix(1);
-  return s;
-}
-
 // The code of a special line: pairs of hexadecimal digits and nothing else.
 bool ReadStrictCode(std::string_view digits, std::string& code) {
   if (digits.empty() || digits.size() % 2 != 0) return false;
@@ -59,7 +51,7 @@ bool ReadStrictCode(std::string_view digits, std::string& code) {
 
 // N of "$HEX=LABEL,N" and "!HEX=NAME,N"; false with the fault otherwise.
 bool ReadCount(std::string_view text, std::uint32_t& count, LineFault& fault) {
-  text = Trimmed(text);
+  text = TrimmedBlanks(text);
   if (text.empty()) {
     fault = LineFault::kNoCount;
     return false;
@@ -122,7 +114,7 @@ void ParseCountedLine(std::string_view rest, EntryKind kind,
   if (comma == std::string_view::npos) return ignore(LineFault::kNoCount);
   const std::string_view name = kind == EntryKind::kControl
                                     ? value.substr(0, comma)
-                                    : Trimmed(value.substr(0, comma));
+                                    : TrimmedBlanks(value.substr(0, comma));
   if (name.empty()) return ignore(noName);
   LineFault fault = LineFault::kNoCount;
   if (!ReadCount(value.substr(comma + 1), parsed.count, fault)) {
@@ -146,7 +138,7 @@ ParsedLine ParseLine(std::string_view line) {
     case '#':
       return parsed;
     case '@': {
-      const std::string_view name = Trimmed(rest);
+      const std::string_view name = TrimmedBlanks(rest);
       if (name.empty()) return ignore(LineFault::kNoTableName);
       parsed.type = ParsedLine::Type::kSection;
       parsed.text = name;
@@ -470,8 +462,8 @@ std::unique_ptr<CExtendedTable> LoadWith(std::istream& in,
     bool first = true;
     while (reader.Next(line, number, cut)) {
       std::string_view content = line;
-      if (first && number == 1 && content.starts_with(kUtf8Mark)) {
-        content.remove_prefix(kUtf8Mark.size());
+      if (first && number == 1 && content.starts_with(kUtf8ByteOrderMark)) {
+        content.remove_prefix(kUtf8ByteOrderMark.size());
       }
       first = false;
       ParsedLine parsed;

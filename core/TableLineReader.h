@@ -6,12 +6,25 @@
 #include <cstddef>
 #include <istream>
 #include <string>
+#include <string_view>
 
 namespace dalvren {
 
 // The longest line a table file may hold; longer lines are cut after this
 // many characters and the rest is read as a further line.
 inline constexpr std::size_t kMaxTableLine = 511;
+
+// `s` without the blanks and tabs around it, as names and counts on a table
+// line are read.
+[[nodiscard]] inline std::string_view TrimmedBlanks(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) {
+    s.remove_prefix(1);
+  }
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) {
+    s.remove_suffix(1);
+  }
+  return s;
+}
 
 // Lines end at LF or CR (any mix, a CR LF pair ending one line) or at the end
 // of the input; empty lines are dropped. Reads the stream in large blocks, so

@@ -12,6 +12,9 @@
 
 namespace dalvren {
 
+// The byte-order mark, which a table file may start with.
+inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
 // The length of the character that starts `text`: 2 to 4 for a well-formed
 // multi-byte sequence, 1 for any other byte, 0 for empty text.
 [[nodiscard]] std::size_t Utf8CharLength(std::span<const unsigned char> text);
