@@ -13,10 +13,6 @@ std::unique_ptr<CByteString> Bytes(std::string_view s) {
   return NewByteString(s.data(), static_cast<std::int32_t>(s.size()));
 }
 
-std::string CodeHex(const std::string& code) {
-  return Bytes(code)->ToHex().get();
-}
-
 std::string Where(const CExtendedTable& table, std::uint32_t section) {
   const std::string& name = table.sections[section].name;
   return name.empty() ? std::string("in the start table")

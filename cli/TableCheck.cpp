@@ -73,12 +73,6 @@ std::string AsString(const CByteString& s) {
   return std::string(s.data.get(), static_cast<std::size_t>(s.len));
 }
 
-std::string CodeHex(std::string_view code) {
-  return NewByteString(code.data(), static_cast<std::int32_t>(code.size()))
-      ->ToHex()
-      .get();
-}
-
 std::int64_t Signed(std::size_t n) { return static_cast<std::int64_t>(n); }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -410,6 +404,13 @@ std::unique_ptr<CCodeTable> CTableCheck::Run(
   auto loaded = Load(table, Observer(convertText));
   Finish(*loaded);
   return loaded;
+}
+
+std::string CodeHex(std::string_view code) {
+  std::string hex(2 * code.size(), '\0');
+  WriteHex({reinterpret_cast<const unsigned char*>(code.data()), code.size()},
+           hex.data());
+  return hex;
 }
 
 }  // namespace dalvren

@@ -180,4 +180,8 @@ class CTableCheck {
 // with a backslash, and every other byte as \xNN.
 [[nodiscard]] std::string QuotedText(std::string_view bytes);
 
+// The bytes of a code as a table line writes them: upper-case hexadecimal
+// digits, no separators.
+[[nodiscard]] std::string CodeHex(std::string_view code);
+
 }  // namespace dalvren
