@@ -538,7 +538,7 @@ CCodeDictionary::~CCodeDictionary() = default;
 bool CCodeDictionary::Insert(const CByteString& key, const CByteString& value) {
   bool replaced = false;
   if (!Insert(key, value, replaced)) return false;
-  if (replaced) std::cerr << "Replacing old value" << std::endl;
+  if (replaced) std::cerr << kReplacingNotice << std::endl;
   return true;
 }
 

@@ -25,11 +25,15 @@
 #include <mutex>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "core/ByteString.h"
 #include "core/Trie.h"
 
 namespace dalvren {
+
+// The line Insert writes to standard error when it replaces a value.
+inline constexpr std::string_view kReplacingNotice = "Replacing old value";
 
 // Optional steps a translation takes besides the dictionary's own. Both may
 // be empty; translation without them is the plain longest-match rule.

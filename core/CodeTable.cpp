@@ -16,20 +16,13 @@ void InsertEntry(CCodeTable& table, std::size_t number, const CByteString& code,
   if (observer != nullptr && observer->onEntry) {
     observer->onEntry(number, code, text);
   }
-  // Without an observer that takes them, replacements are the dictionaries'
-  // own "Replacing old value" lines.
-  if (observer == nullptr || !observer->onReplaced) {
-    table.forward->Insert(code, text);
-    table.reverse->Insert(text, code);
-    return;
-  }
   bool replaced = false;
   if (table.forward->Insert(code, text, replaced) && replaced) {
-    observer->onReplaced(number, TableDictionary::kForward);
+    ReportReplaced(observer, number, TableDictionary::kForward);
   }
   replaced = false;
   if (table.reverse->Insert(text, code, replaced) && replaced) {
-    observer->onReplaced(number, TableDictionary::kReverse);
+    ReportReplaced(observer, number, TableDictionary::kReverse);
   }
 }
 

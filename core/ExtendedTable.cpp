@@ -1,7 +1,6 @@
 #include "core/ExtendedTable.h"
 
 #include <cstring>
-#include <iostream>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -343,14 +342,6 @@ class CTableBuilder {
     Store(std::move(entry), line.text.empty());
   }
 
-  void Replaced(std::size_t line, TableDictionary dictionary) {
-    if (observer_ != nullptr && observer_->onReplaced) {
-      observer_->onReplaced(line, dictionary);
-    } else {
-      std::cerr << "Replacing old value" << std::endl;
-    }
-  }
-
   void Store(CExtendedTable::Entry entry, bool textless) {
     const auto id = static_cast<std::uint32_t>(table_->entries.size());
     const CByteString idString = IdString(id);
@@ -364,7 +355,7 @@ class CTableBuilder {
     bool replaced = false;
     if (section.codes->Insert(*Bytes(entry.code), idString, replaced) &&
         replaced) {
-      Replaced(entry.line, TableDictionary::kForward);
+      ReportReplaced(observer_, entry.line, TableDictionary::kForward);
     }
     if (!entry.word.empty()) {
       auto& primaries = primaries_[entry.section];
@@ -372,7 +363,7 @@ class CTableBuilder {
       bool ignored = false;
       if (section.words->Insert(*Bytes(entry.word), idString, ignored) &&
           !fresh) {
-        Replaced(entry.line, TableDictionary::kReverse);
+        ReportReplaced(observer_, entry.line, TableDictionary::kReverse);
       }
       const auto derived = [&](const std::string& key) {
         // A word of an entry of its own wins over a spelling that only

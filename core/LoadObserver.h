@@ -84,4 +84,10 @@ struct CLoadObserver {
   std::function<void(std::size_t line, TableDictionary dictionary)> onReplaced;
 };
 
+// Reports that the entry of `line` replaced a value in `dictionary`: to
+// `observer`'s onReplaced when it has one, else as the dictionaries' own
+// "Replacing old value" line on standard error.
+void ReportReplaced(const CLoadObserver* observer, std::size_t line,
+                    TableDictionary dictionary);
+
 }  // namespace dalvren
