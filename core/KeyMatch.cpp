@@ -1,7 +1,6 @@
 #include "core/KeyMatch.h"
 
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace dalvren {
@@ -21,26 +20,31 @@ CKeyMatch LongestKeyAt(const CCodeDictionary& dict,
 void ForEachKey(const CCodeDictionary& dict,
                 const std::function<void(std::string_view key,
                                          const CByteString& value)>& visit) {
-  // Iterative, so that a key of any length cannot exhaust the stack; each
-  // pending node carries the key that reaches it.
-  std::vector<std::pair<const CTrieNode*, std::string>> pending;
-  pending.emplace_back(dict.trie->root.get(), std::string());
-  std::vector<std::pair<const CTrieNode*, std::string>> children;
+  // Depth first with an explicit stack, so that a key of any length cannot
+  // exhaust the call stack; one key buffer follows the walk, each pending
+  // node holding only its depth and the byte that leads to it.
+  struct Pending {
+    const CTrieNode* node;
+    std::size_t depth;
+    unsigned char byte;
+  };
+  std::vector<Pending> pending = {{dict.trie->root.get(), 0, 0}};
+  std::vector<Pending> children;
+  std::string key;
   while (!pending.empty()) {
-    // Named apart rather than bound as a pair: clang 14 cannot capture a
-    // structured binding in the lambda below.
-    const CTrieNode* const node = pending.back().first;
-    const std::string key = std::move(pending.back().second);
+    const Pending here = pending.back();
     pending.pop_back();
-    if (!key.empty() && node->value) visit(key, *node->value);
+    if (here.depth > 0) {
+      key.resize(here.depth - 1);
+      key.push_back(static_cast<char>(here.byte));
+      if (here.node->value) visit(key, *here.node->value);
+    }
     children.clear();
-    node->ForEachChild([&](unsigned char b, const CTrieNode& child) {
-      children.emplace_back(&child, key + static_cast<char>(b));
+    here.node->ForEachChild([&](unsigned char b, const CTrieNode& child) {
+      children.push_back({&child, here.depth + 1, b});
     });
     // Taken from the back: the smallest byte first.
-    for (auto it = children.rbegin(); it != children.rend(); ++it) {
-      pending.push_back(std::move(*it));
-    }
+    pending.insert(pending.end(), children.rbegin(), children.rend());
   }
 }
 
