@@ -24,9 +24,8 @@ CStatus RunCheck(const CCommandLine& line) {
       return status;
     }
   }
-  std::cout.flush();
-  if (!std::cout) {
-    return CStatus::Failure(kExitError, "Unable to write standard output");
+  if (CStatus flushed = FlushStandardOutput(); !flushed.IsOk()) {
+    return flushed;
   }
   const bool found = !check.Clean() || (line.strict && check.Warned());
   return found ? CStatus::Failure(kExitCheckFound, "") : CStatus();

@@ -22,4 +22,8 @@ namespace dalvren {
 // extended syntax with switch codes: when the script did not).
 [[nodiscard]] CStatus RunRoundTrip(const CCommandLine& line);
 
+// Flushes the report on standard output; fails when it could not be
+// written, so that a full disk or a closed pipe is not a success.
+[[nodiscard]] CStatus FlushStandardOutput();
+
 }  // namespace dalvren

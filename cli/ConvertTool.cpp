@@ -94,4 +94,12 @@ int RunConvertTool(std::span<const char* const> args) {
   return Report(status);
 }
 
+CStatus FlushStandardOutput() {
+  std::cout.flush();
+  if (!std::cout) {
+    return CStatus::Failure(kExitError, "Unable to write standard output");
+  }
+  return {};
+}
+
 }  // namespace dalvren

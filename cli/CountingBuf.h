@@ -4,9 +4,11 @@
 #include <cstdint>
 #include <streambuf>
 
+#include "cli/WriteBuf.h"
+
 namespace dalvren {
 
-class CCountingBuf : public std::streambuf {
+class CCountingBuf : public CWriteBuf {
  public:
   // Passes everything on to `sink`, which stays the caller's and must
   // outlive this buffer; with no sink, everything is swallowed and only
@@ -21,7 +23,6 @@ class CCountingBuf : public std::streambuf {
   std::uint64_t count = 0;
 
  protected:
-  int_type overflow(int_type c) override;
   std::streamsize xsputn(const char* s, std::streamsize n) override;
   int sync() override;
 

@@ -8,14 +8,6 @@ namespace dalvren {
 
 CHexWriteBuf::CHexWriteBuf(std::streambuf& sink) : sink_(sink) {}
 
-CHexWriteBuf::int_type CHexWriteBuf::overflow(int_type c) {
-  if (traits_type::eq_int_type(c, traits_type::eof())) {
-    return traits_type::not_eof(c);
-  }
-  const char byte = traits_type::to_char_type(c);
-  return xsputn(&byte, 1) == 1 ? c : traits_type::eof();
-}
-
 std::streamsize CHexWriteBuf::xsputn(const char* s, std::streamsize n) {
   // Rendered piece by piece into a buffer of its own: a stream swallows what
   // its buffer throws and only marks itself bad, so an allocation failing

@@ -4,9 +4,11 @@
 #include <cstddef>
 #include <streambuf>
 
+#include "cli/WriteBuf.h"
+
 namespace dalvren {
 
-class CHexWriteBuf : public std::streambuf {
+class CHexWriteBuf : public CWriteBuf {
  public:
   // Writes to `sink`, which stays the caller's and must outlive this buffer.
   // The text written for bytes received in any number of pieces is exactly
@@ -20,7 +22,6 @@ class CHexWriteBuf : public std::streambuf {
   CHexWriteBuf& operator=(const CHexWriteBuf&) = delete;
 
  protected:
-  int_type overflow(int_type c) override;
   std::streamsize xsputn(const char* s, std::streamsize n) override;
   int sync() override;
 

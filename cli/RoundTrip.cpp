@@ -6,6 +6,7 @@
 
 #include "cli/CountingBuf.h"
 #include "cli/SpacedHex.h"
+#include "cli/WriteBuf.h"
 
 namespace dalvren {
 
@@ -13,17 +14,11 @@ namespace {
 
 // Collects what is written to it in a string, without the copy that
 // std::ostringstream::str() makes of a text as large as a whole dump.
-class CStringSink : public std::streambuf {
+class CStringSink : public CWriteBuf {
  public:
   explicit CStringSink(std::string& text) : text_(text) {}
 
  protected:
-  int_type overflow(int_type c) override {
-    if (!traits_type::eq_int_type(c, traits_type::eof())) {
-      text_ += traits_type::to_char_type(c);
-    }
-    return traits_type::not_eof(c);
-  }
   std::streamsize xsputn(const char* s, std::streamsize n) override {
     text_.append(s, static_cast<std::size_t>(n));
     return n;
@@ -35,7 +30,7 @@ class CStringSink : public std::streambuf {
 
 // Compares what is written to it with the expected bytes as it arrives, and
 // keeps only the first difference and the bytes written from there on.
-class CCompareSink : public std::streambuf {
+class CCompareSink : public CWriteBuf {
  public:
   explicit CCompareSink(std::span<const unsigned char> expected)
       : expected_(expected) {}
@@ -46,14 +41,6 @@ class CCompareSink : public std::streambuf {
   std::string from;
 
  protected:
-  int_type overflow(int_type c) override {
-    if (traits_type::eq_int_type(c, traits_type::eof())) {
-      return traits_type::not_eof(c);
-    }
-    const char byte = traits_type::to_char_type(c);
-    xsputn(&byte, 1);
-    return c;
-  }
   std::streamsize xsputn(const char* s, std::streamsize n) override {
     const auto size = static_cast<std::uint64_t>(n);
     std::uint64_t i = 0;
@@ -101,20 +88,12 @@ std::string Context(const std::string& before, const std::string& from) {
 }
 
 // Passes what is written to it on to two stream buffers.
-class CTeeSink : public std::streambuf {
+class CTeeSink : public CWriteBuf {
  public:
   CTeeSink(std::streambuf& first, std::streambuf& second)
       : first_(first), second_(second) {}
 
  protected:
-  int_type overflow(int_type c) override {
-    if (traits_type::eq_int_type(c, traits_type::eof())) {
-      return traits_type::not_eof(c);
-    }
-    const char byte = traits_type::to_char_type(c);
-    xsputn(&byte, 1);
-    return c;
-  }
   std::streamsize xsputn(const char* s, std::streamsize n) override {
     first_.sputn(s, n);
     second_.sputn(s, n);

@@ -19,9 +19,8 @@ CStatus RunRoundTrip(const CCommandLine& line) {
       *table, input.range, line.offset.value_or(0),
       {.tokens = line.unknown == UnknownBytes::kHex, .optimal = line.optimal});
   trip.Print(std::cout);
-  std::cout.flush();
-  if (!std::cout) {
-    return CStatus::Failure(kExitError, "Unable to write standard output");
+  if (CStatus flushed = FlushStandardOutput(); !flushed.IsOk()) {
+    return flushed;
   }
   return trip.Kept() ? CStatus() : CStatus::Failure(kExitDiffers, "");
 }
