@@ -42,8 +42,7 @@ class CDroppedCharacters {
 };
 
 std::string Bytes(std::size_t count) {
-  return Plural(static_cast<std::int64_t>(count), "parameter byte",
-                "parameter bytes");
+  return Plural(count, "parameter byte", "parameter bytes");
 }
 
 // Translates `range` as dump or insert does with the options of `line`,
@@ -111,8 +110,8 @@ void PrintStats(const CCommandLine& line, const CTableConverter& table,
               << " (greedy writes " << counter.count;
     if (greedySkipped > skipped) {
       std::cerr << " but skips "
-                << Plural(static_cast<std::int64_t>(greedySkipped - skipped),
-                          "text character", "text characters")
+                << Plural(greedySkipped - skipped, "text character",
+                          "text characters")
                 << " more";
     }
     std::cerr << ")\n";

@@ -5,6 +5,7 @@
 #include <streambuf>
 
 #include "cli/CountingBuf.h"
+#include "cli/Plural.h"
 #include "cli/SpacedHex.h"
 #include "cli/WriteBuf.h"
 
@@ -222,9 +223,8 @@ void CRoundTrip::Print(std::ostream& out) const {
                 : "")
         << '\n';
   }
-  out << "re-inserted:           " << reinserted
-      << (reinserted == 1 ? " byte, " : " bytes, ")
-      << (differs ? "not identical" : "identical") << '\n';
+  out << "re-inserted:           " << Plural(reinserted, "byte", "bytes")
+      << ", " << (differs ? "not identical" : "identical") << '\n';
   if (!insertError.empty())
     out << "insert failed:         " << insertError << '\n';
   if (extended) {

@@ -73,8 +73,6 @@ std::string AsString(const CByteString& s) {
   return std::string(s.data.get(), static_cast<std::size_t>(s.len));
 }
 
-std::int64_t Signed(std::size_t n) { return static_cast<std::int64_t>(n); }
-
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 // What is odd about the blanks of `text`, or null. A text of blanks only is
@@ -387,14 +385,14 @@ void CTableCheck::Report(const TableOf& tableOf) {
             << '\n';
   }
   if (warnings > 0) {
-    report_ << Plural(Signed(warnings), "warning", "warnings") << '\n';
+    report_ << Plural(warnings, "warning", "warnings") << '\n';
   }
-  report_ << Plural(Signed(entries), "entry", "entries") << ", "
-          << Plural(Signed(ignored), "ignored line", "ignored lines") << ", "
-          << Plural(Signed(cut), "cut line", "cut lines") << ", "
-          << Plural(Signed(aliases), "alias", "aliases") << ", "
-          << Plural(Signed(duplicates), "duplicate", "duplicates") << ", "
-          << Plural(Signed(replaced), "replacement", "replacements") << '\n';
+  report_ << Plural(entries, "entry", "entries") << ", "
+          << Plural(ignored, "ignored line", "ignored lines") << ", "
+          << Plural(cut, "cut line", "cut lines") << ", "
+          << Plural(aliases, "alias", "aliases") << ", "
+          << Plural(duplicates, "duplicate", "duplicates") << ", "
+          << Plural(replaced, "replacement", "replacements") << '\n';
 }
 
 std::unique_ptr<CCodeTable> CTableCheck::Run(

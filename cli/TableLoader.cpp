@@ -7,6 +7,7 @@
 
 #include "cli/ExitStatus.h"
 #include "cli/InputFile.h"
+#include "cli/Plural.h"
 #include "cli/TableEncoding.h"
 #include "core/ExtendedTable.h"
 
@@ -74,8 +75,7 @@ CStatus LoadFrom(
         "Line " + std::to_string(conversion.firstLine) + " of " + named +
             " does not convert from " + line.tableEncoding + ": " +
             conversion.firstError +
-            (more > 0 ? " (and " + std::to_string(more) +
-                            (more == 1 ? " more line)" : " more lines)")
+            (more > 0 ? " (and " + Plural(more, "more line", "more lines") + ")"
                       : ""));
   }
   return {};
