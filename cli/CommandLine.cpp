@@ -318,4 +318,10 @@ CStatus ParseCommandLine(std::span<const char* const> args,
   return ParseWords(args, *line);
 }
 
+std::string FileInMessages(const std::string& path, std::string_view kind,
+                           std::string_view stream) {
+  if (path == "-") return std::string(stream);
+  return std::string(kind) + " '" + path + "'";
+}
+
 }  // namespace dalvren

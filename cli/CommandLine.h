@@ -77,4 +77,10 @@ struct CCommandLine {
 // without digits, or a value beyond 64 bits.
 [[nodiscard]] bool ParseCount(std::string_view text, std::uint64_t& value);
 
+// How messages name the file `path` given on the command line: `stream` for
+// "-", else `kind` and the path in quotes ("input file 'a.bin'").
+[[nodiscard]] std::string FileInMessages(const std::string& path,
+                                         std::string_view kind,
+                                         std::string_view stream);
+
 }  // namespace dalvren

@@ -128,9 +128,8 @@ CStatus RunConvert(const CCommandLine& line) {
       !status.IsOk()) {
     return status;
   }
-  const std::string named = line.output == "-"
-                                ? std::string("standard output")
-                                : "output file '" + line.output + "'";
+  const std::string named =
+      FileInMessages(line.output, "output file", "standard output");
   std::unique_ptr<COutputFile> output;
   if (CStatus status = COutputFile::Open(line.output, &output);
       !status.IsOk()) {
@@ -147,9 +146,8 @@ CStatus RunConvert(const CCommandLine& line) {
         Convert(line, *table, out, input.range, line.quiet, &skipped);
     out.flush();
     if (!converted.IsOk()) {
-      return converted.WithContext(line.input == "-"
-                                       ? std::string("Standard input")
-                                       : "Input file '" + line.input + "'");
+      return converted.WithContext(
+          FileInMessages(line.input, "Input file", "Standard input"));
     }
     // The bytes converted, before any hex rendering.
     written = counter.count;

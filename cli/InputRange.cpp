@@ -10,9 +10,8 @@
 namespace dalvren {
 
 CStatus ReadInputRange(const CCommandLine& line, CInputRange* input) {
-  const std::string named = line.input == "-"
-                                ? std::string("standard input")
-                                : "input file '" + line.input + "'";
+  const std::string named =
+      FileInMessages(line.input, "input file", "standard input");
   {
     std::unique_ptr<CInputFile> file;
     if (CStatus status = CInputFile::Open(line.input, {}, &file);
