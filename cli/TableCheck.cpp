@@ -162,19 +162,12 @@ void CTableCheck::OnCut(std::size_t line) {
 void CTableCheck::OnSection(std::string_view name) {
   const auto [it, added] = sectionNumbers_.try_emplace(
       std::string(name), static_cast<std::uint32_t>(sections_.size()));
-  if (added) sections_.emplace_back(name);
-  section_ = it->second;
-}
-
-std::string CTableCheck::Scoped(std::uint32_t section,
-                                std::string_view key) const {
-  std::string scoped(4, '\0');
-  for (int i = 0; i < 4; ++i) {
-    scoped[static_cast<std::size_t>(i)] =
-        static_cast<char>((section >> (8 * i)) & 0xFF);
+  if (added) {
+    sections_.emplace_back(name);
+    forwardLines_.emplace_back();
+    reverseLines_.emplace_back();
   }
-  scoped.append(key);
-  return scoped;
+  section_ = it->second;
 }
 
 void CTableCheck::OnEntry(std::size_t line, const CByteString& code,
@@ -183,13 +176,11 @@ void CTableCheck::OnEntry(std::size_t line, const CByteString& code,
   code_ = AsString(code);
   text_ = AsString(text);
   const EntryKind kind = std::exchange(kind_, EntryKind::kText);
-  forwardBefore_ =
-      std::exchange(forwardLines_[Scoped(section_, code_)], {line, text_});
+  forwardBefore_ = std::exchange(forwardLines_[section_][code_], {line, text_});
   // A switch code has no text: nothing to insert it from, nothing to warn
   // about.
   if (kind == EntryKind::kSwitch) return;
-  reverseBefore_ =
-      std::exchange(reverseLines_[Scoped(section_, text_)], {line, code_});
+  reverseBefore_ = std::exchange(reverseLines_[section_][text_], {line, code_});
 
   if (text_.empty()) {
     Warn(line, "code " + CodeHex(code_) +
@@ -252,9 +243,7 @@ void CTableCheck::JudgeReplacements(const TableOf& tableOf) {
         (dumped == nullptr
              ? " is not in the table"
              : " dumps as " + QuotedText(AsString(*dumped)) + " (line " +
-                   std::to_string(
-                       forwardLines_[Scoped(r.section, r.code)].line) +
-                   ")");
+                   std::to_string(forwardLines_[r.section][r.code].line) + ")");
     const std::string given =
         QuotedText(r.text) + " (line " + std::to_string(r.earlierLine) + ")";
     std::string what;
@@ -271,8 +260,7 @@ void CTableCheck::JudgeReplacements(const TableOf& tableOf) {
     if (inserted != nullptr) {
       what += ", " + QuotedText(r.text) + " inserts as " +
               CodeHex(AsString(*inserted)) + " (line " +
-              std::to_string(reverseLines_[Scoped(r.section, r.text)].line) +
-              ")";
+              std::to_string(reverseLines_[r.section][r.text].line) + ")";
     }
     findings_.push_back({r.line, std::move(what)});
   }
@@ -283,19 +271,14 @@ void CTableCheck::FindSharedTexts(const TableOf& tableOf) {
   std::map<std::pair<std::uint32_t, std::string_view>,
            std::vector<std::pair<std::size_t, std::string_view>>>
       byText;
-  for (const auto& [scoped, entry] : forwardLines_) {
-    std::uint32_t section = 0;
-    for (int i = 0; i < 4; ++i) {
-      section |= static_cast<std::uint32_t>(static_cast<unsigned char>(
-                     scoped[static_cast<std::size_t>(i)]))
-                 << (8 * i);
-    }
-    const std::string_view code = std::string_view(scoped).substr(4);
-    // What the table dumps, not what the lines said: a loader may keep an
-    // entry for insert only.
-    if (!entry.value.empty() &&
-        Holds(Lookup(*tableOf(section).forward, code), entry.value)) {
-      byText[{section, entry.value}].emplace_back(entry.line, code);
+  for (std::uint32_t section = 0; section < forwardLines_.size(); ++section) {
+    for (const auto& [code, entry] : forwardLines_[section]) {
+      // What the table dumps, not what the lines said: a loader may keep an
+      // entry for insert only.
+      if (!entry.value.empty() &&
+          Holds(Lookup(*tableOf(section).forward, code), entry.value)) {
+        byText[{section, entry.value}].emplace_back(entry.line, code);
+      }
     }
   }
   std::vector<Finding> shared;

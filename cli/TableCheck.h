@@ -138,10 +138,6 @@ class CTableCheck {
   void OnReplaced(std::size_t line, TableDictionary dictionary);
   void Warn(std::size_t line, const std::string& what);
   void OnSection(std::string_view name);
-  // `key` (a code or a text) as the maps below hold it: led by the number of
-  // its section, so that sections keep apart.
-  [[nodiscard]] std::string Scoped(std::uint32_t section,
-                                   std::string_view key) const;
   void Report(const TableOf& tableOf);
   // Decides every kept replacement against the loaded table.
   void JudgeReplacements(const TableOf& tableOf);
@@ -157,10 +153,12 @@ class CTableCheck {
   // The kind of the entry about to be reported (the extended syntax tells it
   // first).
   EntryKind kind_ = EntryKind::kText;
-  // The line that last gave each code (with its text), and the line that
-  // last gave each text (with its code), both Scoped.
-  std::unordered_map<std::string, LineAndValue> forwardLines_;
-  std::unordered_map<std::string, LineAndValue> reverseLines_;
+  // By section: the line that last gave each code (with its text), and the
+  // line that last gave each text (with its code).
+  std::vector<std::unordered_map<std::string, LineAndValue>> forwardLines_ =
+      std::vector<std::unordered_map<std::string, LineAndValue>>(1);
+  std::vector<std::unordered_map<std::string, LineAndValue>> reverseLines_ =
+      std::vector<std::unordered_map<std::string, LineAndValue>>(1);
   CEncodingGuess guess_;
   std::size_t notUtf8_ = 0;
   // The entry being inserted, and what gave its code and its text before it
