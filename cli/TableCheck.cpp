@@ -8,6 +8,7 @@
 
 #include "cli/Plural.h"
 #include "cli/SpacedHex.h"
+#include "core/ExtendedTable.h"
 #include "core/HexCodec.h"
 #include "core/TableLineReader.h"
 #include "core/Utf8.h"
@@ -57,13 +58,11 @@ const char* Why(LineFault fault) {
 // the line is "!HEX=NAME,N" or "@NAME".
 std::string WhyOf(LineFault fault, std::string_view content) {
   if (fault == LineFault::kUnknownTable) {
-    const std::string_view value = content.substr(content.find('=') + 1);
-    return "switch to table " +
-           QuotedText(TrimmedBlanks(value.substr(0, value.rfind(',')))) +
+    return "switch to table " + QuotedText(TableNameOf(content)) +
            ", which does not exist";
   }
   if (fault == LineFault::kSectionTwice) {
-    return "section " + QuotedText(TrimmedBlanks(content.substr(1))) +
+    return "section " + QuotedText(TableNameOf(content)) +
            " appears twice (the lines after it join the first)";
   }
   return Why(fault);

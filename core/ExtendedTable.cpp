@@ -493,4 +493,13 @@ std::unique_ptr<CExtendedTable> LoadExtended(std::istream& in,
   return LoadWith(in, &observer);
 }
 
+std::string TableNameOf(std::string_view line) {
+  if (line.empty()) return {};
+  const ParsedLine parsed = ParseLine(line);
+  const bool names = parsed.type == ParsedLine::Type::kSection ||
+                     (parsed.type == ParsedLine::Type::kEntry &&
+                      parsed.kind == EntryKind::kSwitch);
+  return names ? parsed.text : std::string();
+}
+
 }  // namespace dalvren

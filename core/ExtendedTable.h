@@ -147,4 +147,9 @@ class CExtendedTable {
 [[nodiscard]] std::unique_ptr<CExtendedTable> LoadExtended(
     std::istream& in, const CLoadObserver& observer);
 
+// The name of the table that a section line ("@NAME") or a switch line
+// ("!HEX=NAME,N") gives, read as the loader reads it; empty for any other
+// line. For reports of such lines that the loader ignored.
+[[nodiscard]] std::string TableNameOf(std::string_view line);
+
 }  // namespace dalvren
