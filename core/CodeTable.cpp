@@ -33,18 +33,13 @@ void HandleLine(CCodeTable& table, std::string_view line, std::size_t number,
       observer->onIgnored(number, line, fault);
     }
   };
-  // The "=" is looked for as in terminated text: a zero byte hides the rest.
-  const std::string_view searched = line.substr(0, line.find('\0'));
-  const std::size_t equals = searched.find('=');
-  if (equals == std::string_view::npos) return ignore(LineFault::kNoEquals);
-  if (!IsHexDigit(line[0])) return ignore(LineFault::kCodeNotHex);
-  if (equals % 2 != 0) return ignore(LineFault::kOddCodeLength);
-
-  CByteString code(static_cast<std::int32_t>(equals / 2));
-  for (std::size_t i = 0; i < equals; i += 2) {
-    code.data[i / 2] = static_cast<char>(HexPairValue(line[i], line[i + 1]));
+  std::string codeBytes;
+  std::string_view rest;
+  if (const auto fault = SplitEntryLine(line, codeBytes, rest)) {
+    return ignore(*fault);
   }
-  std::string_view rest = line.substr(equals + 1);
+  const std::unique_ptr<CByteString> code = NewByteString(
+      codeBytes.data(), static_cast<std::int32_t>(codeBytes.size()));
   std::string converted;
   if (observer != nullptr && observer->convertText) {
     converted = rest;
@@ -53,7 +48,7 @@ void HandleLine(CCodeTable& table, std::string_view line, std::size_t number,
   }
   const std::unique_ptr<CByteString> text =
       NewByteString(rest.data(), static_cast<std::int32_t>(rest.size()));
-  InsertEntry(table, number, code, *text, observer);
+  InsertEntry(table, number, *code, *text, observer);
 }
 
 std::unique_ptr<CCodeTable> LoadWith(std::istream& in,

@@ -75,22 +75,15 @@ bool ReadCount(std::string_view text, std::uint32_t& count, LineFault& fault) {
 
 // The plain syntax's entry line, by its own rules.
 void ParseTextLine(std::string_view line, ParsedLine& parsed) {
-  const std::string_view searched = line.substr(0, line.find('\0'));
-  const std::size_t equals = searched.find('=');
-  const auto ignore = [&](LineFault fault) {
+  std::string_view text;
+  if (const auto fault = SplitEntryLine(line, parsed.code, text)) {
     parsed.type = ParsedLine::Type::kIgnored;
-    parsed.fault = fault;
-  };
-  if (equals == std::string_view::npos) return ignore(LineFault::kNoEquals);
-  if (!IsHexDigit(line[0])) return ignore(LineFault::kCodeNotHex);
-  if (equals % 2 != 0) return ignore(LineFault::kOddCodeLength);
+    parsed.fault = *fault;
+    return;
+  }
   parsed.type = ParsedLine::Type::kEntry;
   parsed.kind = EntryKind::kText;
-  for (std::size_t i = 0; i < equals; i += 2) {
-    parsed.code.push_back(
-        static_cast<char>(HexPairValue(line[i], line[i + 1])));
-  }
-  parsed.text = line.substr(equals + 1);
+  parsed.text = text;
 }
 
 // "$HEX=LABEL,N" and "!HEX=NAME,N", after the leading character.

@@ -1,5 +1,7 @@
 #include "core/TableLineReader.h"
 
+#include "core/HexCodec.h"
+
 namespace dalvren {
 
 bool CTableLineReader::Next(std::string& line, std::size_t& number, bool& cut) {
@@ -46,6 +48,22 @@ bool CTableLineReader::Refill() {
   pos_ = 0;
   end_ = static_cast<std::size_t>(in_.gcount());
   return end_ > 0;
+}
+
+std::optional<LineFault> SplitEntryLine(std::string_view line,
+                                        std::string& code,
+                                        std::string_view& text) {
+  const std::string_view searched = line.substr(0, line.find('\0'));
+  const std::size_t equals = searched.find('=');
+  if (equals == std::string_view::npos) return LineFault::kNoEquals;
+  if (!IsHexDigit(line[0])) return LineFault::kCodeNotHex;
+  if (equals % 2 != 0) return LineFault::kOddCodeLength;
+  code.clear();
+  for (std::size_t i = 0; i < equals; i += 2) {
+    code.push_back(static_cast<char>(HexPairValue(line[i], line[i + 1])));
+  }
+  text = line.substr(equals + 1);
+  return std::nullopt;
 }
 
 }  // namespace dalvren

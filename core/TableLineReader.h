@@ -5,8 +5,11 @@
 
 #include <cstddef>
 #include <istream>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "core/LoadObserver.h"
 
 namespace dalvren {
 
@@ -25,6 +28,16 @@ inline constexpr std::size_t kMaxTableLine = 511;
   }
   return s;
 }
+
+// Splits an entry line "HEX=TEXT" as both syntaxes read it: the "=" is looked
+// for as in terminated text (a zero byte hides the rest), the code must
+// start with a hexadecimal digit and be of even length, and each pair of
+// characters before the "=" is one byte, whatever they are. Returns the
+// fault of a line that is no entry; otherwise the code's bytes are in `code`
+// and `text` is everything after the "=".
+[[nodiscard]] std::optional<LineFault> SplitEntryLine(std::string_view line,
+                                                      std::string& code,
+                                                      std::string_view& text);
 
 // Lines end at LF or CR (any mix, a CR LF pair ending one line) or at the end
 // of the input; empty lines are dropped. Reads the stream in large blocks, so
