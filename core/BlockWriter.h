@@ -9,12 +9,13 @@
 
 namespace dalvren {
 
+// How much output the core gathers before it hands it to a stream.
+inline constexpr std::size_t kOutputBlock = std::size_t{64} * 1024;
+
 class CBlockWriter {
  public:
-  static constexpr std::size_t kBlock = std::size_t{64} * 1024;
-
   explicit CBlockWriter(std::ostream& out) : out_(out) {
-    block_.reserve(kBlock);
+    block_.reserve(kOutputBlock);
   }
   ~CBlockWriter() { Flush(); }
   CBlockWriter(const CBlockWriter&) = delete;
@@ -22,11 +23,11 @@ class CBlockWriter {
 
   void Append(std::string_view bytes) {
     block_.append(bytes);
-    if (block_.size() >= kBlock) Flush();
+    if (block_.size() >= kOutputBlock) Flush();
   }
   void Append(char byte) {
     block_.push_back(byte);
-    if (block_.size() >= kBlock) Flush();
+    if (block_.size() >= kOutputBlock) Flush();
   }
   // Hands on what is gathered, before the caller writes to the stream itself.
   void Flush() {

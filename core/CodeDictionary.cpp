@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/BlockWriter.h"
 #include "core/CompiledTrie.h"
 #include "core/MatchAutomaton.h"
 #include "core/Utf8.h"
@@ -20,10 +21,9 @@ namespace {
 using Value = CCompiledTrie::Value;
 using First = CCompiledTrie::First;
 
-// Output is gathered in a block on the stack and handed on in large writes:
-// one stream call per matched code would cost more than the translation
-// itself.
-constexpr std::size_t kOutputBlock = std::size_t{64} * 1024;
+// Output is gathered in a block on the stack (kOutputBlock bytes) and handed
+// on in large writes: one stream call per matched code would cost more than
+// the translation itself.
 // Inline values are copied 16 bytes at a time, whatever their length: the
 // loops keep this much room free at the cursor.
 constexpr std::size_t kCopyWidth = 16;
