@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Fails when an include crosses the layers the wrong way:
 #   core/      the C++ standard library and core/ only
-#   cli/       the core and itself; no framework/, no app/, no Qt
+#   rom/       the C++ standard library, the core and itself
+#   cli/       the core, rom/ and itself; no framework/, no app/, no Qt
 #   framework/ Qt and itself; no core/, cli/ or app/
-#   app/       the core, the framework and itself; no cli/
+#   app/       the core, rom/, the framework and itself; no cli/
 # Project includes must name their layer ("core/CodeTable.h") and a file that
 # exists. Usage: scripts/check-layers.sh [ROOT] (default: the repository).
 set -euo pipefail
@@ -30,7 +31,7 @@ fail() {
   status=1
 }
 
-for layer in core cli framework app; do
+for layer in core rom cli framework app; do
   [ -d "$layer" ] || continue
   while IFS= read -r -d '' file; do
     lineno=0
@@ -49,15 +50,16 @@ for layer in core cli framework app; do
           continue
         fi
         case "$layer:$target" in
-          core:core | cli:core | cli:cli | framework:framework | app:core | \
-            app:framework | app:app) ;;
+          core:core | rom:core | rom:rom | cli:core | cli:rom | cli:cli | \
+            framework:framework | app:core | app:rom | app:framework | \
+            app:app) ;;
           *) fail "$where: $layer/ may not include $target/" ;;
         esac
       else
         case "$layer" in
-          core)
+          core | rom)
             [[ $std_headers == *" $name "* ]] ||
-              fail "$where: core/ uses the C++ standard library only"
+              fail "$where: $layer/ uses the C++ standard library only"
             ;;
           cli)
             [[ $name == Q* ]] && fail "$where: cli/ links the core only, not Qt"

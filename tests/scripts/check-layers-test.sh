@@ -12,8 +12,8 @@ expect() {
   shift 2
   local tree
   tree=$(mktemp -d)
-  mkdir -p "$tree"/{core,cli,framework,app}
-  touch "$tree/core/Table.h" "$tree/framework/Wnd.h" "$tree/cli/Tool.h" \
+  mkdir -p "$tree"/{core,rom,cli,framework,app}
+  touch "$tree/core/Table.h" "$tree/rom/Image.h" "$tree/framework/Wnd.h" "$tree/cli/Tool.h" \
     "$tree/app/View.h"
   for entry in "$@"; do
     printf '%s\n' "${entry#*:}" >>"$tree/${entry%%:*}"
@@ -32,11 +32,17 @@ expect 0 "" \
   'core/Table.cpp:#include <vector>' 'core/Table.cpp:#include "core/Table.h"' \
   'cli/Tool.cpp:#include "core/Table.h"' 'cli/Tool.cpp:#include <iconv.h>' \
   'framework/Wnd.cpp:#include <QWidget>' \
-  'app/View.cpp:#include "framework/Wnd.h"' 'app/View.cpp:#include "core/Table.h"'
+  'app/View.cpp:#include "framework/Wnd.h"' 'app/View.cpp:#include "core/Table.h"' \
+  'rom/Image.cpp:#include "core/Table.h"' 'cli/Tool.cpp:#include "rom/Image.h"' \
+  'app/View.cpp:#include "rom/Image.h"'
 expect 1 "core/ uses the C++ standard library only" \
   'core/Table.cpp:#include <QString>'
 expect 1 "core/ uses the C++ standard library only" \
   'core/Table.cpp:#include <unistd.h>'
+expect 1 "core/ may not include rom/" 'core/Table.cpp:#include "rom/Image.h"'
+expect 1 "rom/ may not include cli/" 'rom/Image.cpp:#include "cli/Tool.h"'
+expect 1 "rom/ uses the C++ standard library only" \
+  'rom/Image.cpp:#include <unistd.h>'
 expect 1 "core/ may not include framework/" \
   'core/Table.cpp:#include "framework/Wnd.h"'
 expect 1 "cli/ may not include framework/" \
