@@ -31,9 +31,10 @@ void CTableConverter::Dump(std::ostream& out,
     };
   }
   if (extended_) {
-    DumpExtended(
-        *extended_, out, input,
-        {.onSkip = onSkip, .onShortParameters = options.onShortParameters});
+    CExtendedDumpOptions extended;
+    extended.onSkip = onSkip;
+    extended.onShortParameters = options.onShortParameters;
+    DumpExtended(*extended_, out, input, extended);
     return;
   }
   CTranslateHooks hooks;

@@ -176,13 +176,14 @@ class CCodeDictionary {
                          std::span<const unsigned char> input,
                          const CTranslateHooks& hooks = {}) const;
 
+  // The caches, made on first use (see the top of this file), for the
+  // core's own walks over the keys. They stay valid until the next Insert.
+  [[nodiscard]] const CCompiledTrie& Compiled() const;
+  [[nodiscard]] const CMatchAutomaton& Automaton() const;
+
   std::unique_ptr<CTrie> trie;
 
  private:
-  // The caches, made on first use; see the top of this file.
-  const CCompiledTrie& Compiled() const;
-  const CMatchAutomaton& Automaton() const;
-
   // The one greedy translation behind the public ones: the output goes to
   // `drain(target, bytes, count)` in blocks.
   using Drain = void (*)(void* target, const char* bytes, std::size_t count);

@@ -22,6 +22,10 @@ struct CExtendedDumpOptions {
   // code at `offset`: it has `have` of its `need` bytes, which are written.
   std::function<void(std::size_t offset, std::size_t have, std::size_t need)>
       onShortParameters;
+  // Called once, for the first switch code (at `offset`) read while
+  // CSwitchState::kMaxDepth switch codes were in effect already: it takes
+  // the place of the innermost one, so returns from there on skip it.
+  std::function<void(std::size_t offset)> onTooDeep;
 };
 
 // Appends the script of `input` to `out`. From the start table on, the
@@ -32,7 +36,9 @@ struct CExtendedDumpOptions {
 // and then its parameter bytes as <$XX> tokens; a switch code writes nothing
 // and opens its section (core/SwitchState.h). Where the section has no code,
 // a switch with N = 0 ends and the section it came from is tried at the same
-// byte; otherwise the byte starts no code. The input is only read.
+// byte; otherwise the byte starts no code. The input is only read. Takes
+// time proportional to the input and the output whatever the codes
+// (core/KeyFinder.h), and memory for a block of positions per section read.
 void DumpExtended(const CExtendedTable& table, std::ostream& out,
                   std::span<const unsigned char> input,
                   const CExtendedDumpOptions& options = {});

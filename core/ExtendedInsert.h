@@ -15,9 +15,9 @@ struct CExtendedInsertOptions {
   // Read each "<$XX>" token of the script (digits of either case) as the
   // raw byte XX, where it is not the spelling of an end code.
   bool tokens = false;
-  // Cut each run of text read from one section (between switch, return,
-  // end and control codes) into as few bytes as possible (see
-  // CCodeDictionary::TranslateShortest) instead of greedily.
+  // Among the readings that dump back to the script, take the one with the
+  // fewest bytes (switch codes included) rather than the fewest switch
+  // codes.
   bool optimal = false;
   // Called for each script byte that is dropped, in increasing order.
   std::function<void(std::size_t offset)> onSkip;
@@ -26,18 +26,21 @@ struct CExtendedInsertOptions {
   // written.
   std::function<void(std::size_t offset, std::size_t have, std::size_t need)>
       onShortParameters;
-  // Called with the script position from which insert reads greedily,
-  // each time the search gives up there: because no reading from there dumps
-  // back to exactly the script (`exhausted` false), or because it ran out
-  // of tries for the stretch or the script (true). A simple table
-  // (CExtendedTable::Simple) is read greedily without a search, and never
-  // reports.
+  // Called with the script position from which insert reads one piece
+  // greedily, each time no reading from there on dumps back to exactly the
+  // script (`exhausted` false), or the bounds below dropped readings that
+  // might have (true). A simple table (CExtendedTable::Simple) whose
+  // greedy reading dumps back never reports.
   std::function<void(std::size_t offset, bool exhausted)> onInexact;
-  // How far the search may look back (see InsertExtended): the most choices
-  // it keeps open, and the most steps it holds before writing them out.
+  // The bounds of the search (core/ReadingSearch.h): the most readings kept
+  // at one script position, and the most steps held while they disagree.
   // Tests make them small.
-  std::size_t openChoices = 64;
-  std::size_t heldSteps = 4096;
+  std::size_t openChoices = 256;
+  std::size_t heldSteps = std::size_t{1} << 16;
+  // A simple table is read as the plain syntax reads it where that dumps
+  // back; tests turn this off to run the search on such a table too, which
+  // must give the same bytes.
+  bool plainWhenSimple = true;
 };
 
 // Where a script cannot be inserted: the control code whose label starts at
@@ -50,30 +53,28 @@ struct CScriptFault {
 };
 
 // Appends the bytes of `script` to `out`. Insert reads what dump writes:
-// from the start table on, it writes the code of each word of the current
-// section it meets (the longest; an end code's word may be followed by the
-// line break dump adds after it, LF or CR LF, which is then taken with it),
-// reads a control code's parameter bytes from the <$XX> tokens after its
-// label, and chooses switch codes itself: where the current section has no
-// word for the text, it writes a switch code of that section whose section
-// has one (those that need the fewest further switch codes first, then in
-// file order), or else returns from an N = 0 switch; it writes no switch
-// code that the text does not need. It counts codes and resets at end codes
-// exactly as dump does (core/SwitchState.h).
+// from the start table on, it writes the code of each text of the current
+// section it meets (an end code's text followed by the line break dump adds
+// after it, LF or CR LF), reads a control code's parameter bytes from the
+// <$XX> tokens after its label, and chooses switch codes itself: where the
+// current section has no text for the script, it writes switch codes to one
+// that has, or returns from an N = 0 switch, as dump will read them
+// (core/SwitchState.h).
 //
-// Among the ways to read the script, it takes the first, in that order of
-// preference, whose bytes dump back to exactly the script; where none
-// exists (an edited script, a table that cannot be read back), it reads
-// greedily, as the plain syntax does, and drops each byte no section can
-// take. A byte no word of any section holds is dropped where it stands,
-// without a search. The search keeps at most `openChoices` choices open and
-// `heldSteps` steps unwritten; beyond that it commits to the oldest. It
-// gives up on a stretch where it has tried some 4,096 ways per byte without
-// getting any further (reading it greedily and searching again after it),
-// and stops looking altogether (reading greedily from then on) after some
-// 16 tries per script byte (at least about a million): through sections
-// that switch to each other with counts, among many tokens, a reading may
-// exist that it does not find in time.
+// Among the ways to read the script, it takes the best (core/
+// ReadingSearch.h: the fewest texts dump writes otherwise, then the fewest
+// switch codes, then the fewest pieces) whose bytes dump back to exactly the
+// script. Where there is none (an edited script, a table that cannot be
+// read back), it reads one piece greedily, as the plain syntax does, from
+// the furthest point a reading reached (reporting it to onInexact), and
+// searches again after it. A character no text of the table holds is
+// dropped where it stands, in every reading. Takes time proportional to the
+// script for a given table; memory for the table's states and a window of
+// the script.
+//
+// A simple table (CExtendedTable::Simple) is read greedily as the plain
+// syntax reads it (with `optimal`, as CCodeDictionary::TranslateShortest
+// cuts it); the search runs only where that does not dump back.
 //
 // Returns false, with `*fault` filled and the bytes before it written, when
 // a control code's parameter tokens are missing where the script goes on

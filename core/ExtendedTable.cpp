@@ -1,5 +1,6 @@
 #include "core/ExtendedTable.h"
 
+#include <cassert>
 #include <cstring>
 #include <string>
 #include <unordered_map>
@@ -465,12 +466,19 @@ std::unique_ptr<CExtendedTable> LoadWith(std::istream& in,
 
 const CExtendedTable::Entry& CExtendedTable::EntryOf(
     const CByteString& id) const {
+  const std::uint32_t index = IdOf({id.data.get(), 4});
+  assert(index < entries.size());
+  return entries[index];
+}
+
+std::uint32_t CExtendedTable::IdOf(std::string_view id) {
+  assert(id.size() == 4);
   std::uint32_t index = 0;
-  for (int i = 0; i < 4; ++i) {
-    index |= static_cast<std::uint32_t>(static_cast<unsigned char>(id.data[i]))
+  for (std::size_t i = 0; i < 4; ++i) {
+    index |= static_cast<std::uint32_t>(static_cast<unsigned char>(id[i]))
              << (8 * i);
   }
-  return entries[index];
+  return index;
 }
 
 std::string DumpTextOf(const CExtendedTable::Entry& entry) {

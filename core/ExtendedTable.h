@@ -105,6 +105,10 @@ class CExtendedTable {
   // The entry an id from a section's `codes` or `words` names.
   [[nodiscard]] const Entry& EntryOf(const CByteString& id) const;
 
+  // The entry number an id's bytes hold (four bytes, little-endian), as the
+  // dictionaries' compiled forms give them back.
+  [[nodiscard]] static std::uint32_t IdOf(std::string_view id);
+
   // True when translation never leaves the start table and needs no state:
   // the start table has no switch code and no control code with parameter
   // bytes. Dump and insert then are the plain translation through

@@ -1,5 +1,7 @@
 #include "core/SwitchState.h"
 
+#include <cassert>
+
 namespace dalvren {
 
 CSwitchState::CSwitchState(std::uint32_t start) {
@@ -7,30 +9,50 @@ CSwitchState::CSwitchState(std::uint32_t start) {
 }
 
 void CSwitchState::Return() {
+  assert(CanReturn());
   frames_.pop_back();
   DropExhausted();
 }
 
-void CSwitchState::Matched(const CExtendedTable::Entry& entry) {
+bool CSwitchState::Matched(const CExtendedTable::Entry& entry) {
   if (entry.kind == EntryKind::kEnd) {
     frames_.resize(1);
-    return;
+    return false;
   }
   Frame& top = frames_.back();
+  assert(!top.counted || top.left > 0);
   if (top.counted) --top.left;
   if (entry.kind == EntryKind::kSwitch) {
     const Frame opened{.section = entry.target,
                        .left = entry.count,
-                       .counted = entry.count > 0,
-                       .serial = ++serials_};
+                       .counted = entry.count > 0};
     if (frames_.size() > kMaxDepth) {
       frames_.back() = opened;
-    } else {
-      frames_.push_back(opened);
+      return true;
     }
-    return;
+    frames_.push_back(opened);
+    return false;
   }
   DropExhausted();
+  return false;
+}
+
+void CSwitchState::JoinAlike() {
+  std::size_t kept = 1;
+  for (std::size_t i = 1; i < frames_.size(); ++i) {
+    const Frame& frame = frames_[i];
+    Frame& below = frames_[kept - 1];
+    if (frame.section == below.section && frame.counted == below.counted) {
+      // The start table counts nothing and is never left.
+      if (kept > 1) below.left += frame.left;
+      continue;
+    }
+    if (kept == 1 && frame.section == below.section && frame.counted) {
+      continue;
+    }
+    frames_[kept++] = frame;
+  }
+  frames_.resize(kept);
 }
 
 void CSwitchState::DropExhausted() {

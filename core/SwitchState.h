@@ -2,12 +2,15 @@
 // frames, the start table at the bottom and one frame per switch code still
 // in effect above it. Dump and insert both move it with the operations
 // below, so that insert predicts exactly what dump will do with its bytes.
+// It is a plain value: insert keeps many of them, compares and hashes them.
 //
 // Invariants:
 //   - There is always at least one frame; the bottom one is the start table
 //     and is never counted and never returned from.
-//   - A counted frame on the stack has codes left to read; one that runs out
-//     is returned from at once.
+//   - A counted frame that runs out of codes is left at once, unless its
+//     last code was a switch: then it stays under the frame that switch
+//     opened and is left when that one is (a counted frame may thus stand
+//     with no codes left, but never on top).
 //   - At most kMaxDepth frames stand above the start table.
 #pragma once
 
@@ -33,8 +36,8 @@ class CSwitchState {
     // switch with N above 0).
     std::uint32_t left = 0;
     bool counted = false;
-    // Distinguishes frames: each switch gives its frame a new number.
-    std::uint32_t serial = 0;
+
+    friend bool operator==(const Frame&, const Frame&) = default;
   };
 
   // Only the start table, `start`.
@@ -55,14 +58,28 @@ class CSwitchState {
 
   // Takes note that `entry` was read from the top frame's section: it counts
   // as one code of a counted frame; a switch code then opens its frame, and
-  // an end code goes back to the start table.
-  void Matched(const CExtendedTable::Entry& entry);
+  // an end code goes back to the start table. Returns true when a switch
+  // code took the place of the innermost frame because kMaxDepth were in
+  // effect already.
+  bool Matched(const CExtendedTable::Entry& entry);
+
+  // Joins frames that dump cannot tell apart from one: two counted frames of
+  // one section, one right above the other, are one frame with both counts
+  // (the codes read in the upper one and then in the lower one are the same
+  // codes of the same section); two N = 0 frames of one section are one
+  // (a byte the upper one does not cover leaves the lower one too); and a
+  // counted frame of the start table right above the start table is none.
+  // What dump does with the bytes to come is the same before and after (as
+  // long as fewer than kMaxDepth frames stand), so insert keeps one state
+  // for all of them.
+  void JoinAlike();
+
+  friend bool operator==(const CSwitchState&, const CSwitchState&) = default;
 
  private:
   void DropExhausted();
 
   std::vector<Frame> frames_;
-  std::uint32_t serials_ = 0;
 };
 
 }  // namespace dalvren

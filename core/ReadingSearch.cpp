@@ -1,0 +1,603 @@
+#include "core/ReadingSearch.h"
+
+#include <algorithm>
+#include <cassert>
+#include <queue>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "core/ByteToken.h"
+#include "core/KeyFinder.h"
+#include "core/Utf8.h"
+
+namespace dalvren {
+
+namespace {
+
+using Step = CReadingStep;
+using StepKind = CReadingStep::Kind;
+using Id = CReadingStates::Id;
+
+constexpr std::uint32_t kNoNode = UINT32_MAX;
+
+struct Cost {
+  std::uint64_t penalty = 0;
+  std::uint64_t main = 0;
+  std::uint64_t pieces = 0;
+  // The entry numbers of the switch codes written: among equals, those of
+  // earlier lines.
+  std::uint64_t lines = 0;
+  friend auto operator<=>(const Cost&, const Cost&) = default;
+  Cost Plus(std::uint64_t p, std::uint64_t m, std::uint64_t n,
+            std::uint64_t l = 0) const {
+    return {penalty + p, main + m, pieces + n, lines + l};
+  }
+};
+
+// The steps of the readings still open, as a tree: each node is a step and
+// refers to the one before it. A node lives as long as a reading or a later
+// node refers to it, so the steps of abandoned readings are freed at once.
+class CStepTree {
+ public:
+  struct Node {
+    Step step;
+    std::uint32_t parent = kNoNode;
+    std::uint32_t refs = 0;
+    std::size_t depth = 0;
+  };
+
+  std::uint32_t Make(std::uint32_t parent, const Step& step) {
+    std::uint32_t id;
+    if (!free_.empty()) {
+      id = free_.back();
+      free_.pop_back();
+    } else {
+      id = static_cast<std::uint32_t>(nodes_.size());
+      nodes_.emplace_back();
+    }
+    Node& node = nodes_[id];
+    node.step = step;
+    node.parent = parent;
+    node.refs = 0;
+    node.depth = parent == kNoNode ? 0 : nodes_[parent].depth + 1;
+    if (parent != kNoNode) ++nodes_[parent].refs;
+    return id;
+  }
+
+  void Hold(std::uint32_t id) { ++nodes_[id].refs; }
+
+  void Release(std::uint32_t id) {
+    while (id != kNoNode) {
+      Node& node = nodes_[id];
+      assert(node.refs > 0);
+      if (--node.refs > 0) return;
+      free_.push_back(id);
+      id = node.parent;
+    }
+  }
+
+  // Cuts `id` from the nodes before it, which are freed unless held.
+  void Detach(std::uint32_t id) {
+    const std::uint32_t parent = nodes_[id].parent;
+    nodes_[id].parent = kNoNode;
+    Release(parent);
+  }
+
+  [[nodiscard]] const Node& Get(std::uint32_t id) const { return nodes_[id]; }
+
+  // The latest node both `a` and `b` come from.
+  [[nodiscard]] std::uint32_t Common(std::uint32_t a, std::uint32_t b) const {
+    while (nodes_[a].depth > nodes_[b].depth) a = nodes_[a].parent;
+    while (nodes_[b].depth > nodes_[a].depth) b = nodes_[b].parent;
+    while (a != b) {
+      a = nodes_[a].parent;
+      b = nodes_[b].parent;
+    }
+    return a;
+  }
+
+ private:
+  std::vector<Node> nodes_;
+  std::vector<std::uint32_t> free_;
+};
+
+// A reading at a script position.
+struct Arrival {
+  Id state = 0;
+  Cost cost;
+  std::uint32_t node = kNoNode;
+  // Where its last piece of script started, for the choice among equals.
+  std::size_t origin = 0;
+  // The switch codes written since that piece.
+  std::uint32_t hops = 0;
+  bool expanded = false;
+};
+
+Arrival Reading(Id state, const Cost& cost, std::uint32_t node,
+                std::size_t origin, std::uint32_t hops = 0) {
+  Arrival arrival;
+  arrival.state = state;
+  arrival.cost = cost;
+  arrival.node = node;
+  arrival.origin = origin;
+  arrival.hops = hops;
+  return arrival;
+}
+
+// The readings at one position, each state once.
+struct Bucket {
+  std::vector<Arrival> items;
+  std::unordered_map<Id, std::uint32_t> index;
+
+  [[nodiscard]] Arrival* Find(Id state) {
+    if (items.size() <= kIndexed) {
+      for (Arrival& a : items) {
+        if (a.state == state) return &a;
+      }
+      return nullptr;
+    }
+    const auto found = index.find(state);
+    return found == index.end() ? nullptr : &items[found->second];
+  }
+
+  void Add(const Arrival& arrival) {
+    items.push_back(arrival);
+    if (items.size() == kIndexed + 1) {
+      for (std::uint32_t i = 0; i < items.size(); ++i) {
+        index[items[i].state] = i;
+      }
+    } else if (items.size() > kIndexed) {
+      index[arrival.state] = static_cast<std::uint32_t>(items.size() - 1);
+    }
+  }
+
+  void Clear() {
+    items.clear();
+    index.clear();
+  }
+
+  // Up to this many, a search by looking at each is quicker than a hash.
+  static constexpr std::size_t kIndexed = 8;
+};
+
+}  // namespace
+
+class CReadingSearch::CImpl {
+ public:
+  CImpl(const CExtendedTable& table, CReadingStates& states,
+        CInsertIndex& index, std::span<const unsigned char> script, bool tokens,
+        bool optimal, const CReadingBounds& bounds,
+        std::function<void(const CReadingStep&)> write,
+        std::function<void(std::size_t, bool)> inexact)
+      : table_(table),
+        states_(states),
+        index_(index),
+        script_(script),
+        tokens_(tokens),
+        optimal_(optimal),
+        bounds_(bounds),
+        write_(std::move(write)),
+        finder_(index.Texts(), script),
+        wide_(index.SwitchCount() <= kWideSwitches),
+        ring_(std::max<std::size_t>(index.Texts().LongestKey(),
+                                    kByteTokenLength) +
+              1),
+        inexact_(std::move(inexact)) {}
+
+  Outcome Run(std::size_t pos, Id state) {
+    bounded_ = false;
+    toldBounded_ = false;
+    for (Bucket& bucket : ring_) Clear(bucket);
+    root_ = tree_.Make(kNoNode, Step{});
+    tree_.Hold(root_);
+    Arrive(pos, Reading(state, Cost{}, root_, pos));
+    std::size_t sinceCheck = 0;
+    for (std::size_t q = pos;; ++q) {
+      Bucket& bucket = At(q);
+      if (bucket.items.empty()) continue;
+      if (q == script_.size()) return Stop(q, bucket);
+      Expand(q, bucket);
+      const bool alive = AnyAfter(q);
+      if (!alive) return Stop(q, bucket);
+      Clear(bucket);
+      if (++sinceCheck >= kCheckEvery) {
+        sinceCheck = 0;
+        CommitCommon(q);
+      }
+    }
+  }
+
+ private:
+  // How often (in positions) the search looks whether its readings agree
+  // on their first steps.
+  static constexpr std::size_t kCheckEvery = 64;
+  // The most switch codes written between two pieces of script: a dump
+  // reads more only through sections that switch to each other without
+  // reading anything, which a shorter way always replaces.
+  static constexpr std::uint32_t kMostHops = 3;
+  // Up to this many switch codes in the table, every one is tried between
+  // two pieces of script; beyond, only those that lead toward a section
+  // that reads the next piece, or that the rules below name.
+  static constexpr std::size_t kWideSwitches = 32;
+
+  Bucket& At(std::size_t pos) { return ring_[pos % ring_.size()]; }
+
+  void Clear(Bucket& bucket) {
+    for (const Arrival& a : bucket.items) tree_.Release(a.node);
+    bucket.Clear();
+  }
+
+  // Takes `arrival` at `pos` unless a better reading of its state is
+  // there; the step that led to it becomes a node unless `step` is null
+  // (a return writes nothing).
+  void Arrive(std::size_t pos, Arrival arrival, const Step* step = nullptr) {
+    Bucket& bucket = At(pos);
+    Arrival* old = bucket.Find(arrival.state);
+    const auto better = [&](const Arrival& than) {
+      return arrival.cost < than.cost ||
+             (arrival.cost == than.cost && arrival.origin > than.origin);
+    };
+    if (old != nullptr && (old->expanded || !better(*old))) return;
+    if (old == nullptr && bucket.items.size() >= bounds_.states) {
+      // Full: the new reading takes the place of the worst, if it is better.
+      auto worst = std::max_element(
+          bucket.items.begin(), bucket.items.end(),
+          [](const Arrival& a, const Arrival& b) {
+            return a.expanded < b.expanded ||
+                   (a.expanded == b.expanded && a.cost < b.cost);
+          });
+      bounded_ = true;
+      if (worst->expanded || !better(*worst)) return;
+      old = &*worst;
+      if (bucket.items.size() > Bucket::kIndexed) {
+        bucket.index.erase(old->state);
+        bucket.index[arrival.state] =
+            static_cast<std::uint32_t>(old - bucket.items.data());
+      }
+    }
+    const std::uint32_t node =
+        step != nullptr ? tree_.Make(arrival.node, *step) : arrival.node;
+    tree_.Hold(node);
+    arrival.node = node;
+    if (old != nullptr) {
+      tree_.Release(old->node);
+      *old = arrival;
+    } else {
+      bucket.Add(arrival);
+    }
+    if (pos == current_) queue_.push({arrival.cost, arrival.state});
+  }
+
+  struct Here {
+    std::vector<CKeyFinder::Key> keys;
+    std::vector<std::uint32_t> targets;
+    // A token, which a control code's parameter may be; with tokens on,
+    // also a raw byte.
+    bool parameter = false;
+    bool token = false;
+    bool upper = false;
+    unsigned char byte = 0;
+    std::size_t dead = 0;
+  };
+
+  // What the script offers at `q`, the same for every reading.
+  void Look(std::size_t q) {
+    here_.keys.clear();
+    here_.targets.clear();
+    finder_.All(q, here_.keys);
+    for (const CKeyFinder::Key& key : here_.keys) {
+      for (const CInsertIndex::Reading& r : index_.Readings(key.value)) {
+        if (std::find(here_.targets.begin(), here_.targets.end(), r.section) ==
+            here_.targets.end()) {
+          here_.targets.push_back(r.section);
+        }
+      }
+    }
+    const std::span<const unsigned char> rest = script_.subspan(q);
+    here_.parameter = ReadByteToken(rest, here_.byte);
+    here_.token = tokens_ && here_.parameter;
+    if (here_.parameter) {
+      std::string spelled;
+      AppendByteToken(here_.byte, spelled);
+      here_.upper = std::equal(spelled.begin(), spelled.end(), rest.begin());
+    }
+    const std::size_t length = Utf8CharLength(rest);
+    const std::string_view c(reinterpret_cast<const char*>(rest.data()),
+                             length);
+    here_.dead = index_.Holds(c) ? 0 : length;
+  }
+
+  // Tries every reading at `q`, cheapest first: what each can read there,
+  // and the switch codes and returns that may lead to more.
+  void Expand(std::size_t q, Bucket& bucket) {
+    Look(q);
+    current_ = q;
+    queue_ = {};
+    for (const Arrival& a : bucket.items) queue_.push({a.cost, a.state});
+    std::size_t tried = 0;
+    while (!queue_.empty()) {
+      const auto [cost, state] = queue_.top();
+      queue_.pop();
+      Arrival* a = bucket.Find(state);
+      if (a == nullptr || a->expanded || a->cost != cost) continue;
+      if (++tried > bounds_.tried) {
+        bounded_ = true;
+        break;
+      }
+      a->expanded = true;
+      // Copied: arrivals at `q` may move the bucket's storage.
+      const Arrival from = *a;
+      const bool read = ReadOn(q, from);
+      if (states_.Get(from.state).parametersLeft == 0 && here_.dead == 0) {
+        SwitchOrReturn(q, from, read);
+      }
+    }
+    current_ = SIZE_MAX;
+  }
+
+  // The moves from `a` that read script; false when there is none.
+  bool ReadOn(std::size_t q, const Arrival& a) {
+    const CReadingStates::State& state = states_.Get(a.state);
+    if (state.parametersLeft > 0) {
+      if (!here_.parameter) return false;
+      const Id next = states_.Parameter(a.state, here_.byte);
+      if (next == CReadingStates::kBlocked) return false;
+      Take(q, a, next, q + kByteTokenLength, here_.upper ? 0 : 1, 1,
+           {StepKind::kParameter, here_.byte, 0, q, q + kByteTokenLength,
+            !here_.upper});
+      return true;
+    }
+    if (here_.dead > 0) {
+      // No text holds the character: every reading drops it.
+      const Step step{StepKind::kDrop, 0, 0, q, q + here_.dead};
+      Arrive(q + here_.dead, Reading(a.state, a.cost, a.node, q), &step);
+      return true;
+    }
+    bool read = false;
+    const std::uint32_t top = state.frames.Top().section;
+    for (const CKeyFinder::Key& key : here_.keys) {
+      for (const CInsertIndex::Reading& r : index_.Readings(key.value)) {
+        if (r.section != top) continue;
+        const Id next = states_.WriteCode(a.state, r.entry);
+        if (next == CReadingStates::kBlocked) continue;
+        const std::size_t bytes = table_.entries[r.entry].code.size();
+        Take(q, a, next, q + key.length, r.penalty, optimal_ ? bytes : 0,
+             {StepKind::kCode, 0, r.entry, q, q + key.length, r.penalty > 0});
+        read = true;
+      }
+    }
+    if (here_.token && !state.frames.CanReturn()) {
+      const Id next = states_.RawByte(a.state, here_.byte);
+      if (next != CReadingStates::kBlocked) {
+        Take(q, a, next, q + kByteTokenLength, here_.upper ? 0 : 1,
+             optimal_ ? 1 : 0,
+             {StepKind::kByte, here_.byte, 0, q, q + kByteTokenLength,
+              !here_.upper});
+        read = true;
+      }
+    }
+    return read;
+  }
+
+  void Take(std::size_t q, const Arrival& a, Id next, std::size_t to,
+            std::uint64_t penalty, std::uint64_t main, const Step& step) {
+    Arrive(to, Reading(next, a.cost.Plus(penalty, main, 1), a.node, q), &step);
+  }
+
+  // The moves from `a` that read nothing: a return from a switch with
+  // N = 0, and the switch codes that may lead to a reading.
+  void SwitchOrReturn(std::size_t q, const Arrival& a, bool read) {
+    const CReadingStates::State& state = states_.Get(a.state);
+    if (state.frames.CanReturn()) {
+      Arrive(q, Reading(states_.Return(a.state), a.cost, a.node, a.origin,
+                        a.hops));
+    }
+    if (a.hops >= kMostHops) return;
+    const std::uint32_t top = state.frames.Top().section;
+    switches_.clear();
+    if (wide_) {
+      // A switch code with N = 0 into the section already read, from a
+      // frame that is not counted, changes nothing dump does, unless it
+      // stands between two codes that would join.
+      const bool useless =
+          !state.frames.Top().counted && (read || state.pending.empty());
+      for (const std::uint32_t id : index_.Switches(top)) {
+        const CExtendedTable::Entry& entry = table_.entries[id];
+        if (useless && entry.target == top && entry.count == 0) continue;
+        switches_.push_back(id);
+      }
+      AddSwitches(q, a, switches_);
+      return;
+    }
+    const auto add = [this](std::span<const std::uint32_t> ids) {
+      for (const std::uint32_t id : ids) {
+        if (std::find(switches_.begin(), switches_.end(), id) ==
+            switches_.end()) {
+          switches_.push_back(id);
+        }
+      }
+    };
+    // Toward a section that reads the text here, by a shortest way; or by
+    // way of a counted section, which also decides where the codes after
+    // the text are read.
+    // Counted sections only as the first switch code after a piece of
+    // script: a chain of them through sections that switch to themselves
+    // would multiply without end.
+    for (const std::uint32_t target : here_.targets) {
+      add(index_.FirstSwitches(top, target));
+      if (a.hops > 0) continue;
+      for (const std::uint32_t id : index_.CountedSwitches(top)) {
+        if (index_.Reaches(table_.entries[id].target, target)) add({&id, 1});
+      }
+    }
+    // Into a counted section that may not cover the byte of a token, or
+    // toward one that has such a switch code.
+    if (here_.token &&
+        (state.frames.CanReturn() ||
+         states_.RawByte(a.state, here_.byte) == CReadingStates::kBlocked)) {
+      for (const std::uint32_t id : index_.CountedSwitches(top)) {
+        if (index_.Skips(table_.entries[id].target, here_.byte)) {
+          add({&id, 1});
+        }
+      }
+      for (const std::uint32_t section : index_.SkippingSections(here_.byte)) {
+        add(index_.FirstSwitches(top, section));
+      }
+    }
+    // A switch code counts as a code of a counted frame, which may have to
+    // run out before the text can be read: a switch whose section is left
+    // at once, or one into a counted section that such switch codes can
+    // run out in turn.
+    if (state.frames.Top().counted) {
+      add(index_.OpenSwitches(top));
+      add(index_.ClosableSwitches(top));
+    }
+    // Where nothing could be read because the bytes would join a code
+    // written before into a longer one, any switch code may stand between
+    // them.
+    if (!read && !state.pending.empty()) add(index_.Switches(top));
+    AddSwitches(q, a, switches_);
+  }
+
+  void AddSwitches(std::size_t q, const Arrival& a,
+                   std::span<const std::uint32_t> ids) {
+    for (const std::uint32_t id : ids) {
+      const Id next = states_.WriteCode(a.state, id);
+      if (next == CReadingStates::kBlocked) continue;
+      const std::size_t bytes = table_.entries[id].code.size();
+      const Step step{StepKind::kSwitch, 0, id, q, q};
+      Arrive(q,
+             Reading(next, a.cost.Plus(0, optimal_ ? bytes : 1, 0, id), a.node,
+                     a.origin, a.hops + 1),
+             &step);
+    }
+  }
+
+  bool AnyAfter(std::size_t q) {
+    for (std::size_t k = 1; k < ring_.size(); ++k) {
+      if (!At(q + k).items.empty()) return true;
+    }
+    return false;
+  }
+
+  // Hands on the steps every open reading shares; once they have disagreed
+  // for too long, takes the best reading and drops the others.
+  void CommitCommon(std::size_t q) {
+    std::uint32_t common = kNoNode;
+    const Arrival* best = nullptr;
+    for (std::size_t k = 1; k < ring_.size(); ++k) {
+      for (const Arrival& a : At(q + k).items) {
+        common = common == kNoNode ? a.node : tree_.Common(common, a.node);
+        if (best == nullptr || a.cost < best->cost) best = &a;
+      }
+    }
+    if (common == kNoNode) return;
+    if (common != root_) Commit(common);
+    if (tree_.Get(best->node).depth - tree_.Get(root_).depth <=
+        bounds_.heldSteps) {
+      return;
+    }
+    const std::uint32_t kept = best->node;
+    tree_.Hold(kept);
+    for (std::size_t k = 1; k < ring_.size(); ++k) {
+      Bucket& bucket = At(q + k);
+      const bool keeps =
+          std::any_of(bucket.items.begin(), bucket.items.end(),
+                      [kept](const Arrival& a) { return a.node == kept; });
+      if (!keeps) {
+        Clear(bucket);
+        continue;
+      }
+      Arrival only =
+          *std::find_if(bucket.items.begin(), bucket.items.end(),
+                        [kept](const Arrival& a) { return a.node == kept; });
+      tree_.Hold(only.node);
+      Clear(bucket);
+      bucket.Add(only);
+    }
+    tree_.Release(kept);
+    bounded_ = true;
+    Commit(kept);
+  }
+
+  // Hands on the steps from the root to `node`, which becomes the root.
+  void Commit(std::uint32_t node) {
+    path_.clear();
+    for (std::uint32_t at = node; at != root_; at = tree_.Get(at).parent) {
+      path_.push_back(at);
+    }
+    for (auto it = path_.rbegin(); it != path_.rend(); ++it) {
+      const Step& step = tree_.Get(*it).step;
+      // A reading that does not dump back exactly was taken where the
+      // bounds may have dropped one that does.
+      if (step.accepted && bounded_ && !toldBounded_) {
+        toldBounded_ = true;
+        if (inexact_) inexact_(step.from, true);
+      }
+      write_(step);
+    }
+    tree_.Hold(node);
+    tree_.Detach(node);
+    tree_.Release(root_);
+    root_ = node;
+  }
+
+  Outcome Stop(std::size_t q, Bucket& bucket) {
+    const Arrival* best = &bucket.items.front();
+    for (const Arrival& a : bucket.items) {
+      if (a.cost < best->cost) best = &a;
+    }
+    const Outcome outcome{q, best->state, bounded_};
+    Commit(best->node);
+    for (Bucket& b : ring_) Clear(b);
+    tree_.Release(root_);
+    root_ = kNoNode;
+    return outcome;
+  }
+
+  const CExtendedTable& table_;
+  CReadingStates& states_;
+  CInsertIndex& index_;
+  std::span<const unsigned char> script_;
+  bool tokens_;
+  bool optimal_;
+  CReadingBounds bounds_;
+  std::function<void(const CReadingStep&)> write_;
+  CKeyFinder finder_;
+  // Whether every switch code is tried between two pieces of script.
+  bool wide_;
+  std::vector<Bucket> ring_;
+  CStepTree tree_;
+  std::uint32_t root_ = kNoNode;
+  bool bounded_ = false;
+  bool toldBounded_ = false;
+  std::function<void(std::size_t, bool)> inexact_;
+  std::size_t current_ = SIZE_MAX;
+  std::priority_queue<std::pair<Cost, Id>, std::vector<std::pair<Cost, Id>>,
+                      std::greater<>>
+      queue_;
+  Here here_;
+  std::vector<std::uint32_t> switches_;
+  std::vector<std::uint32_t> path_;
+};
+
+CReadingSearch::CReadingSearch(const CExtendedTable& table,
+                               CReadingStates& states, CInsertIndex& index,
+                               std::span<const unsigned char> script,
+                               bool tokens, bool optimal,
+                               const CReadingBounds& bounds,
+                               std::function<void(const CReadingStep&)> write,
+                               std::function<void(std::size_t, bool)> inexact)
+    : impl_(std::make_unique<CImpl>(table, states, index, script, tokens,
+                                    optimal, bounds, std::move(write),
+                                    std::move(inexact))) {}
+
+CReadingSearch::~CReadingSearch() = default;
+
+CReadingSearch::Outcome CReadingSearch::Run(std::size_t pos, Id state) {
+  return impl_->Run(pos, state);
+}
+
+}  // namespace dalvren
