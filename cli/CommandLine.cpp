@@ -136,7 +136,7 @@ CStatus CheckFitsCommand(const CCommandLine& line, const CGiven& given,
       {"--unknown", given.unknown, kDump | kInsert | kRoundTrip},
       {"--optimal", line.optimal, kInsert | kRoundTrip},
       {"--stats", line.stats, kInsert},
-      {"--strict", line.strict, Bit(Command::kCheck)},
+      {"--strict", line.strict, kDump | kInsert | Bit(Command::kCheck)},
   };
   for (const auto& o : options) {
     if (o.given && (o.takenBy & Bit(line.command)) == 0) {

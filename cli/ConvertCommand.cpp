@@ -4,60 +4,124 @@
 #include <ostream>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "cli/Commands.h"
 #include "cli/CountingBuf.h"
+#include "cli/ExitStatus.h"
 #include "cli/HexWriteBuf.h"
 #include "cli/OutputFile.h"
 #include "cli/Plural.h"
 #include "cli/SpacedHex.h"
 #include "cli/TableConverter.h"
 #include "cli/TableLoader.h"
+#include "core/InsertReport.h"
 #include "core/Utf8.h"
 
 namespace dalvren {
 
 namespace {
 
-// Counts the characters of a text that lose a byte, as the shortest
-// insertion counts them: a character (core/Utf8.h) is dropped when any of
-// its bytes is skipped. Skipped bytes must be reported in increasing order.
-class CDroppedCharacters {
- public:
-  explicit CDroppedCharacters(std::span<const unsigned char> text)
-      : text_(text) {}
-
-  void Skipped(std::size_t offset) {
-    const std::size_t start = Utf8CharAt(text_, offset).start;
-    if (count > 0 && start == lastStart_) return;
-    lastStart_ = start;
-    ++count;
-  }
-
-  std::uint64_t count = 0;
-
- private:
-  std::span<const unsigned char> text_;
-  std::size_t lastStart_ = 0;
-};
-
 std::string Bytes(std::size_t count) {
   return Plural(count, "parameter byte", "parameter bytes");
 }
 
+// What dump skipped and insert dropped: said on standard error (unless -q),
+// each at most kShownFindings times and then counted.
+class CFindings {
+ public:
+  CFindings(const CCommandLine& line, const CTableConverter& table,
+            std::span<const unsigned char> range)
+      : line_(line),
+        range_(range),
+        held_(table.HeldCharacters(line.unknown == UnknownBytes::kHex)),
+        insert_(range, held_,
+                {.tokens = line.unknown == UnknownBytes::kHex,
+                 .tokensHint = "--unknown=hex"}),
+        name_(line.input == "-" ? "standard input" : line.input) {}
+
+  CFindings(const CFindings&) = delete;
+  CFindings& operator=(const CFindings&) = delete;
+
+  CInsertReport& Insert() { return insert_; }
+
+  void Skipped(std::size_t offset) {
+    ++skipped_;
+    if (skippedAt_.size() < kShownFindings) skippedAt_.push_back(offset);
+  }
+
+  // Whether anything was lost: what --strict fails on.
+  [[nodiscard]] bool Any() const { return skipped_ > 0 || !insert_.Clean(); }
+
+  [[nodiscard]] std::uint64_t DroppedCharacters() const {
+    return insert_.DroppedCharacters();
+  }
+
+  void Print() const {
+    if (line_.quiet) return;
+    const std::vector<std::string> lines =
+        line_.command == Command::kDump ? DumpLines() : InsertLines();
+    for (const std::string& text : lines) std::cerr << text << '\n';
+    std::cerr.flush();
+  }
+
+ private:
+  std::vector<std::string> InsertLines() const {
+    return insert_.Lines(
+        [this](std::size_t offset) {
+          const CTextPlace place = PlaceInText(range_, offset);
+          return name_ + ":" + std::to_string(place.line) + ":" +
+                 std::to_string(place.column);
+        },
+        name_);
+  }
+
+  std::vector<std::string> DumpLines() const {
+    std::vector<std::string> lines;
+    if (skipped_ == 0) return lines;
+    const std::uint64_t first = line_.offset.value_or(0);
+    for (const std::size_t offset : skippedAt_) {
+      const auto byte = static_cast<char>(range_[offset]);
+      lines.push_back(name_ + ": offset " + OffsetText(first + offset) +
+                      ": skipped byte " + SpacedHex({&byte, 1}) +
+                      ": no code of the table reads it");
+    }
+    if (skipped_ > skippedAt_.size()) {
+      lines.push_back(name_ + ": and " +
+                      std::to_string(skipped_ - skippedAt_.size()) + " more");
+    }
+    lines.push_back(name_ + ": " + Plural(skipped_, "byte", "bytes") +
+                    " skipped (--unknown=hex writes them as <$XX> tokens)");
+    return lines;
+  }
+
+  const CCommandLine& line_;
+  std::span<const unsigned char> range_;
+  CHeldCharacters held_;
+  CInsertReport insert_;
+  std::string name_;
+  std::uint64_t skipped_ = 0;
+  std::vector<std::size_t> skippedAt_;
+};
+
 // Translates `range` as dump or insert does with the options of `line`,
-// counting in `*dropped` the characters of text insert had to drop. Notes
-// on standard error where the input ends inside a control code's
-// parameters, unless `quiet`. Fails where insert does (a control code's
-// parameters missing from the script).
+// telling `findings` of what it skipped or dropped. Notes on standard error
+// where the input ends inside a control code's parameters, unless `quiet`.
+// Fails where insert does (a control code's parameters missing from the
+// script).
 CStatus Convert(const CCommandLine& line, const CTableConverter& table,
                 std::ostream& out, std::span<const unsigned char> range,
-                bool quiet, std::uint64_t* dropped) {
+                bool quiet, CFindings& findings) {
   const bool hex = line.unknown == UnknownBytes::kHex;
   const std::uint64_t first = line.offset.value_or(0);
   if (line.command == Command::kDump) {
     CTableConverter::DumpOptions options;
     options.tokens = hex;
+    if (!hex) {
+      options.onSkip = [&findings](std::size_t offset) {
+        findings.Skipped(offset);
+      };
+    }
     if (!quiet) {
       options.onShortParameters = [first](std::size_t offset, std::size_t have,
                                           std::size_t need) {
@@ -69,12 +133,14 @@ CStatus Convert(const CCommandLine& line, const CTableConverter& table,
     table.Dump(out, range, options);
     return {};
   }
-  CDroppedCharacters characters(range);
   CTableConverter::InsertOptions options;
   options.tokens = hex;
   options.optimal = line.optimal;
-  options.onSkip = [&characters](std::size_t offset) {
-    characters.Skipped(offset);
+  options.onSkip = [&findings](std::size_t offset) {
+    findings.Insert().Dropped(offset);
+  };
+  options.onInexact = [&findings](std::size_t offset, bool bounded) {
+    findings.Insert().Inexact(offset, bounded);
   };
   if (!quiet) {
     options.onShortParameters = [range](std::size_t offset, std::size_t have,
@@ -84,9 +150,7 @@ CStatus Convert(const CCommandLine& line, const CTableConverter& table,
                 << ": the script ends there" << std::endl;
     };
   }
-  CStatus status = table.Insert(out, range, options);
-  *dropped = characters.count;
-  return status;
+  return table.Insert(out, range, options);
 }
 
 // The figures of --stats: the bytes written and the characters of text
@@ -101,9 +165,10 @@ void PrintStats(const CCommandLine& line, const CTableConverter& table,
     greedy.optimal = false;
     CCountingBuf counter;
     std::ostream nowhere(&counter);
-    std::uint64_t greedySkipped = 0;
+    CFindings greedyFindings(greedy, table, range);
     // The same script inserted a moment ago: it fails no differently now.
-    (void)Convert(greedy, table, nowhere, range, true, &greedySkipped);
+    (void)Convert(greedy, table, nowhere, range, true, greedyFindings);
+    const std::uint64_t greedySkipped = greedyFindings.DroppedCharacters();
     const auto saved = static_cast<std::int64_t>(counter.count) -
                        static_cast<std::int64_t>(written);
     std::cerr << "saved against greedy:    " << Plural(saved, "byte", "bytes")
@@ -136,14 +201,14 @@ CStatus RunConvert(const CCommandLine& line) {
     return status.WithContext("Unable to open " + named);
   }
   std::uint64_t written = 0;
-  std::uint64_t skipped = 0;
+  CFindings findings(line, *table, input.range);
   {
     CHexWriteBuf hex(*output);
     CCountingBuf counter(line.hexOut ? static_cast<std::streambuf*>(&hex)
                                      : output.get());
     std::ostream out(&counter);
     const CStatus converted =
-        Convert(line, *table, out, input.range, line.quiet, &skipped);
+        Convert(line, *table, out, input.range, line.quiet, findings);
     out.flush();
     if (!converted.IsOk()) {
       return converted.WithContext(
@@ -155,7 +220,14 @@ CStatus RunConvert(const CCommandLine& line) {
   if (CStatus status = output->Commit(); !status.IsOk()) {
     return status.WithContext("Unable to write " + named);
   }
-  if (line.stats) PrintStats(line, *table, input.range, written, skipped);
+  findings.Print();
+  if (line.stats) {
+    PrintStats(line, *table, input.range, written,
+               findings.DroppedCharacters());
+  }
+  // The output is whole all the same: --strict only says that it lacks
+  // something.
+  if (line.strict && findings.Any()) return CStatus::Failure(kExitDrops, "");
   return {};
 }
 

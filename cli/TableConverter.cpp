@@ -7,6 +7,7 @@
 #include "core/ByteToken.h"
 #include "core/ExtendedDump.h"
 #include "core/ExtendedInsert.h"
+#include "core/KeyMatch.h"
 #include "core/Utf8.h"
 
 namespace dalvren {
@@ -51,6 +52,7 @@ CStatus CTableConverter::Insert(std::ostream& out,
     extended.optimal = options.optimal;
     extended.onSkip = options.onSkip;
     extended.onShortParameters = options.onShortParameters;
+    extended.onInexact = options.onInexact;
     CScriptFault fault;
     if (InsertExtended(*extended_, out, script, extended, &fault)) return {};
     const CExtendedTable::Entry& control = extended_->entries[fault.entry];
@@ -82,21 +84,27 @@ CStatus CTableConverter::Insert(std::ostream& out,
   return {};
 }
 
+CHeldCharacters CTableConverter::HeldCharacters(bool tokens) const {
+  CHeldCharacters held;
+  const auto add = [&held](std::string_view text, const CByteString&) {
+    held.Add(text);
+  };
+  if (extended_) {
+    for (const CExtendedTable::Section& section : extended_->sections) {
+      ForEachKey(*section.words, add);
+    }
+  } else {
+    ForEachKey(*plain_->reverse, add);
+  }
+  if (tokens) held.Add("<$>0123456789ABCDEFabcdef");
+  return held;
+}
+
 std::string TextPosition(std::span<const unsigned char> text,
                          std::size_t offset) {
-  std::size_t line = 1;
-  std::size_t column = 1;
-  for (std::size_t i = 0; i < offset && i < text.size();) {
-    if (text[i] == '\n') {
-      ++line;
-      column = 1;
-      ++i;
-      continue;
-    }
-    i += Utf8CharLength(text.subspan(i));
-    ++column;
-  }
-  return "line " + std::to_string(line) + ", column " + std::to_string(column);
+  const CTextPlace place = PlaceInText(text, offset);
+  return "line " + std::to_string(place.line) + ", column " +
+         std::to_string(place.column);
 }
 
 }  // namespace dalvren

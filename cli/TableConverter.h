@@ -11,6 +11,7 @@
 
 #include "core/CodeTable.h"
 #include "core/ExtendedTable.h"
+#include "core/HeldCharacters.h"
 #include "core/Status.h"
 
 namespace dalvren {
@@ -40,6 +41,9 @@ class CTableConverter {
     // there, bytes needed).
     std::function<void(std::size_t offset, std::size_t have, std::size_t need)>
         onShortParameters;
+    // Extended syntax: told of each place from which insert reads greedily
+    // (core/ExtendedInsert.h).
+    std::function<void(std::size_t offset, bool bounded)> onInexact;
   };
 
   // Converts through `table` (the plain syntax), which it owns.
@@ -58,6 +62,10 @@ class CTableConverter {
   [[nodiscard]] const CExtendedTable* Extended() const {
     return extended_.get();
   }
+
+  // The characters the texts insert reads hold (with `tokens`, also those a
+  // token is spelled with), for reports of what it dropped.
+  [[nodiscard]] CHeldCharacters HeldCharacters(bool tokens) const;
 
   // Appends the script of the ROM bytes `input` to `out`.
   void Dump(std::ostream& out, std::span<const unsigned char> input,

@@ -70,7 +70,7 @@ CInsertIndex::CInsertIndex(const CExtendedTable& table, bool tokens)
                        return a.section < b.section;
                      });
   }
-  if (tokens) held_.emplace_back("<$>0123456789ABCDEFabcdef");
+  if (tokens) held_.Add("<$>0123456789ABCDEFabcdef");
 }
 
 void CInsertIndex::AddText(const std::string& text, Reading reading) {
@@ -80,7 +80,7 @@ void CInsertIndex::AddText(const std::string& text, Reading reading) {
     readings_.emplace_back();
     bool replaced = false;
     (void)texts_->Insert(*Bytes(text), IdBytes(at->second), replaced);
-    held_.push_back(text);
+    held_.Add(text);
   }
   std::vector<Reading>& list = readings_[at->second];
   for (const Reading& r : list) {
@@ -94,21 +94,7 @@ std::span<const CInsertIndex::Reading> CInsertIndex::Readings(
   return readings_[CExtendedTable::IdOf(id)];
 }
 
-bool CInsertIndex::Holds(std::string_view c) {
-  const auto find = [this](std::string_view what) {
-    return std::any_of(held_.begin(), held_.end(), [&](const std::string& t) {
-      return t.find(what) != std::string::npos;
-    });
-  };
-  if (c.size() == 1) {
-    std::int8_t& known = heldByte_[static_cast<unsigned char>(c[0])];
-    if (known == 0) known = find(c) ? 1 : -1;
-    return known > 0;
-  }
-  const auto [at, fresh] = heldChar_.emplace(std::string(c), false);
-  if (fresh) at->second = find(c);
-  return at->second;
-}
+bool CInsertIndex::Holds(std::string_view c) { return held_.Holds(c); }
 
 std::span<const std::uint32_t> CInsertIndex::Switches(
     std::uint32_t section) const {

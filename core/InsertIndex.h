@@ -16,6 +16,7 @@
 
 #include "core/CodeDictionary.h"
 #include "core/ExtendedTable.h"
+#include "core/HeldCharacters.h"
 
 namespace dalvren {
 
@@ -104,9 +105,7 @@ class CInsertIndex {
   std::unique_ptr<CCodeDictionary> texts_;
   std::vector<std::vector<Reading>> readings_;
   std::unordered_map<std::string, std::uint32_t> listOf_;
-  std::vector<std::string> held_;
-  std::array<std::int8_t, 256> heldByte_{};
-  std::unordered_map<std::string, bool> heldChar_;
+  CHeldCharacters held_;
   bool tokens_;
   std::size_t switchCount_ = 0;
   std::vector<std::vector<std::uint32_t>> counted_;

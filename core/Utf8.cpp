@@ -68,4 +68,20 @@ bool IsValidUtf8(std::string_view text) {
   return true;
 }
 
+CTextPlace PlaceInText(std::span<const unsigned char> text,
+                       std::size_t offset) {
+  CTextPlace place;
+  for (std::size_t i = 0; i < offset && i < text.size();) {
+    if (text[i] == '\n') {
+      ++place.line;
+      place.column = 1;
+      ++i;
+      continue;
+    }
+    i += Utf8CharLength(text.subspan(i));
+    ++place.column;
+  }
+  return place;
+}
+
 }  // namespace dalvren

@@ -29,6 +29,18 @@ struct CUtf8Char {
   std::size_t end = 0;
 };
 
+// Where a byte of a text lies as an editor shows it: lines end at LF, and
+// columns count characters; both from 1.
+struct CTextPlace {
+  std::size_t line = 1;
+  std::size_t column = 1;
+};
+
+// The place of the byte at `offset` in `text` (the end of the text when
+// `offset` is beyond it).
+[[nodiscard]] CTextPlace PlaceInText(std::span<const unsigned char> text,
+                                     std::size_t offset);
+
 // The character of `text` that holds the byte at `pos`, which must be inside
 // `text`. Looks at no more than the three bytes before `pos` and the three
 // after it.

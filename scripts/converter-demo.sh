@@ -25,10 +25,10 @@ or picture the window on a virtual display with scripts/screenshot.sh.
 The command-line converter needs none:
   $shown
 converts whole files (--help shows its manual). Here it dumps the sample ROM
-through the sample table:
+through the sample table, writing the bytes no code covers as <\$XX> tokens:
 
-\$ $shown -t examples/sample.tbl dump examples/sample.rom
+\$ $shown -t examples/sample.tbl dump --unknown=hex examples/sample.rom
 MSG
-"$convert" -t examples/sample.tbl dump examples/sample.rom
+"$convert" -t examples/sample.tbl dump --unknown=hex examples/sample.rom
 # The dump ends without a line end, as the converter adds nothing.
 echo

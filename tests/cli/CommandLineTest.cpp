@@ -180,8 +180,6 @@ TEST(ParseCommandLine, RefusesBadUsageNamingTheProblem) {
        "--table-encoding needs the name"},
       {{"-t", "x", "dump", "--optimal"}, "dump does not take --optimal"},
       {{"-t", "x", "dump", "--stats"}, "dump does not take --stats"},
-      {{"-t", "x", "dump", "--strict"}, "dump does not take --strict"},
-      {{"-t", "x", "insert", "--strict"}, "insert does not take --strict"},
       {{"-t", "x", "check", "--unknown=hex"}, "check does not take --unknown"},
       {{"-t", "x", "check", "--optimal"}, "check does not take --optimal"},
       {{"-t", "x", "check", "--stats"}, "check does not take --stats"},

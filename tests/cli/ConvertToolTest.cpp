@@ -162,9 +162,9 @@ TEST_F(ConvertTool, HexInAndOutReadAndWriteExactlyAsTheFieldsDo) {
 TEST_F(ConvertTool, ReadsStandardInputAndWritesStandardOutput) {
   const std::string expected = CoreTranslation(table_, true, romBytes_);
   for (const auto& args : std::vector<std::vector<std::string>>{
-           {"-t", table_, "dump"},
-           {"-t", table_, "dump", "-"},
-           {"-t", table_, "dump", "-o", "-", "-"}}) {
+           {"-t", table_, "dump", "-q"},
+           {"-t", table_, "dump", "-q", "-"},
+           {"-t", table_, "dump", "-q", "-o", "-", "-"}}) {
     const ToolResult r = RunTool(args, rom_);
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, expected);

@@ -203,8 +203,8 @@ TEST_F(ExtendedSyntax, StatsAndOptimalWorkAsInThePlainSyntax) {
   const std::string script = dir_.Write("there.txt", "there.\nthereアé");
   const auto insert = [&](std::vector<std::string> more) {
     std::vector<std::string> args = {
-        "-t",     words,     "--table-syntax=extended",
-        "insert", "--stats", "--hex-out"};
+        "-t",        words, "--table-syntax=extended", "insert", "--stats",
+        "--hex-out", "-q"};
     args.insert(args.end(), more.begin(), more.end());
     args.push_back(script);
     return RunTool(args);

@@ -295,15 +295,15 @@ TEST(OptimalInsert, StatsReportWrittenSkippedAndSaved) {
   const std::string table =
       dir.Write("t.tbl", "8010=the\n74=t\n68=h\n65=e\n72=r\nC8=her\n");
   const std::string script = dir.Write("s.txt", "there!");
-  ToolResult r = RunTool(
-      {"-t", table, "insert", "--optimal", "--stats", "--hex-out", script});
+  ToolResult r = RunTool({"-t", table, "insert", "-q", "--optimal", "--stats",
+                          "--hex-out", script});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "74C865");
   EXPECT_EQ(r.err,
             "bytes written:           3\n"
             "text characters skipped: 1\n"
             "saved against greedy:    1 byte (greedy writes 4)\n");
-  r = RunTool({"-t", table, "insert", "--stats", script});
+  r = RunTool({"-t", table, "insert", "-q", "--stats", script});
   EXPECT_EQ(r.out, "\x80\x10\x72\x65");
   EXPECT_EQ(r.err,
             "bytes written:           4\n"
@@ -326,7 +326,7 @@ TEST(OptimalInsert, StatsCountCharactersNotBytes) {
   // "k" + "bあ" would keep the three bytes of "あ" but drop "a" and "c";
   // "kacb" drops "あ" alone.
   const std::string table = dir.Write("t.tbl", "01=kacb\n02=k\n03=bあ\n");
-  ToolResult r = RunTool({"-t", table, "insert", "--optimal", "--stats",
+  ToolResult r = RunTool({"-t", table, "insert", "-q", "--optimal", "--stats",
                           dir.Write("s.txt", "kacbあ")});
   EXPECT_EQ(r.out, "\x01");
   EXPECT_EQ(r.err,
@@ -336,7 +336,7 @@ TEST(OptimalInsert, StatsCountCharactersNotBytes) {
 
   // Greedy takes "ab" and loses the three bytes of "あ", one character.
   const std::string kana = dir.Write("k.tbl", "10=ab\n11=a\n12=bあ\n");
-  r = RunTool({"-t", kana, "insert", "--optimal", "--stats",
+  r = RunTool({"-t", kana, "insert", "-q", "--optimal", "--stats",
                dir.Write("abあ.txt", "abあ")});
   EXPECT_EQ(r.out, "\x11\x12");
   EXPECT_EQ(r.err,
@@ -344,7 +344,7 @@ TEST(OptimalInsert, StatsCountCharactersNotBytes) {
             "text characters skipped: 0\n"
             "saved against greedy:    -1 byte (greedy writes 1 but skips 1 "
             "text character more)\n");
-  r = RunTool({"-t", kana, "insert", "--stats", dir.Path("abあ.txt")});
+  r = RunTool({"-t", kana, "insert", "-q", "--stats", dir.Path("abあ.txt")});
   EXPECT_EQ(r.out, "\x10");
   EXPECT_EQ(r.err,
             "bytes written:           1\n"
