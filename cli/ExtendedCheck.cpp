@@ -2,8 +2,11 @@
 
 #include <string_view>
 
-#include "core/Ambiguity.h"
+#include "cli/Plural.h"
+#include "cli/SpacedHex.h"
 #include "core/KeyMatch.h"
+#include "core/Lossless.h"
+#include "core/ReadingSearch.h"
 
 namespace dalvren {
 
@@ -50,43 +53,52 @@ std::vector<std::unique_ptr<CCodeTable>> SectionTables(
 }
 
 std::string LosslessLine(const CExtendedTable& table) {
-  const auto found = FindAmbiguity(table);
-  if (!found) {
-    return "lossless: yes: within each table no code begins another, and no "
-           "text begins, shares or spells another or a <$XX> token";
+  const CLosslessVerdict verdict = JudgeLossless(table);
+  switch (verdict.kind) {
+    case CLosslessVerdict::Kind::kBytes:
+      return "lossless: yes: no two ROMs dump to the same script, so insert "
+             "gives back the bytes of every dump";
+    case CLosslessVerdict::Kind::kScript:
+      return "lossless: yes: insert gives, for every dump, bytes that dump to "
+             "the same script (with switch codes of its own choosing)";
+    case CLosslessVerdict::Kind::kUnknown:
+      return "lossless: unknown: with " +
+             Plural(verdict.switches, "switch code", "switch codes") +
+             " (more than " + std::to_string(kWideSwitches) +
+             "), insert does not try every way through them";
+    case CLosslessVerdict::Kind::kNo:
+      break;
   }
-  const CExtendedTable::Entry& first = table.entries[found->first];
-  const CExtendedTable::Entry& second = table.entries[found->second];
-  const auto text = [](const CExtendedTable::Entry& entry) {
-    return "text " + QuotedText(entry.word) + Line(entry);
+  const auto piece = [&table](std::uint32_t entry, const std::string& text) {
+    if (entry == CLosslessVerdict::kNoEntry) return "token " + text;
+    return "text " + QuotedText(text) + Line(table.entries[entry]);
   };
   std::string why;
-  switch (found->kind) {
-    case CAmbiguity::Kind::kCodePrefix:
-      why = "code " + CodeHex(first.code) + Line(first) + " begins code " +
-            CodeHex(second.code) + Line(second);
-      break;
-    case CAmbiguity::Kind::kWordPrefix:
-      why = text(first) + " begins " + text(second);
-      break;
-    case CAmbiguity::Kind::kSameWord:
-      why = "codes " + CodeHex(first.code) + Line(first) + " and " +
-            CodeHex(second.code) + Line(second) + " have the same text " +
-            QuotedText(first.word);
-      break;
-    case CAmbiguity::Kind::kEmptyText:
-      why = "code " + CodeHex(first.code) + Line(first) + " has an empty text";
-      break;
-    case CAmbiguity::Kind::kTokenWord:
-      why = text(first) + " starts with a <$XX> token";
-      break;
-    case CAmbiguity::Kind::kTokenSpelled:
-      why = text(first) + " and " + text(second) +
-            (first.line == second.line ? "" : ", with texts between,") +
-            " can spell a <$XX> token";
-      break;
+  if (verdict.first == verdict.second) {
+    const CExtendedTable::Entry& entry = table.entries[verdict.first];
+    why = "code " + CodeHex(entry.code) + Line(entry) + " has an empty text";
+  } else if (verdict.firstText == verdict.secondText &&
+             verdict.first != CLosslessVerdict::kNoEntry &&
+             verdict.second != CLosslessVerdict::kNoEntry) {
+    const CExtendedTable::Entry& first = table.entries[verdict.first];
+    const CExtendedTable::Entry& second = table.entries[verdict.second];
+    why = "codes " + CodeHex(first.code) + Line(first) + " and " +
+          CodeHex(second.code) + Line(second) + " have the same text " +
+          QuotedText(first.word);
+  } else if (verdict.firstText == verdict.secondText) {
+    why = piece(verdict.first, verdict.firstText) + " reads back as " +
+          piece(verdict.second, verdict.secondText);
+  } else {
+    why = piece(verdict.first, verdict.firstText) +
+          " and what follows read back as " +
+          piece(verdict.second, verdict.secondText);
   }
-  return "lossless: no: " + Where(table, found->section) + ", " + why;
+  const std::string inserted = verdict.inserted.empty()
+                                   ? std::string("nothing")
+                                   : SpacedHex(verdict.inserted);
+  return "lossless: no: " + Where(table, table.start) + ", " + why +
+         "\n  ROM " + SpacedHex(verdict.rom) + " dumps as " +
+         QuotedText(verdict.script) + ",\n  which inserts as " + inserted;
 }
 
 void FinishExtendedCheck(CTableCheck& check, const CExtendedTable& table,

@@ -217,10 +217,6 @@ class CReadingSearch::CImpl {
   // reads more only through sections that switch to each other without
   // reading anything, which a shorter way always replaces.
   static constexpr std::uint32_t kMostHops = 3;
-  // Up to this many switch codes in the table, every one is tried between
-  // two pieces of script; beyond, only those that lead toward a section
-  // that reads the next piece, or that the rules below name.
-  static constexpr std::size_t kWideSwitches = 32;
 
   Bucket& At(std::size_t pos) { return ring_[pos % ring_.size()]; }
 

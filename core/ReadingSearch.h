@@ -50,6 +50,12 @@ struct CReadingStep {
   bool accepted = false;
 };
 
+// Up to this many switch codes in a table, the search tries every one of
+// them between two pieces of script; beyond, only those that lead toward a
+// section that reads the next piece, and the few others a reading may need
+// (core/ReadingSearch.cpp).
+inline constexpr std::size_t kWideSwitches = 32;
+
 struct CReadingBounds {
   // The most states kept at one script position.
   std::size_t states = 256;
