@@ -18,6 +18,9 @@ namespace {
 
 constexpr std::uint32_t kMaxCount = 255;
 
+// What the loader takes for blanks around names, counts and codes.
+constexpr std::string_view kBlanks = " \t";
+
 // One line of the file as read, before sections and switch targets are
 // known.
 struct ParsedLine {
@@ -142,14 +145,23 @@ ParsedLine ParseLine(std::string_view line) {
       if (!ReadStrictCode(rest.substr(0, digits), parsed.code)) {
         return ignore(LineFault::kBadSpecialCode);
       }
-      if (digits < rest.size()) return ignore(LineFault::kLineBreakText);
+      // Blanks after the code are invisible in an editor: no more than it.
+      if (rest.find_first_not_of(kBlanks, digits) != std::string_view::npos) {
+        return ignore(LineFault::kLineBreakText);
+      }
       parsed.type = ParsedLine::Type::kEntry;
       parsed.kind = EntryKind::kLineBreak;
       return parsed;
     }
     case '/': {
       const std::size_t equals = rest.find('=');
-      if (!ReadStrictCode(rest.substr(0, equals), parsed.code)) {
+      std::string_view digits = rest.substr(0, equals);
+      // Without a text, blanks after the code are as invisible as after a
+      // line-break code.
+      if (equals == std::string_view::npos) {
+        digits = digits.substr(0, digits.find_last_not_of(kBlanks) + 1);
+      }
+      if (!ReadStrictCode(digits, parsed.code)) {
         return ignore(LineFault::kBadSpecialCode);
       }
       parsed.type = ParsedLine::Type::kEntry;

@@ -17,13 +17,15 @@ namespace dalvren {
 
 // Why a non-empty line was not loaded.
 enum class LineFault {
-  kNoEquals,       // no "=" before the end of the line (or a zero byte)
-  kOddCodeLength,  // the part before the first "=" has an odd length
-  kCodeNotHex,     // the line does not start with a hexadecimal digit
+  kNoEquals,          // no "=" in the line
+  kOddCodeLength,     // the part before the first "=" has an odd length
+  kCodeNotHex,        // the line does not start with a hexadecimal digit
+  kZeroBeforeEquals,  // a zero byte before the first "=" hides it: the "="
+                      // is looked for only up to the first zero byte
   // The extended syntax only.
   kBadSpecialCode,   // the code after "*", "/", "$" or "!" is not pairs of
                      // hexadecimal digits
-  kLineBreakText,    // "*HEX" followed by more than the code
+  kLineBreakText,    // "*HEX" followed by more than the code and blanks
   kNoLabel,          // "$HEX" without "=LABEL,N", or with an empty label
   kNoCount,          // "$HEX=LABEL" or "!HEX=NAME" without ",N"
   kCountNotDecimal,  // N is not a decimal number
