@@ -10,8 +10,9 @@ inline constexpr int kExitOk = 0;
 // duplicate); roundtrip did not give back the same bytes.
 inline constexpr int kExitCheckFound = 1;
 inline constexpr int kExitDiffers = 1;
-// Bad usage, a file that cannot be opened, read or written, a bad range, a
-// table encoding that cannot be used, or running out of memory.
+// Bad usage, a file that cannot be opened, read or written, an output that
+// is the table file, a bad range, a table encoding that cannot be used, or
+// running out of memory.
 inline constexpr int kExitError = 2;
 
 }  // namespace dalvren

@@ -4,6 +4,7 @@
 #include <functional>
 #include <istream>
 #include <string>
+#include <sys/stat.h>
 
 #include "cli/ExitStatus.h"
 #include "cli/InputFile.h"
@@ -135,6 +136,22 @@ CStatus LoadExtendedChecked(const CCommandLine& line, CTableCheck& check,
   });
   if (status.IsOk()) *table = std::move(loaded);
   return status;
+}
+
+CStatus RefuseTableAsOutput(const CCommandLine& line) {
+  if (line.output == "-" || line.table == "-") return {};
+  struct stat output {};
+  struct stat table {};
+  if (::stat(line.output.c_str(), &output) != 0 ||
+      ::stat(line.table.c_str(), &table) != 0) {
+    return {};
+  }
+  if (output.st_dev != table.st_dev || output.st_ino != table.st_ino) {
+    return {};
+  }
+  return CStatus::Failure(kExitError, "Output file '" + line.output +
+                                          "' is the table file '" + line.table +
+                                          "': the output would replace it");
 }
 
 CStatus LoadTableAndInput(const CCommandLine& line,

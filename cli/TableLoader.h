@@ -37,6 +37,12 @@ namespace dalvren {
     const CCommandLine& line, CTableCheck& check,
     std::unique_ptr<CExtendedTable>* table);
 
+// Fails when the output (-o) of `line` is its table file: the same file
+// (device and inode), however named (another spelling of the path, a hard
+// or a symbolic link), which the output would replace. Standard input and
+// output, and an output that does not exist yet, pass.
+[[nodiscard]] CStatus RefuseTableAsOutput(const CCommandLine& line);
+
 // What dump, insert and roundtrip start from: the table of `line` in the
 // syntax it names (LoadConverter), then the range of its input
 // (ReadInputRange).
