@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <iostream>
 #include <istream>
 #include <string>
 #include <sys/stat.h>
@@ -82,12 +83,41 @@ CStatus LoadFrom(
   return {};
 }
 
-CLoadObserver QuietWhenAsked(
+// The line standard error gets for `replacement` in the table `table`.
+std::string ReplacementNotice(const std::string& table,
+                              const CReplacement& replacement) {
+  const CReplacement& r = replacement;
+  const std::string earlierLine = std::to_string(r.earlierLine);
+  const bool forward = r.dictionary == TableDictionary::kForward;
+  std::string notice =
+      table + ": line " + std::to_string(r.line) + ": " +
+      (forward ? "code " + CodeHex(r.key) : "text " + QuotedText(r.key));
+  if (r.earlier == r.now) {
+    return notice + " is given again (also on line " + earlierLine + ")";
+  }
+  if (forward) {
+    return notice + " was " + QuotedText(r.earlier) + " (line " + earlierLine +
+           "), now " + QuotedText(r.now);
+  }
+  return notice + " was inserted as " + CodeHex(r.earlier) + " (line " +
+         earlierLine + "), now as " + CodeHex(r.now);
+}
+
+// What dump, insert and roundtrip observe of a load: the text conversion,
+// and each replacement said on standard error unless `line.quiet`.
+CLoadObserver ConverterObserver(
     const CCommandLine& line,
     const std::function<void(std::size_t, std::string&)>& convert) {
   CLoadObserver observer;
   observer.convertText = convert;
-  if (line.quiet) observer.onReplaced = [](std::size_t, TableDictionary) {};
+  if (line.quiet) {
+    observer.onReplaced = [](std::size_t, TableDictionary) {};
+    return observer;
+  }
+  const std::string table = line.table == "-" ? "standard input" : line.table;
+  observer.onReplacement = [table](const CReplacement& replacement) {
+    std::cerr << ReplacementNotice(table, replacement) << std::endl;
+  };
   return observer;
 }
 
@@ -101,7 +131,7 @@ CStatus LoadTable(const CCommandLine& line, CTableCheck* check,
       // The check reports every replacement itself, with the lines involved.
       loaded = check->Run(in, convert);
     } else {
-      loaded = Load(in, QuietWhenAsked(line, convert));
+      loaded = Load(in, ConverterObserver(line, convert));
     }
   });
   if (status.IsOk()) *table = std::move(loaded);
@@ -120,7 +150,7 @@ CStatus LoadConverter(const CCommandLine& line,
   }
   std::unique_ptr<CExtendedTable> loaded;
   CStatus status = LoadFrom(line, [&](std::istream& in, const auto& convert) {
-    loaded = LoadExtended(in, QuietWhenAsked(line, convert));
+    loaded = LoadExtended(in, ConverterObserver(line, convert));
   });
   if (status.IsOk()) {
     *converter = std::make_unique<CTableConverter>(std::move(loaded));

@@ -17,8 +17,10 @@ namespace dalvren {
 
 // Loads the table of `line`, in the plain syntax, into `*table`. With
 // `check`, the check's report is written (CTableCheck::Run) and
-// replacements are reported there; else the loader's "Replacing old value"
-// lines go to standard error unless `line.quiet`. Fails, with a message that
+// replacements are reported there; else each replacement is a line on
+// standard error unless `line.quiet`, naming the table, the line, the code
+// or text and what it held ("t.tbl: line 3: code 41 was "A" (line 1), now
+// "a""). Fails, with a message that
 // names the table file, when the table encoding is unknown or unusable, the
 // file cannot be opened or read, or a text does not convert from the table
 // encoding.

@@ -357,18 +357,24 @@ class CTableBuilder {
     if (observer_ != nullptr && observer_->onEntry) {
       observer_->onEntry(entry.line, *Bytes(entry.code), *Bytes(entry.word));
     }
+    // Valid until the entry is added at the end.
+    const CExtendedTable::Entry* coded = Holder(*section.codes, entry.code);
     bool replaced = false;
     if (section.codes->Insert(*Bytes(entry.code), idString, replaced) &&
         replaced) {
-      ReportReplaced(observer_, entry.line, TableDictionary::kForward);
+      Replaced(TableDictionary::kForward, entry.line, entry.code, coded->word,
+               coded->line, entry.word);
     }
     if (!entry.word.empty()) {
       auto& primaries = primaries_[entry.section];
       const bool fresh = primaries.insert(entry.word).second;
+      const CExtendedTable::Entry* worded = Holder(*section.words, entry.word);
       bool ignored = false;
       if (section.words->Insert(*Bytes(entry.word), idString, ignored) &&
           !fresh) {
-        ReportReplaced(observer_, entry.line, TableDictionary::kReverse);
+        // A word written as such always holds its last entry's id.
+        Replaced(TableDictionary::kReverse, entry.line, entry.word,
+                 worded->code, worded->line, entry.code);
       }
       const auto derived = [&](const std::string& key) {
         // A word of an entry of its own wins over a spelling that only
@@ -394,6 +400,25 @@ class CTableBuilder {
       }
     }
     table_->entries.push_back(std::move(entry));
+  }
+
+  // The entry whose id `dictionary` holds under `key`, or null.
+  const CExtendedTable::Entry* Holder(const CCodeDictionary& dictionary,
+                                      std::string_view key) const {
+    const CByteString* id = dictionary.Find(
+        {reinterpret_cast<const unsigned char*>(key.data()), key.size()});
+    return id == nullptr ? nullptr : &table_->EntryOf(*id);
+  }
+
+  void Replaced(TableDictionary dictionary, std::size_t line,
+                std::string_view key, std::string_view earlier,
+                std::size_t earlierLine, std::string_view now) const {
+    ReportReplaced(observer_, {.line = line,
+                               .dictionary = dictionary,
+                               .key = key,
+                               .earlier = earlier,
+                               .earlierLine = earlierLine,
+                               .now = now});
   }
 
   void Finish() {

@@ -361,7 +361,11 @@ TEST_F(ConvertTool, QuietSilencesOnlyTheReplacementNotices) {
   const std::string table = dir_.Write("dup.tbl", "41=A\n41=B\n42=B\n");
   const std::string input = dir_.Write("in", "AB");
   ToolResult loud = RunTool({"-t", table, "dump", input});
-  EXPECT_EQ(loud.err, "Replacing old value\nReplacing old value\n");
+  EXPECT_EQ(loud.err, table +
+                          ": line 2: code 41 was \"A\" (line 1), now \"B\"\n" +
+                          table +
+                          ": line 3: text \"B\" was inserted as 41 (line 2), "
+                          "now as 42\n");
   EXPECT_EQ(loud.out, "BB");
   ToolResult quiet = RunTool({"-t", table, "insert", input, "-q"});
   EXPECT_EQ(quiet.status, 0);
