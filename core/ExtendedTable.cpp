@@ -1,5 +1,6 @@
 #include "core/ExtendedTable.h"
 
+#include <cassert>
 #include <cstring>
 #include <string>
 #include <unordered_map>
@@ -362,8 +363,7 @@ class CTableBuilder {
     bool replaced = false;
     if (section.codes->Insert(*Bytes(entry.code), idString, replaced) &&
         replaced) {
-      Replaced(TableDictionary::kForward, entry.line, entry.code, coded->word,
-               coded->line, entry.word);
+      Replaced(TableDictionary::kForward, entry, coded);
     }
     if (!entry.word.empty()) {
       auto& primaries = primaries_[entry.section];
@@ -373,8 +373,7 @@ class CTableBuilder {
       if (section.words->Insert(*Bytes(entry.word), idString, ignored) &&
           !fresh) {
         // A word written as such always holds its last entry's id.
-        Replaced(TableDictionary::kReverse, entry.line, entry.word,
-                 worded->code, worded->line, entry.code);
+        Replaced(TableDictionary::kReverse, entry, worded);
       }
       const auto derived = [&](const std::string& key) {
         // A word of an entry of its own wins over a spelling that only
@@ -410,15 +409,24 @@ class CTableBuilder {
     return id == nullptr ? nullptr : &table_->EntryOf(*id);
   }
 
-  void Replaced(TableDictionary dictionary, std::size_t line,
-                std::string_view key, std::string_view earlier,
-                std::size_t earlierLine, std::string_view now) const {
-    ReportReplaced(observer_, {.line = line,
-                               .dictionary = dictionary,
-                               .key = key,
-                               .earlier = earlier,
-                               .earlierLine = earlierLine,
-                               .now = now});
+  // Reports that `entry` replaced `earlier` (the entry its code, forward,
+  // or its word, reverse, named until now) in `dictionary`.
+  void Replaced(TableDictionary dictionary, const CExtendedTable::Entry& entry,
+                const CExtendedTable::Entry* earlier) const {
+    // A key that held a value names an entry.
+    assert(earlier != nullptr);
+    const bool forward = dictionary == TableDictionary::kForward;
+    const auto value = [forward](const CExtendedTable::Entry* e) {
+      if (e == nullptr) return std::string_view();
+      return std::string_view(forward ? e->word : e->code);
+    };
+    ReportReplaced(observer_,
+                   {.line = entry.line,
+                    .dictionary = dictionary,
+                    .key = forward ? entry.code : entry.word,
+                    .earlier = value(earlier),
+                    .earlierLine = earlier != nullptr ? earlier->line : 0,
+                    .now = value(&entry)});
   }
 
   void Finish() {
