@@ -397,17 +397,19 @@ void BM_CheckTable10000Lines(benchmark::State& state) {
 }
 BENCHMARK(BM_CheckTable10000Lines)->Unit(benchmark::kMillisecond);
 
-// --table-encoding Shift_JIS on the texts of a 20,000-line table: eight
-// double-byte characters each (two of them with a 5C second byte), and with
-// Arg(1) a "\n" in the middle of every text, which makes the conversion find
-// each character's boundary with iconv; Arg(0) converts every text at once.
+// --table-encoding Shift_JIS with --table-syntax=extended on the texts of a
+// 20,000-line table: eight double-byte characters each (two of them with a
+// 5C second byte), and with Arg(1) a "\n" in the middle of every text, which
+// makes the conversion find each character's boundary with iconv; Arg(0)
+// converts every text at once.
 void BM_ConvertShiftJisTexts(benchmark::State& state) {
   const bool lineBreaks = state.range(0) != 0;
   const std::string half = "\x82\xA0\x95\x5C\x82\xA2\x83\x5C";
   std::vector<std::string> texts(20000,
                                  half + (lineBreaks ? "\\n" : "") + half);
   std::unique_ptr<CTableEncoding> encoding;
-  if (!CTableEncoding::Open("Shift_JIS", &encoding).IsOk()) {
+  if (!CTableEncoding::Open("Shift_JIS", {.lineBreakEscapes = true}, &encoding)
+           .IsOk()) {
     state.SkipWithError("Shift_JIS is not available");
     return;
   }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstddef>
-#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -22,6 +21,11 @@ constexpr std::string_view kParsedBytes = "0123456789ABCDEFabcdef=\r\n";
 
 CStatus CTableEncoding::Open(const std::string& name,
                              std::unique_ptr<CTableEncoding>* encoding) {
+  return Open(name, Options(), encoding);
+}
+
+CStatus CTableEncoding::Open(const std::string& name, const Options& options,
+                             std::unique_ptr<CTableEncoding>* encoding) {
   // What iconv_open returns when it fails, as the C library defines it.
   // NOLINTNEXTLINE(performance-no-int-to-ptr): that value is iconv's own.
   const auto failed = reinterpret_cast<iconv_t>(-1);
@@ -34,7 +38,7 @@ CStatus CTableEncoding::Open(const std::string& name,
                             "Unknown table encoding '" + name +
                                 "' (iconv -l lists the known names)");
   }
-  auto opened = std::make_unique<CTableEncoding>(Key(), cd, name);
+  auto opened = std::make_unique<CTableEncoding>(Key(), cd, name, options);
   std::string probe(kParsedBytes);
   if (!opened->Convert(probe).IsOk() || probe != kParsedBytes) {
     return CStatus::Failure(
@@ -48,8 +52,9 @@ CStatus CTableEncoding::Open(const std::string& name,
   return {};
 }
 
-CTableEncoding::CTableEncoding(Key, iconv_t cd, std::string name)
-    : cd_(cd), name_(std::move(name)) {}
+CTableEncoding::CTableEncoding(Key, iconv_t cd, std::string name,
+                               const Options& options)
+    : cd_(cd), name_(std::move(name)), options_(options) {}
 
 CTableEncoding::~CTableEncoding() { ::iconv_close(cd_); }
 
@@ -59,7 +64,8 @@ CStatus CTableEncoding::Convert(std::string& text) {
   out.reserve(text.size() * 2 + 16);
   // Only a text with the bytes of "\n" needs its character boundaries; the
   // others convert in one go.
-  const bool boundaries = text.find("\\n") != std::string::npos;
+  const bool boundaries =
+      options_.lineBreakEscapes && text.find("\\n") != std::string::npos;
   std::size_t at = 0;
   CStatus status = boundaries ? ConvertByCharacter(text, at, out)
                               : ConvertRun(text, at, out);
@@ -95,9 +101,10 @@ CStatus CTableEncoding::ConvertRun(std::string& text, std::size_t& at,
 
 CStatus CTableEncoding::ConvertByCharacter(std::string& text, std::size_t& at,
                                            std::string& out) {
+  constexpr std::size_t kNone = std::string::npos;
   // Where the UTF-8 of a 5C byte that is a character of its own starts,
   // while the character after it is not known yet.
-  std::optional<std::size_t> backslash;
+  std::size_t backslash = kNone;
   while (at < text.size()) {
     const std::size_t from = out.size();
     std::size_t length = 0;
@@ -109,14 +116,14 @@ CStatus CTableEncoding::ConvertByCharacter(std::string& text, std::size_t& at,
     // without boundaries.
     if (length == 0) return ConvertRun(text, at, out);
     const bool single = length == 1;
-    if (backslash && single && text[at] == 'n' &&
+    if (backslash != kNone && single && text[at] == 'n' &&
         std::string_view(out).substr(from) == "n") {
       // Shift_JIS reads 5C as the yen sign; in a table it is the backslash
       // of "\n", as CP932 reads it.
-      out.replace(*backslash, from - *backslash, "\\");
+      out[backslash] = '\\';
+      out.erase(backslash + 1, from - backslash - 1);
     }
-    backslash.reset();
-    if (single && text[at] == '\\' && out.size() > from) backslash = from;
+    backslash = single && text[at] == '\\' && out.size() > from ? from : kNone;
     at += length;
   }
   return {};

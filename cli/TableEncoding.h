@@ -14,6 +14,15 @@ namespace dalvren {
 
 class CTableEncoding {
  public:
+  struct Options {
+    // For the extended syntax, which reads "\n" in a text as a line break:
+    // a 5C byte that is a character of its own, followed by the character
+    // "n", converts to a backslash there, whatever the set makes of 5C
+    // (Shift_JIS: the yen sign); a 5C inside a double-byte character stays
+    // part of it. Off, every byte converts as iconv converts it.
+    bool lineBreakEscapes = false;
+  };
+
   // Opens the conversion from the character set `name` (any name iconv
   // knows, in any case: "Shift_JIS", "EUC-JP", "windows-1252", ...) to
   // UTF-8 into `*encoding`. Fails with a one-line reason, leaving
@@ -24,13 +33,17 @@ class CTableEncoding {
   // alone.
   [[nodiscard]] static CStatus Open(const std::string& name,
                                     std::unique_ptr<CTableEncoding>* encoding);
+  // As above, converting as `options` says.
+  [[nodiscard]] static CStatus Open(const std::string& name,
+                                    const Options& options,
+                                    std::unique_ptr<CTableEncoding>* encoding);
 
   // Use Open; the key keeps construction to it.
   class Key {
     friend class CTableEncoding;
     Key() = default;
   };
-  CTableEncoding(Key, iconv_t cd, std::string name);
+  CTableEncoding(Key, iconv_t cd, std::string name, const Options& options);
   ~CTableEncoding();
 
   // Owns an iconv descriptor.
@@ -38,13 +51,10 @@ class CTableEncoding {
   CTableEncoding& operator=(const CTableEncoding&) = delete;
 
   // Converts `text` to UTF-8, starting from the initial shift state (each
-  // text stands alone). A 5C byte that is a character of its own, followed
-  // by the character "n", converts to a backslash there, whatever the set
-  // makes of 5C (Shift_JIS: the yen sign), so that "\n" still stands for a
-  // line break; a 5C inside a double-byte character stays part of it. Every
-  // other byte converts as iconv converts it. Fails, leaving `text`
-  // unchanged, when some of it is not a valid character of this set; the
-  // message says where, with the bytes at fault.
+  // text stands alone), as iconv converts it but for the backslashes of the
+  // options. Fails, leaving `text` unchanged, when some of it is not a valid
+  // character of this set; the message says where, with the bytes at
+  // fault.
   [[nodiscard]] CStatus Convert(std::string& text);
 
   // The name Open was given.
@@ -75,6 +85,7 @@ class CTableEncoding {
 
   iconv_t cd_;
   std::string name_;
+  Options options_;
 };
 
 }  // namespace dalvren

@@ -45,7 +45,10 @@ CStatus LoadFrom(
         const std::function<void(std::size_t, std::string&)>& convert)>& load) {
   std::unique_ptr<CTableEncoding> encoding;
   if (!line.tableEncoding.empty()) {
-    if (CStatus status = CTableEncoding::Open(line.tableEncoding, &encoding);
+    const CTableEncoding::Options options = {
+        .lineBreakEscapes = line.tableSyntax == TableSyntax::kExtended};
+    if (CStatus status =
+            CTableEncoding::Open(line.tableEncoding, options, &encoding);
         !status.IsOk()) {
       return status;
     }

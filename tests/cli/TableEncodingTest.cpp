@@ -63,10 +63,11 @@ std::string ToUtf8(std::string text, const char* from) {
 
 // The encoding's status as the tests read it: null, or false, with the
 // message in `error`.
-std::unique_ptr<CTableEncoding> OpenEncoding(const std::string& name,
-                                             std::string& error) {
+std::unique_ptr<CTableEncoding> OpenEncoding(
+    const std::string& name, std::string& error,
+    const CTableEncoding::Options& options = {}) {
   std::unique_ptr<CTableEncoding> encoding;
-  error = CTableEncoding::Open(name, &encoding).Message();
+  error = CTableEncoding::Open(name, options, &encoding).Message();
   return encoding;
 }
 
@@ -76,9 +77,10 @@ bool Convert(CTableEncoding& encoding, std::string& text, std::string& error) {
   return status.IsOk();
 }
 
-std::string Converted(const std::string& name, std::string text) {
+std::string Converted(const std::string& name, std::string text,
+                      const CTableEncoding::Options& options = {}) {
   std::string error;
-  auto encoding = OpenEncoding(name, error);
+  auto encoding = OpenEncoding(name, error, options);
   EXPECT_NE(encoding, nullptr) << error;
   if (!encoding) return {};
   EXPECT_TRUE(Convert(*encoding, text, error)) << error;
@@ -160,16 +162,17 @@ TEST(TableEncoding, EachTextStartsInTheInitialShiftState) {
 }
 
 TEST(TableEncoding, ALoneFiveCBeforeNIsTheBackslashOfALineBreak) {
-  // Shift_JIS characters as written and as read; 5C alone is the yen sign,
-  // and the second byte of 表 and ソ.
+  // Shift_JIS characters as written and as read; 5C alone is the yen sign
+  // (twice, to come up often), and the second byte of 表 and ソ.
   const struct {
     std::string bytes;
     std::string utf8;
   } pool[] = {{"\x5C", "¥"},      {"n", "n"},   {"\x95\x5C", "表"},
               {"\x83\x5C", "ソ"}, {"A", "A"},   {"\x82\xA0", "あ"},
               {"\xB1", "ｱ"},      {"\x5C", "¥"}};
+  const CTableEncoding::Options escapes = {.lineBreakEscapes = true};
   std::string error;
-  auto sjis = OpenEncoding("Shift_JIS", error);
+  auto sjis = OpenEncoding("Shift_JIS", error, escapes);
   ASSERT_NE(sjis, nullptr) << error;
   std::mt19937 random(18);
   for (int round = 0; round < 3000; ++round) {
@@ -188,14 +191,17 @@ TEST(TableEncoding, ALoneFiveCBeforeNIsTheBackslashOfALineBreak) {
     ASSERT_TRUE(Convert(*sjis, text, error)) << error;
     ASSERT_EQ(text, expected) << testing::PrintToString(written);
   }
+  // Without the option (the plain syntax), 5C is what the set says.
+  EXPECT_EQ(Converted("Shift_JIS", "\x83\x5C\\n"), "ソ¥n");
   // Sets that read 5C as the backslash, or that have no lone 5C there, are
   // as before.
-  EXPECT_EQ(Converted("CP932", "\x83\x5C\\n\x95\x5Cn"), "ソ\\n表n");
-  EXPECT_EQ(Converted("EUC-JP", "\xA4\xA2\\n"), "あ\\n");
-  EXPECT_EQ(Converted("ISO-2022-JP", "\x1B(J\\n\x1B(B"), "\\n");
+  EXPECT_EQ(Converted("CP932", "\x83\x5C\\n\x95\x5Cn", escapes), "ソ\\n表n");
+  EXPECT_EQ(Converted("EUC-JP", "\xA4\xA2\\n", escapes), "あ\\n");
+  EXPECT_EQ(Converted("ISO-2022-JP", "\x1B(J\\n\x1B(B", escapes), "\\n");
   // 5C 6E after an escape to JIS X 0208 is one kanji, as iconv reads it.
   const std::string kanji = "\x1B$B\\n\x1B(B";
-  EXPECT_EQ(Converted("ISO-2022-JP", kanji), ToUtf8(kanji, "ISO-2022-JP"));
+  EXPECT_EQ(Converted("ISO-2022-JP", kanji, escapes),
+            ToUtf8(kanji, "ISO-2022-JP"));
   EXPECT_EQ(ToUtf8(kanji, "ISO-2022-JP").find('\\'), std::string::npos);
   // Faults are told as without the search for boundaries.
   std::string text = "\x82\xA0\\n\x81\x39";
@@ -313,11 +319,11 @@ TEST_F(LegacyTable, ShiftJisTableLinesBreakWhereTheyWriteABackslashN) {
     EXPECT_EQ(insert.status, 0) << insert.err;
     EXPECT_EQ(insert.out, ReadFile(rom)) << encoding;
   }
-  // The plain syntax keeps the backslash and the n as they are, as CP932
-  // reads them too.
+  // The plain syntax, where "\n" means nothing, converts as before: 5C is
+  // what the set reads it as.
   const ToolResult plain =
       RunTool({"-t", table, "--table-encoding", "Shift_JIS", "dump", rom});
-  EXPECT_EQ(plain.out, "あ\\nい表nソ\\n¥");
+  EXPECT_EQ(plain.out, "あ¥nい表nソ¥n¥");
   const ToolResult cp932 =
       RunTool({"-t", table, "--table-encoding", "CP932", "dump", rom});
   EXPECT_EQ(cp932.out, "あ\\nい表nソ\\n\\");
