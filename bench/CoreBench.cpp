@@ -1,5 +1,5 @@
 // Speed and memory of the translation core on realistic and hostile tables,
-// and of the converter's table check built on it.
+// and of the converter's table check and table encoding built on it.
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -9,11 +9,13 @@
 #include <sstream>
 #include <streambuf>
 #include <string>
+#include <vector>
 
 #include <benchmark/benchmark.h>
 
 #include "bench/TableGenerator.h"
 #include "cli/TableCheck.h"
+#include "cli/TableEncoding.h"
 #include "core/CodeTable.h"
 
 namespace dalvren {
@@ -394,6 +396,43 @@ void BM_CheckTable10000Lines(benchmark::State& state) {
   state.counters["findings"] = static_cast<double>(findings);
 }
 BENCHMARK(BM_CheckTable10000Lines)->Unit(benchmark::kMillisecond);
+
+// --table-encoding Shift_JIS with --table-syntax=extended on the texts of a
+// 20,000-line table: eight double-byte characters each (two of them with a
+// 5C second byte), and with Arg(1) a "\n" in the middle of every text, which
+// makes the conversion find each character's boundary with iconv; Arg(0)
+// converts every text at once.
+void BM_ConvertShiftJisTexts(benchmark::State& state) {
+  const bool lineBreaks = state.range(0) != 0;
+  const std::string half = "\x82\xA0\x95\x5C\x82\xA2\x83\x5C";
+  std::vector<std::string> texts(20000,
+                                 half + (lineBreaks ? "\\n" : "") + half);
+  std::unique_ptr<CTableEncoding> encoding;
+  if (!CTableEncoding::Open("Shift_JIS", {.lineBreakEscapes = true}, &encoding)
+           .IsOk()) {
+    state.SkipWithError("Shift_JIS is not available");
+    return;
+  }
+  std::size_t bytes = 0;
+  for (auto _ : state) {
+    bytes = 0;
+    for (const std::string& text : texts) {
+      std::string converted = text;
+      if (!encoding->Convert(converted).IsOk()) {
+        state.SkipWithError("a text did not convert");
+        return;
+      }
+      bytes += converted.size();
+    }
+    benchmark::DoNotOptimize(bytes);
+  }
+  state.counters["lines"] = static_cast<double>(texts.size());
+  state.counters["utf8_bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_ConvertShiftJisTexts)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond);
 
 // Memory held by one loaded table (forward + reverse), measured as the
 // growth of the heap and of the resident set while it is alive; then the

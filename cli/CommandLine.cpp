@@ -93,7 +93,7 @@ CStatus SetOnce(std::string_view name, std::string& slot, bool& seen,
 }
 
 CStatus SetCount(std::string_view name, std::optional<std::uint64_t>& slot,
-                 const std::string& value) {
+                 std::string& written, const std::string& value) {
   if (slot) return Usage(std::string(name) + " is given twice");
   std::uint64_t count = 0;
   if (!ParseCount(value, count)) {
@@ -102,6 +102,7 @@ CStatus SetCount(std::string_view name, std::optional<std::uint64_t>& slot,
                  value + "'");
   }
   slot = count;
+  written = value;
   return {};
 }
 
@@ -205,8 +206,12 @@ CStatus SetValue(std::string_view name, const std::string& value,
                  CCommandLine& line, CGiven& given) {
   if (name == "-t") return SetOnce("-t", line.table, given.table, value);
   if (name == "-o") return SetOnce("-o", line.output, given.output, value);
-  if (name == "--offset") return SetCount(name, line.offset, value);
-  if (name == "--length") return SetCount(name, line.length, value);
+  if (name == "--offset") {
+    return SetCount(name, line.offset, line.offsetText, value);
+  }
+  if (name == "--length") {
+    return SetCount(name, line.length, line.lengthText, value);
+  }
   if (name == "--unknown") {
     return SetChoice(
         name, line.unknown, given.unknown, value,

@@ -46,6 +46,9 @@ struct CCommandLine {
   // end. When both are given their sum does not overflow.
   std::optional<std::uint64_t> offset;
   std::optional<std::uint64_t> length;
+  // --offset and --length as the user wrote them, for messages.
+  std::string offsetText;
+  std::string lengthText;
   UnknownBytes unknown = UnknownBytes::kSkip;
   // insert and roundtrip: the shortest insertion instead of the greedy one.
   bool optimal = false;

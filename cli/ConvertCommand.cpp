@@ -187,18 +187,21 @@ void PrintStats(const CCommandLine& line, const CTableConverter& table,
 }  // namespace
 
 CStatus RunConvert(const CCommandLine& line) {
-  std::unique_ptr<CTableConverter> table;
-  CInputRange input;
-  if (CStatus status = LoadTableAndInput(line, &table, &input);
-      !status.IsOk()) {
-    return status;
-  }
+  if (CStatus status = RefuseTableAsOutput(line); !status.IsOk()) return status;
+  // Before the input is read, which may take long from a pipe: an output
+  // that cannot be written fails at once.
   const std::string named =
       FileInMessages(line.output, "output file", "standard output");
   std::unique_ptr<COutputFile> output;
   if (CStatus status = COutputFile::Open(line.output, &output);
       !status.IsOk()) {
     return status.WithContext("Unable to open " + named);
+  }
+  std::unique_ptr<CTableConverter> table;
+  CInputRange input;
+  if (CStatus status = LoadTableAndInput(line, &table, &input);
+      !status.IsOk()) {
+    return status;
   }
   std::uint64_t written = 0;
   CFindings findings(line, *table, input.range);

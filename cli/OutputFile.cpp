@@ -60,9 +60,20 @@ CStatus COutputFile::Open(const std::string& path,
   std::string pattern = folder + "." + base + ".XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
-  const int fd = ::mkostemp(name.data(), O_CLOEXEC);
-  if (fd < 0) return fail(errno);
+  auto removal = std::make_unique<CRemovalOnSignal>();
+  int fd = -1;
+  int error = 0;
+  {
+    // A signal between the creation and the registration would leave the
+    // file; blocked, it arrives once the file is registered.
+    const CRemovalOnSignal::BlockSignals blocked;
+    fd = ::mkostemp(name.data(), O_CLOEXEC);
+    error = errno;
+    if (fd >= 0) removal->Register(name.data());
+  }
+  if (fd < 0) return fail(error);
   auto made = std::make_unique<COutputFile>(Key(), fd, true);
+  made->removal_ = std::move(removal);
   made->tempPath_ = name.data();
   made->finalPath_ = target;
   made->mode_ = mode;
@@ -140,6 +151,7 @@ CStatus COutputFile::Commit() {
     if (::rename(tempPath_.c_str(), finalPath_.c_str()) != 0) {
       error_ = errno;
     } else {
+      removal_.reset();
       tempPath_.clear();
     }
   }

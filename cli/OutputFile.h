@@ -7,6 +7,8 @@
 // input). A symbolic link is followed and its target replaced. An existing
 // path that is neither a regular file nor a directory (a device such as
 // /dev/null, a FIFO) cannot be replaced and is written directly.
+// SIGINT, SIGTERM or SIGHUP while the temporary file exists remove it before
+// they end the program (cli/RemovalOnSignal.h).
 #pragma once
 
 #include <cstddef>
@@ -14,6 +16,7 @@
 #include <streambuf>
 #include <string>
 
+#include "cli/RemovalOnSignal.h"
 #include "core/Status.h"
 
 namespace dalvren {
@@ -68,6 +71,8 @@ class COutputFile : public std::streambuf {
   std::string finalPath_;
   // The permissions the final file gets.
   unsigned mode_ = 0;
+  // Set while the temporary file exists.
+  std::unique_ptr<CRemovalOnSignal> removal_;
   static constexpr std::size_t kBufferSize = std::size_t{64} * 1024;
   char buffer_[kBufferSize];
 };

@@ -28,6 +28,8 @@ const char* Why(LineFault fault) {
       return "code of odd length";
     case LineFault::kCodeNotHex:
       return "code not starting with a hexadecimal digit";
+    case LineFault::kZeroBeforeEquals:
+      return "a zero byte comes before the \"=\"";
     case LineFault::kBadSpecialCode:
       return "code not made of pairs of hexadecimal digits";
     case LineFault::kLineBreakText:

@@ -2,8 +2,10 @@
 
 #include <cstddef>
 #include <functional>
+#include <iostream>
 #include <istream>
 #include <string>
+#include <sys/stat.h>
 
 #include "cli/ExitStatus.h"
 #include "cli/InputFile.h"
@@ -43,7 +45,10 @@ CStatus LoadFrom(
         const std::function<void(std::size_t, std::string&)>& convert)>& load) {
   std::unique_ptr<CTableEncoding> encoding;
   if (!line.tableEncoding.empty()) {
-    if (CStatus status = CTableEncoding::Open(line.tableEncoding, &encoding);
+    const CTableEncoding::Options options = {
+        .lineBreakEscapes = line.tableSyntax == TableSyntax::kExtended};
+    if (CStatus status =
+            CTableEncoding::Open(line.tableEncoding, options, &encoding);
         !status.IsOk()) {
       return status;
     }
@@ -81,12 +86,41 @@ CStatus LoadFrom(
   return {};
 }
 
-CLoadObserver QuietWhenAsked(
+// The line standard error gets for `replacement` in the table `table`.
+std::string ReplacementNotice(const std::string& table,
+                              const CReplacement& replacement) {
+  const CReplacement& r = replacement;
+  const std::string earlierLine = std::to_string(r.earlierLine);
+  const bool forward = r.dictionary == TableDictionary::kForward;
+  std::string notice =
+      table + ": line " + std::to_string(r.line) + ": " +
+      (forward ? "code " + CodeHex(r.key) : "text " + QuotedText(r.key));
+  if (r.earlier == r.now) {
+    return notice + " is given again (also on line " + earlierLine + ")";
+  }
+  if (forward) {
+    return notice + " was " + QuotedText(r.earlier) + " (line " + earlierLine +
+           "), now " + QuotedText(r.now);
+  }
+  return notice + " was inserted as " + CodeHex(r.earlier) + " (line " +
+         earlierLine + "), now as " + CodeHex(r.now);
+}
+
+// What dump, insert and roundtrip observe of a load: the text conversion,
+// and each replacement said on standard error unless `line.quiet`.
+CLoadObserver ConverterObserver(
     const CCommandLine& line,
     const std::function<void(std::size_t, std::string&)>& convert) {
   CLoadObserver observer;
   observer.convertText = convert;
-  if (line.quiet) observer.onReplaced = [](std::size_t, TableDictionary) {};
+  if (line.quiet) {
+    observer.onReplaced = [](std::size_t, TableDictionary) {};
+    return observer;
+  }
+  const std::string table = line.table == "-" ? "standard input" : line.table;
+  observer.onReplacement = [table](const CReplacement& replacement) {
+    std::cerr << ReplacementNotice(table, replacement) << std::endl;
+  };
   return observer;
 }
 
@@ -100,7 +134,7 @@ CStatus LoadTable(const CCommandLine& line, CTableCheck* check,
       // The check reports every replacement itself, with the lines involved.
       loaded = check->Run(in, convert);
     } else {
-      loaded = Load(in, QuietWhenAsked(line, convert));
+      loaded = Load(in, ConverterObserver(line, convert));
     }
   });
   if (status.IsOk()) *table = std::move(loaded);
@@ -119,7 +153,7 @@ CStatus LoadConverter(const CCommandLine& line,
   }
   std::unique_ptr<CExtendedTable> loaded;
   CStatus status = LoadFrom(line, [&](std::istream& in, const auto& convert) {
-    loaded = LoadExtended(in, QuietWhenAsked(line, convert));
+    loaded = LoadExtended(in, ConverterObserver(line, convert));
   });
   if (status.IsOk()) {
     *converter = std::make_unique<CTableConverter>(std::move(loaded));
@@ -135,6 +169,22 @@ CStatus LoadExtendedChecked(const CCommandLine& line, CTableCheck& check,
   });
   if (status.IsOk()) *table = std::move(loaded);
   return status;
+}
+
+CStatus RefuseTableAsOutput(const CCommandLine& line) {
+  if (line.output == "-" || line.table == "-") return {};
+  struct stat output {};
+  struct stat table {};
+  if (::stat(line.output.c_str(), &output) != 0 ||
+      ::stat(line.table.c_str(), &table) != 0) {
+    return {};
+  }
+  if (output.st_dev != table.st_dev || output.st_ino != table.st_ino) {
+    return {};
+  }
+  return CStatus::Failure(kExitError, "Output file '" + line.output +
+                                          "' is the table file '" + line.table +
+                                          "': the output would replace it");
 }
 
 CStatus LoadTableAndInput(const CCommandLine& line,

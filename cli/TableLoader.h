@@ -17,8 +17,10 @@ namespace dalvren {
 
 // Loads the table of `line`, in the plain syntax, into `*table`. With
 // `check`, the check's report is written (CTableCheck::Run) and
-// replacements are reported there; else the loader's "Replacing old value"
-// lines go to standard error unless `line.quiet`. Fails, with a message that
+// replacements are reported there; else each replacement is a line on
+// standard error unless `line.quiet`, naming the table, the line, the code
+// or text and what it held ("t.tbl: line 3: code 41 was "A" (line 1), now
+// "a""). Fails, with a message that
 // names the table file, when the table encoding is unknown or unusable, the
 // file cannot be opened or read, or a text does not convert from the table
 // encoding.
@@ -36,6 +38,12 @@ namespace dalvren {
 [[nodiscard]] CStatus LoadExtendedChecked(
     const CCommandLine& line, CTableCheck& check,
     std::unique_ptr<CExtendedTable>* table);
+
+// Fails when the output (-o) of `line` is its table file: the same file
+// (device and inode), however named (another spelling of the path, a hard
+// or a symbolic link), which the output would replace. Standard input and
+// output, and an output that does not exist yet, pass.
+[[nodiscard]] CStatus RefuseTableAsOutput(const CCommandLine& line);
 
 // What dump, insert and roundtrip start from: the table of `line` in the
 // syntax it names (LoadConverter), then the range of its input

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
 
 #include "core/TableLineReader.h"
 
@@ -11,23 +13,57 @@ namespace dalvren {
 
 namespace {
 
-void InsertEntry(CCodeTable& table, std::size_t number, const CByteString& code,
-                 const CByteString& text, const CLoadObserver* observer) {
-  if (observer != nullptr && observer->onEntry) {
-    observer->onEntry(number, code, text);
+// The line that last gave each key of each dictionary, for the earlier line
+// of a replacement; kept only when the observer takes replacements.
+struct CKeyLines {
+  std::unordered_map<std::string, std::size_t> forward;
+  std::unordered_map<std::string, std::size_t> reverse;
+};
+
+std::string_view View(const CByteString& s) {
+  return {s.data.get(), static_cast<std::size_t>(s.len)};
+}
+
+void InsertInto(CCodeDictionary& dictionary, TableDictionary which,
+                std::size_t number, const CByteString& key,
+                const CByteString& value, const CLoadObserver* observer,
+                std::unordered_map<std::string, std::size_t>* lines) {
+  std::string earlier;
+  if (lines != nullptr) {
+    if (const CByteString* old = dictionary.Find(key.Bytes())) {
+      earlier = View(*old);
+    }
   }
   bool replaced = false;
-  if (table.forward->Insert(code, text, replaced) && replaced) {
-    ReportReplaced(observer, number, TableDictionary::kForward);
+  if (!dictionary.Insert(key, value, replaced)) return;
+  std::size_t earlierLine = 0;
+  if (lines != nullptr) {
+    earlierLine = std::exchange((*lines)[std::string(View(key))], number);
   }
-  replaced = false;
-  if (table.reverse->Insert(text, code, replaced) && replaced) {
-    ReportReplaced(observer, number, TableDictionary::kReverse);
+  if (replaced) {
+    ReportReplaced(observer, {.line = number,
+                              .dictionary = which,
+                              .key = View(key),
+                              .earlier = earlier,
+                              .earlierLine = earlierLine,
+                              .now = View(value)});
   }
 }
 
+void InsertEntry(CCodeTable& table, std::size_t number, const CByteString& code,
+                 const CByteString& text, const CLoadObserver* observer,
+                 CKeyLines* lines) {
+  if (observer != nullptr && observer->onEntry) {
+    observer->onEntry(number, code, text);
+  }
+  InsertInto(*table.forward, TableDictionary::kForward, number, code, text,
+             observer, lines != nullptr ? &lines->forward : nullptr);
+  InsertInto(*table.reverse, TableDictionary::kReverse, number, text, code,
+             observer, lines != nullptr ? &lines->reverse : nullptr);
+}
+
 void HandleLine(CCodeTable& table, std::string_view line, std::size_t number,
-                const CLoadObserver* observer) {
+                const CLoadObserver* observer, CKeyLines* lines) {
   const auto ignore = [&](LineFault fault) {
     if (observer != nullptr && observer->onIgnored) {
       observer->onIgnored(number, line, fault);
@@ -48,7 +84,7 @@ void HandleLine(CCodeTable& table, std::string_view line, std::size_t number,
   }
   const std::unique_ptr<CByteString> text =
       NewByteString(rest.data(), static_cast<std::int32_t>(rest.size()));
-  InsertEntry(table, number, *code, *text, observer);
+  InsertEntry(table, number, *code, *text, observer, lines);
 }
 
 std::unique_ptr<CCodeTable> LoadWith(std::istream& in,
@@ -60,9 +96,11 @@ std::unique_ptr<CCodeTable> LoadWith(std::istream& in,
   line.reserve(kMaxTableLine);
   std::size_t number = 0;
   bool cut = false;
+  const auto lines =
+      WantsReplacements(observer) ? std::make_unique<CKeyLines>() : nullptr;
   while (reader.Next(line, number, cut)) {
     if (cut && observer != nullptr && observer->onCut) observer->onCut(number);
-    HandleLine(*table, line, number, observer);
+    HandleLine(*table, line, number, observer, lines.get());
   }
   return table;
 }

@@ -19,6 +19,9 @@ namespace {
 
 constexpr std::uint32_t kMaxCount = 255;
 
+// What the loader takes for blanks around names, counts and codes.
+constexpr std::string_view kBlanks = " \t";
+
 // One line of the file as read, before sections and switch targets are
 // known.
 struct ParsedLine {
@@ -143,14 +146,23 @@ ParsedLine ParseLine(std::string_view line) {
       if (!ReadStrictCode(rest.substr(0, digits), parsed.code)) {
         return ignore(LineFault::kBadSpecialCode);
       }
-      if (digits < rest.size()) return ignore(LineFault::kLineBreakText);
+      // Blanks after the code are invisible in an editor: no more than it.
+      if (rest.find_first_not_of(kBlanks, digits) != std::string_view::npos) {
+        return ignore(LineFault::kLineBreakText);
+      }
       parsed.type = ParsedLine::Type::kEntry;
       parsed.kind = EntryKind::kLineBreak;
       return parsed;
     }
     case '/': {
       const std::size_t equals = rest.find('=');
-      if (!ReadStrictCode(rest.substr(0, equals), parsed.code)) {
+      std::string_view digits = rest.substr(0, equals);
+      // Without a text, blanks after the code are as invisible as after a
+      // line-break code.
+      if (equals == std::string_view::npos) {
+        digits = digits.substr(0, digits.find_last_not_of(kBlanks) + 1);
+      }
+      if (!ReadStrictCode(digits, parsed.code)) {
         return ignore(LineFault::kBadSpecialCode);
       }
       parsed.type = ParsedLine::Type::kEntry;
@@ -346,18 +358,22 @@ class CTableBuilder {
     if (observer_ != nullptr && observer_->onEntry) {
       observer_->onEntry(entry.line, *Bytes(entry.code), *Bytes(entry.word));
     }
+    // Valid until the entry is added at the end.
+    const CExtendedTable::Entry* coded = Holder(*section.codes, entry.code);
     bool replaced = false;
     if (section.codes->Insert(*Bytes(entry.code), idString, replaced) &&
         replaced) {
-      ReportReplaced(observer_, entry.line, TableDictionary::kForward);
+      Replaced(TableDictionary::kForward, entry, coded);
     }
     if (!entry.word.empty()) {
       auto& primaries = primaries_[entry.section];
       const bool fresh = primaries.insert(entry.word).second;
+      const CExtendedTable::Entry* worded = Holder(*section.words, entry.word);
       bool ignored = false;
       if (section.words->Insert(*Bytes(entry.word), idString, ignored) &&
           !fresh) {
-        ReportReplaced(observer_, entry.line, TableDictionary::kReverse);
+        // A word written as such always holds its last entry's id.
+        Replaced(TableDictionary::kReverse, entry, worded);
       }
       const auto derived = [&](const std::string& key) {
         // A word of an entry of its own wins over a spelling that only
@@ -383,6 +399,34 @@ class CTableBuilder {
       }
     }
     table_->entries.push_back(std::move(entry));
+  }
+
+  // The entry whose id `dictionary` holds under `key`, or null.
+  const CExtendedTable::Entry* Holder(const CCodeDictionary& dictionary,
+                                      std::string_view key) const {
+    const CByteString* id = dictionary.Find(
+        {reinterpret_cast<const unsigned char*>(key.data()), key.size()});
+    return id == nullptr ? nullptr : &table_->EntryOf(*id);
+  }
+
+  // Reports that `entry` replaced `earlier` (the entry its code, forward,
+  // or its word, reverse, named until now) in `dictionary`.
+  void Replaced(TableDictionary dictionary, const CExtendedTable::Entry& entry,
+                const CExtendedTable::Entry* earlier) const {
+    // A key that held a value names an entry.
+    assert(earlier != nullptr);
+    const bool forward = dictionary == TableDictionary::kForward;
+    const auto value = [forward](const CExtendedTable::Entry* e) {
+      if (e == nullptr) return std::string_view();
+      return std::string_view(forward ? e->word : e->code);
+    };
+    ReportReplaced(observer_,
+                   {.line = entry.line,
+                    .dictionary = dictionary,
+                    .key = forward ? entry.code : entry.word,
+                    .earlier = value(earlier),
+                    .earlierLine = earlier != nullptr ? earlier->line : 0,
+                    .now = value(&entry)});
   }
 
   void Finish() {

@@ -16,7 +16,8 @@
 //                 (N = 0: until a byte it does not cover), then translation
 //                 returns to the section it came from
 //   #...          a comment
-// HEX after *, /, $ and ! is pairs of hexadecimal digits and nothing else.
+// HEX after *, /, $ and ! is pairs of hexadecimal digits and nothing else,
+// except for blanks and tabs after "*HEX" and after "/HEX" without "=".
 // NAME is trimmed of blanks and tabs at both ends, as is N, which is
 // decimal. LABEL is everything between the first "=" and the last ",", as
 // written. A UTF-8 byte-order mark at the start of the file is skipped.

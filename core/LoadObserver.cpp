@@ -6,13 +6,13 @@
 
 namespace dalvren {
 
-void ReportReplaced(const CLoadObserver* observer, std::size_t line,
-                    TableDictionary dictionary) {
-  if (observer != nullptr && observer->onReplaced) {
-    observer->onReplaced(line, dictionary);
-  } else {
-    std::cerr << kReplacingNotice << std::endl;
-  }
+void ReportReplaced(const CLoadObserver* observer,
+                    const CReplacement& replacement) {
+  const bool detailed = WantsReplacements(observer);
+  const bool counted = observer != nullptr && observer->onReplaced;
+  if (detailed) observer->onReplacement(replacement);
+  if (counted) observer->onReplaced(replacement.line, replacement.dictionary);
+  if (!detailed && !counted) std::cerr << kReplacingNotice << std::endl;
 }
 
 }  // namespace dalvren

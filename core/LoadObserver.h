@@ -17,13 +17,15 @@ namespace dalvren {
 
 // Why a non-empty line was not loaded.
 enum class LineFault {
-  kNoEquals,       // no "=" before the end of the line (or a zero byte)
-  kOddCodeLength,  // the part before the first "=" has an odd length
-  kCodeNotHex,     // the line does not start with a hexadecimal digit
+  kNoEquals,          // no "=" in the line
+  kOddCodeLength,     // the part before the first "=" has an odd length
+  kCodeNotHex,        // the line does not start with a hexadecimal digit
+  kZeroBeforeEquals,  // a zero byte before the first "=" hides it: the "="
+                      // is looked for only up to the first zero byte
   // The extended syntax only.
   kBadSpecialCode,   // the code after "*", "/", "$" or "!" is not pairs of
                      // hexadecimal digits
-  kLineBreakText,    // "*HEX" followed by more than the code
+  kLineBreakText,    // "*HEX" followed by more than the code and blanks
   kNoLabel,          // "$HEX" without "=LABEL,N", or with an empty label
   kNoCount,          // "$HEX=LABEL" or "!HEX=NAME" without ",N"
   kCountNotDecimal,  // N is not a decimal number
@@ -47,6 +49,25 @@ enum class EntryKind {
 // One of a table's two dictionaries: forward (codes to texts) or reverse
 // (texts to codes); what a replacing entry replaced a value in.
 enum class TableDictionary { kForward, kReverse };
+
+// What an entry replaced, for a report that names it. The views are valid
+// only during the call that hands it over.
+struct CReplacement {
+  // The 1-based physical line of the replacing entry.
+  std::size_t line = 0;
+  TableDictionary dictionary = TableDictionary::kForward;
+  // The key whose value was replaced: a code (forward) or a text (reverse;
+  // in the extended syntax the word insert reads, "\n" read as a line
+  // break).
+  std::string_view key;
+  // The value the key held, and the line that gave it: a text (forward) or
+  // a code (reverse). Equal to `now` when the line gives the same pair
+  // again.
+  std::string_view earlier;
+  std::size_t earlierLine = 0;
+  // The value the key holds from now on.
+  std::string_view now;
+};
 
 struct CLoadObserver {
   // `line` is the 1-based physical line number, as a text editor counts lines
@@ -79,15 +100,25 @@ struct CLoadObserver {
   // kEnd, the label for kControl, and nothing for kSwitch.
   std::function<void(std::size_t line, EntryKind kind)> onEntryKind;
   // The entry of `line` replaced a value already stored in `dictionary`.
-  // When this is given, the replacement is reported here only: the loader
-  // does not write its "Replacing old value" line.
+  // When this or onReplacement is given, the replacement is reported there
+  // only: the loader does not write its "Replacing old value" line.
   std::function<void(std::size_t line, TableDictionary dictionary)> onReplaced;
+  // The same replacement, with the key, what it held and since which line.
+  // Called before onReplaced when both are given. Keeping the lines costs
+  // the plain loader a map of every key, made only when this is given.
+  std::function<void(const CReplacement& replacement)> onReplacement;
 };
 
-// Reports that the entry of `line` replaced a value in `dictionary`: to
-// `observer`'s onReplaced when it has one, else as the dictionaries' own
-// "Replacing old value" line on standard error.
-void ReportReplaced(const CLoadObserver* observer, std::size_t line,
-                    TableDictionary dictionary);
+// True when `observer` takes onReplacement, so that a loader must tell a
+// replacement's earlier value and line.
+[[nodiscard]] inline bool WantsReplacements(const CLoadObserver* observer) {
+  return observer != nullptr && observer->onReplacement;
+}
+
+// Reports `replacement` to `observer`'s onReplacement and onReplaced, those
+// it has; with neither, as the dictionaries' own "Replacing old value" line
+// on standard error.
+void ReportReplaced(const CLoadObserver* observer,
+                    const CReplacement& replacement);
 
 }  // namespace dalvren

@@ -53,9 +53,14 @@ bool CTableLineReader::Refill() {
 std::optional<LineFault> SplitEntryLine(std::string_view line,
                                         std::string& code,
                                         std::string_view& text) {
-  const std::string_view searched = line.substr(0, line.find('\0'));
-  const std::size_t equals = searched.find('=');
-  if (equals == std::string_view::npos) return LineFault::kNoEquals;
+  const std::size_t zero = line.find('\0');
+  const std::size_t equals = line.substr(0, zero).find('=');
+  if (equals == std::string_view::npos) {
+    return zero != std::string_view::npos &&
+                   line.find('=', zero) != std::string_view::npos
+               ? LineFault::kZeroBeforeEquals
+               : LineFault::kNoEquals;
+  }
   if (!IsHexDigit(line[0])) return LineFault::kCodeNotHex;
   if (equals % 2 != 0) return LineFault::kOddCodeLength;
   code.clear();

@@ -30,7 +30,8 @@ inline constexpr std::size_t kMaxTableLine = 511;
 }
 
 // Splits an entry line "HEX=TEXT" as both syntaxes read it: the "=" is looked
-// for as in terminated text (a zero byte hides the rest), the code must
+// for as in terminated text (a zero byte hides the rest, and a line whose
+// only "=" it hides is kZeroBeforeEquals), the code must
 // start with a hexadecimal digit and be of even length, and each pair of
 // characters before the "=" is one byte, whatever they are. Returns the
 // fault of a line that is no entry; otherwise the code's bytes are in `code`

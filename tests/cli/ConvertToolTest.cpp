@@ -279,6 +279,37 @@ TEST_F(ConvertTool, FailuresExitWithTwoAndLeaveAnExistingOutputAlone) {
   }
 }
 
+TEST_F(ConvertTool, RangeMessagesSayTheCountsAsTheyWereWritten) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;
+  };
+  const Case cases[] = {
+      {{"dump", "--offset", "0x1F00"},
+       "Offset 0x1F00 (7936) is past the end of the input (95 bytes)"},
+      {{"dump", "--offset=0X60"},
+       "Offset 0X60 (96) is past the end of the input (95 bytes)"},
+      // Leading zeros keep a number decimal, but it reads differently.
+      {{"dump", "--offset", "010", "--length", "0x56"},
+       "Range of 0x56 (86) bytes at offset 010 (10) reaches past the end of "
+       "the input (95 bytes)"},
+      {{"roundtrip", "--length", "0x60"},
+       "Range of 0x60 (96) bytes at offset 0 reaches past the end of the "
+       "input (95 bytes)"},
+      {{"dump", "--offset", "90", "--length", "6"},
+       "Range of 6 bytes at offset 90 reaches past the end of the input (95 "
+       "bytes)"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = {"-t", table_};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    args.push_back(rom_);
+    const ToolResult r = RunTool(args);
+    EXPECT_EQ(r.status, 2) << c.message;
+    EXPECT_EQ(r.err, "Error! " + c.message + "\n");
+  }
+}
+
 TEST_F(ConvertTool, WriteFailingMidwayLeavesNoPartialOutput) {
   const std::string out = dir_.Write("out.txt", "precious");
   // The limit holds for every file: the error message fits under it, the
@@ -330,7 +361,11 @@ TEST_F(ConvertTool, QuietSilencesOnlyTheReplacementNotices) {
   const std::string table = dir_.Write("dup.tbl", "41=A\n41=B\n42=B\n");
   const std::string input = dir_.Write("in", "AB");
   ToolResult loud = RunTool({"-t", table, "dump", input});
-  EXPECT_EQ(loud.err, "Replacing old value\nReplacing old value\n");
+  EXPECT_EQ(loud.err, table +
+                          ": line 2: code 41 was \"A\" (line 1), now \"B\"\n" +
+                          table +
+                          ": line 3: text \"B\" was inserted as 41 (line 2), "
+                          "now as 42\n");
   EXPECT_EQ(loud.out, "BB");
   ToolResult quiet = RunTool({"-t", table, "insert", input, "-q"});
   EXPECT_EQ(quiet.status, 0);

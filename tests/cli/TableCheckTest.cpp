@@ -129,7 +129,7 @@ TEST(TableCheck, WarnsAboutEntriesThatLoadButAreLikelyMistakes) {
       {"\xFF\xFE"
        "4\0"
        "1\0=\0A\0\n\0"s,
-       "line 1: ignored: no \"=\"\n"
+       "line 1: ignored: a zero byte comes before the \"=\"\n"
        "line 1: warning: the file starts with a UTF-16 byte-order mark: no "
        "line of it can load (save the table as UTF-8)\n"
        "line 2: ignored: no \"=\"\n"

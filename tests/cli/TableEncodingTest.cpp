@@ -2,6 +2,8 @@
 // makes, and whole tables through the built converter giving the same
 // script as their UTF-8 originals.
 #include <iconv.h>
+#include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -40,12 +42,32 @@ std::string FromUtf8(const std::string& text, const char* to) {
   return out;
 }
 
+// `text` converted from `from` to UTF-8 by the C library in one go, as an
+// independent reading of it.
+std::string ToUtf8(std::string text, const char* from) {
+  const iconv_t cd = ::iconv_open("UTF-8", from);
+  EXPECT_NE(cd, reinterpret_cast<iconv_t>(-1)) << from;
+  std::string out(text.size() * 4 + 16, '\0');
+  char* in = text.data();
+  std::size_t inLeft = text.size();
+  char* into = out.data();
+  std::size_t intoLeft = out.size();
+  EXPECT_NE(::iconv(cd, &in, &inLeft, &into, &intoLeft),
+            static_cast<std::size_t>(-1))
+      << from;
+  ::iconv(cd, nullptr, nullptr, &into, &intoLeft);
+  ::iconv_close(cd);
+  out.resize(out.size() - intoLeft);
+  return out;
+}
+
 // The encoding's status as the tests read it: null, or false, with the
 // message in `error`.
-std::unique_ptr<CTableEncoding> OpenEncoding(const std::string& name,
-                                             std::string& error) {
+std::unique_ptr<CTableEncoding> OpenEncoding(
+    const std::string& name, std::string& error,
+    const CTableEncoding::Options& options = {}) {
   std::unique_ptr<CTableEncoding> encoding;
-  error = CTableEncoding::Open(name, &encoding).Message();
+  error = CTableEncoding::Open(name, options, &encoding).Message();
   return encoding;
 }
 
@@ -55,9 +77,10 @@ bool Convert(CTableEncoding& encoding, std::string& text, std::string& error) {
   return status.IsOk();
 }
 
-std::string Converted(const std::string& name, std::string text) {
+std::string Converted(const std::string& name, std::string text,
+                      const CTableEncoding::Options& options = {}) {
   std::string error;
-  auto encoding = OpenEncoding(name, error);
+  auto encoding = OpenEncoding(name, error, options);
   EXPECT_NE(encoding, nullptr) << error;
   if (!encoding) return {};
   EXPECT_TRUE(Convert(*encoding, text, error)) << error;
@@ -136,6 +159,57 @@ TEST(TableEncoding, EachTextStartsInTheInitialShiftState) {
   std::string second = "$\"";
   ASSERT_TRUE(Convert(*jis, second, error)) << error;
   EXPECT_EQ(second, "$\"");
+}
+
+TEST(TableEncoding, ALoneFiveCBeforeNIsTheBackslashOfALineBreak) {
+  // Shift_JIS characters as written and as read; 5C alone is the yen sign
+  // (twice, to come up often), and the second byte of 表 and ソ.
+  const struct {
+    std::string bytes;
+    std::string utf8;
+  } pool[] = {{"\x5C", "¥"},      {"n", "n"},   {"\x95\x5C", "表"},
+              {"\x83\x5C", "ソ"}, {"A", "A"},   {"\x82\xA0", "あ"},
+              {"\xB1", "ｱ"},      {"\x5C", "¥"}};
+  const CTableEncoding::Options escapes = {.lineBreakEscapes = true};
+  std::string error;
+  auto sjis = OpenEncoding("Shift_JIS", error, escapes);
+  ASSERT_NE(sjis, nullptr) << error;
+  std::mt19937 random(18);
+  for (int round = 0; round < 3000; ++round) {
+    std::vector<std::size_t> picked(random() % 10);
+    for (std::size_t& p : picked) p = random() % std::size(pool);
+    std::string text;
+    std::string expected;
+    for (std::size_t i = 0; i < picked.size(); ++i) {
+      text += pool[picked[i]].bytes;
+      const bool lineBreak = pool[picked[i]].bytes == "\x5C" &&
+                             i + 1 < picked.size() &&
+                             pool[picked[i + 1]].bytes == "n";
+      expected += lineBreak ? "\\" : pool[picked[i]].utf8;
+    }
+    const std::string written = text;
+    ASSERT_TRUE(Convert(*sjis, text, error)) << error;
+    ASSERT_EQ(text, expected) << testing::PrintToString(written);
+  }
+  // Without the option (the plain syntax), 5C is what the set says.
+  EXPECT_EQ(Converted("Shift_JIS", "\x83\x5C\\n"), "ソ¥n");
+  // Sets that read 5C as the backslash, or that have no lone 5C there, are
+  // as before.
+  EXPECT_EQ(Converted("CP932", "\x83\x5C\\n\x95\x5Cn", escapes), "ソ\\n表n");
+  EXPECT_EQ(Converted("EUC-JP", "\xA4\xA2\\n", escapes), "あ\\n");
+  EXPECT_EQ(Converted("ISO-2022-JP", "\x1B(J\\n\x1B(B", escapes), "\\n");
+  // 5C 6E after an escape to JIS X 0208 is one kanji, as iconv reads it.
+  const std::string kanji = "\x1B$B\\n\x1B(B";
+  EXPECT_EQ(Converted("ISO-2022-JP", kanji, escapes),
+            ToUtf8(kanji, "ISO-2022-JP"));
+  EXPECT_EQ(ToUtf8(kanji, "ISO-2022-JP").find('\\'), std::string::npos);
+  // Faults are told as without the search for boundaries.
+  std::string text = "\x82\xA0\\n\x81\x39";
+  EXPECT_FALSE(Convert(*sjis, text, error));
+  EXPECT_EQ(error, "not valid Shift_JIS at text byte 5: 81 39");
+  text = "\\n\x82";
+  EXPECT_FALSE(Convert(*sjis, text, error));
+  EXPECT_EQ(error, "incomplete character at the end of the text: 82");
 }
 
 TEST(EncodingGuess, NamesTheFirstSetThatReadsEveryText) {
@@ -223,6 +297,36 @@ TEST_F(LegacyTable, EucJpAndWindows1252TablesGiveTheSameScript) {
   EXPECT_EQ(BothWays(cp1252, rom, {"--table-encoding", "windows-1252"}),
             expected);
   EXPECT_EQ(BothWays(cp1252, rom, {"--table-encoding", "CP1252"}), expected);
+}
+
+TEST_F(LegacyTable, ShiftJisTableLinesBreakWhereTheyWriteABackslashN) {
+  // Saved in Shift_JIS: あ\nい, 表 (95 5C) and n, ソ (83 5C) and \n, and a
+  // lone 5C, which Shift_JIS reads as the yen sign.
+  const std::string table = dir_.Write(
+      "sjis.tbl",
+      "F0=\x82\xA0\\n\x82\xA2\r\nF1=\x95\x5Cn\r\nF2=\x83\x5C\\n\r\nF3=\\\r\n");
+  const std::string rom = dir_.Write("r.rom", "\xF0\xF1\xF2\xF3");
+  const std::string script = "あ\nい表nソ\n¥";
+  for (const char* encoding : {"Shift_JIS", "SJIS"}) {
+    const ToolResult dump =
+        RunTool({"-t", table, "--table-syntax=extended", "--table-encoding",
+                 encoding, "dump", rom});
+    EXPECT_EQ(dump.status, 0) << dump.err;
+    EXPECT_EQ(dump.out, script) << encoding;
+    const ToolResult insert =
+        RunTool({"-t", table, "--table-syntax=extended", "--table-encoding",
+                 encoding, "insert", dir_.Write("s.txt", script)});
+    EXPECT_EQ(insert.status, 0) << insert.err;
+    EXPECT_EQ(insert.out, ReadFile(rom)) << encoding;
+  }
+  // The plain syntax, where "\n" means nothing, converts as before: 5C is
+  // what the set reads it as.
+  const ToolResult plain =
+      RunTool({"-t", table, "--table-encoding", "Shift_JIS", "dump", rom});
+  EXPECT_EQ(plain.out, "あ¥nい表nソ¥n¥");
+  const ToolResult cp932 =
+      RunTool({"-t", table, "--table-encoding", "CP932", "dump", rom});
+  EXPECT_EQ(cp932.out, "あ\\nい表nソ\\n\\");
 }
 
 TEST_F(LegacyTable, UnusableEncodingsAndUnconvertibleLinesAreErrors) {

@@ -15,19 +15,20 @@
 
 namespace dalvren::test {
 
-ToolResult RunProgram(const std::string& program,
-                      const std::vector<std::string>& args,
-                      const RunOptions& options) {
-  TempDir streams;
-  const std::string outPath = streams.Path("stdout");
-  const std::string errPath = streams.Path("stderr");
+RunningTool::RunningTool(const std::string& program,
+                         const std::vector<std::string>& args,
+                         const RunOptions& options)
+    : timeoutSeconds_(options.timeoutSeconds),
+      started_(std::chrono::steady_clock::now()),
+      streams_(std::make_unique<TempDir>()) {
+  const std::string outPath = streams_->Path("stdout");
+  const std::string errPath = streams_->Path("stderr");
   std::vector<std::string> argvStore = {program};
   argvStore.insert(argvStore.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (auto& a : argvStore) argv.push_back(a.data());
   argv.push_back(nullptr);
 
-  ToolResult result;
   const pid_t pid = ::fork();
   if (pid == 0) {
     const std::string in =
@@ -41,6 +42,11 @@ ToolResult RunProgram(const std::string& program,
     ::dup2(fdIn, 0);
     ::dup2(fdOut, 1);
     ::dup2(fdErr, 2);
+    // An ignored signal would stay ignored across exec: a test run in the
+    // background must not change what the program does on one.
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+      ::signal(signal, SIG_DFL);
+    }
     if (options.maxFileBytes >= 0) {
       // An ignored signal stays ignored across exec, so the write fails.
       ::signal(SIGXFSZ, SIG_IGN);
@@ -57,18 +63,30 @@ ToolResult RunProgram(const std::string& program,
     ::execv(argv[0], argv.data());
     ::_exit(127);
   }
-  if (pid < 0) return result;
-  const auto deadline = std::chrono::steady_clock::now() +
-                        std::chrono::seconds(options.timeoutSeconds);
+  pid_ = pid < 0 ? -1 : pid;
+}
+
+RunningTool::~RunningTool() {
+  if (pid_ >= 0 && !finished_) {
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, nullptr, 0);
+  }
+}
+
+ToolResult RunningTool::Finish() {
+  ToolResult result;
+  if (pid_ < 0 || finished_) return result;
+  finished_ = true;
+  const auto deadline = started_ + std::chrono::seconds(timeoutSeconds_);
   int wstatus = 0;
   struct rusage usage {};
   for (;;) {
-    const pid_t done = ::wait4(pid, &wstatus, WNOHANG, &usage);
-    if (done == pid) break;
+    const pid_t done = ::wait4(pid_, &wstatus, WNOHANG, &usage);
+    if (done == pid_) break;
     if (std::chrono::steady_clock::now() > deadline) {
       result.timedOut = true;
-      ::kill(pid, SIGKILL);
-      ::wait4(pid, &wstatus, 0, &usage);
+      ::kill(pid_, SIGKILL);
+      ::wait4(pid_, &wstatus, 0, &usage);
       break;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -76,10 +94,20 @@ ToolResult RunProgram(const std::string& program,
   if (!result.timedOut && WIFEXITED(wstatus)) {
     result.status = WEXITSTATUS(wstatus);
   }
+  if (!result.timedOut && WIFSIGNALED(wstatus)) {
+    result.signal = WTERMSIG(wstatus);
+  }
   result.peakKiB = usage.ru_maxrss;
-  result.out = ReadFile(outPath);
-  result.err = ReadFile(errPath);
+  result.out = ReadFile(streams_->Path("stdout"));
+  result.err = ReadFile(streams_->Path("stderr"));
   return result;
+}
+
+ToolResult RunProgram(const std::string& program,
+                      const std::vector<std::string>& args,
+                      const RunOptions& options) {
+  RunningTool tool(program, args, options);
+  return tool.Finish();
 }
 
 ToolResult RunTool(const std::vector<std::string>& args,

@@ -2,8 +2,10 @@
 // for its standard streams. Also small file helpers for the tests.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,8 @@ struct ToolResult {
   // The exit status, or -1 when the tool was killed by a signal or had to
   // be stopped after the time limit.
   int status = -1;
+  // The signal that ended the program, 0 when it exited.
+  int signal = 0;
   bool timedOut = false;
   std::string out;
   std::string err;
@@ -38,6 +42,36 @@ struct RunOptions {
   // runs out. AddressSanitizer reserves terabytes of address space up front,
   // so a program built with it cannot start under such a limit.
   long maxAddressBytes = -1;
+};
+
+class TempDir;
+
+// A program started as a separate process that runs on while the test goes
+// on, with standard output and error captured, until Finish. One that is not
+// finished is killed when this ends. Standard input is read from
+// `options.stdinPath` as RunProgram does; SIGINT, SIGTERM and SIGHUP have
+// their default actions in it, whatever the test's are.
+class RunningTool {
+ public:
+  RunningTool(const std::string& program, const std::vector<std::string>& args,
+              const RunOptions& options);
+  ~RunningTool();
+  RunningTool(const RunningTool&) = delete;
+  RunningTool& operator=(const RunningTool&) = delete;
+
+  // The process id; -1 when the program could not be started.
+  [[nodiscard]] int Pid() const { return pid_; }
+
+  // Waits for the program to end, at most the time limit of the options
+  // from its start, and returns what it did.
+  ToolResult Finish();
+
+ private:
+  int pid_ = -1;
+  bool finished_ = false;
+  int timeoutSeconds_;
+  std::chrono::steady_clock::time_point started_;
+  std::unique_ptr<TempDir> streams_;
 };
 
 // Runs `program` with `args` as a separate process, with standard output

@@ -326,6 +326,37 @@ TEST(LoadObserver, ReplacementsGoToTheObserverInsteadOfStandardError) {
   }
 }
 
+// Each replacement names its key and what the key held since which line,
+// before the count of replacements hears of it; nothing goes to standard
+// error then.
+TEST(LoadObserver, AReplacementNamesItsKeyAndWhatItHeldSinceWhichLine) {
+  std::vector<std::string> seen;
+  CLoadObserver observer;
+  observer.onReplacement = [&seen](const CReplacement& r) {
+    const bool forward = r.dictionary == TableDictionary::kForward;
+    seen.push_back(std::to_string(r.line) + (forward ? " code " : " text ") +
+                   std::string(r.key) + ": " + std::string(r.earlier) + "@" +
+                   std::to_string(r.earlierLine) + " -> " + std::string(r.now));
+  };
+  observer.onReplaced = [&seen](std::size_t line, TableDictionary) {
+    seen.push_back(std::to_string(line) + " counted");
+  };
+  std::istringstream in("41=A\n42=\0B\n41=B\n43=\0B\n41=B\n"s);
+  testing::internal::CaptureStderr();
+  const auto table = Load(in, observer);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(seen, (std::vector<std::string>{
+                      "3 code A: A@1 -> B",
+                      "3 counted",
+                      "4 text \0B: B@2 -> C"s,
+                      "4 counted",
+                      "5 code A: B@3 -> B",
+                      "5 counted",
+                      "5 text B: A@3 -> A",
+                      "5 counted",
+                  }));
+}
+
 TEST(LoadObserver, OnlyALineLongerThanTheLimitIsCut) {
   const std::string text511(kMaxTableLine - 3, 'a');
   const std::string line511 = "41=" + text511;

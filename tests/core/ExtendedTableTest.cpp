@@ -25,6 +25,8 @@ const char* FaultName(LineFault fault) {
       return "odd";
     case LineFault::kCodeNotHex:
       return "nothex";
+    case LineFault::kZeroBeforeEquals:
+      return "zero";
     case LineFault::kBadSpecialCode:
       return "badcode";
     case LineFault::kLineBreakText:
@@ -110,16 +112,24 @@ TEST(LoadExtended, EachKindOfLineLoadsAsItsEntry) {
       {"*FE\n*fe0a\n", {"-: *FE", "-: *FE0A"}, {}},
       // The code is the run of digits after "*"; anything after it is
       // more than a line-break code takes.
-      {"*F\n*FG\n*FEG\n*\n*FE=x\n*FE \n",
+      {"*F\n*FG\n*FEG\n*\n*FE=x\n*FE x\n*FE \tx\n",
        {},
        {"1:badcode", "2:badcode", "3:breaktext", "4:badcode", "5:breaktext",
-        "6:breaktext"}},
+        "6:breaktext", "7:breaktext"}},
+      // Blanks and tabs after the code are invisible in an editor, and
+      // nothing more.
+      {"*FE \n*FD\t \n", {"-: *FD", "-: *FE"}, {}},
       // An end code without a text, or with an empty one, is written as
       // its tokens.
       {"/FF=[END]\n/FE\n/FD=\n/FC00=a\\nb\n",
        {"-: /FC00=a\\nb", "-: /FD=<$FD>", "-: /FE=<$FE>", "-: /FF=[END]"},
        {}},
       {"/F\n/=x\n/4G=x\n", {}, {"1:badcode", "2:badcode", "3:badcode"}},
+      // So are they after an end code without a text, but not inside a
+      // code, before it or before an "=".
+      {"/FF \n/FE\t\n/F D\n/ FC\n/FB =x\n/ \n",
+       {"-: /FE=<$FE>", "-: /FF=<$FF>"},
+       {"3:badcode", "4:badcode", "5:badcode", "6:badcode"}},
       // The label runs to the last comma and keeps its blanks; N may have
       // blanks around it.
       {"$F5=<color>,1\n$F6=a,b,0\n$F7= x , 255 \n$F8=<p>,007\n",
@@ -153,6 +163,12 @@ TEST(LoadExtended, EachKindOfLineLoadsAsItsEntry) {
       {"=A\n411=A\nG1=A\nAB\n%41=A\n",
        {},
        {"1:nothex", "2:odd", "3:nothex", "4:no=", "5:nothex"}},
+      // A zero byte hides the "=" after it from both syntaxes alike.
+      {"\0"
+       "41=A\n4\0"
+       "1=A\n\0\n41\0\n"s,
+       {},
+       {"1:zero", "2:zero", "3:no=", "4:no="}},
   };
   for (const LineCase& c : cases) {
     Reported r = LoadReporting(c.file);
