@@ -32,9 +32,9 @@ CError ScanRom(std::istream& in, const CRomScanOptions& options,
                               " bytes, the most one search reads");
       }
     }
-    // Until the end, a window stops where its `after` bytes still fit.
-    const std::size_t end = ended ? filled : filled - options.after;
-    const std::size_t to = std::min(end, next + block);
+    // `next` is never beyond `before` here, so until the end of the input
+    // the `after` bytes that follow `to` are in the full buffer.
+    const std::size_t to = std::min(filled, next + block);
     assert(to > next || ended);
     if (to > next) {
       visit({std::span<const unsigned char>(buffer.data(), filled), offset,
