@@ -70,18 +70,5 @@ TEST(RelativePattern, GroupsLettersByAlphabetCustomFirst) {
   EXPECT_EQ(pattern->Length(), 9u);
 }
 
-// The anchor is a pair of letters that differ, where there is one, so that
-// a run of equal bytes is not taken for a candidate at every position.
-TEST(RelativePattern, AnchorsOnLettersThatDiffer) {
-  std::unique_ptr<CRelativePattern> pattern;
-  ASSERT_TRUE(
-      CRelativePattern::Parse("aaHHHE", {.width = 2, .alphabet = ""}, &pattern)
-          .IsOk());
-  const CRelativePattern::Anchor anchor = pattern->GetAnchor();
-  EXPECT_EQ(anchor.first, 4u);
-  EXPECT_EQ(anchor.second, 10u);
-  EXPECT_EQ(anchor.difference, 0xFFFDu);
-}
-
 }  // namespace
 }  // namespace dalvren

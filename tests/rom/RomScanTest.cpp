@@ -93,32 +93,5 @@ TEST(RomScan, RefusesAnImageBeyondTheLimit) {
   }
 }
 
-// The context of a hit stops at the window's ends and keeps whole units.
-TEST(RomScan, HitBytesKeepWholeUnitsOfContext) {
-  const std::string image = Bytes(20);
-  const CRomWindow window = {
-      {reinterpret_cast<const unsigned char*>(image.data()), image.size()},
-      1000,
-      0,
-      20};
-  const struct {
-    std::size_t at, length, context, unit;
-    std::size_t before, after;
-  } cases[] = {
-      {5, 4, 3, 1, 3, 3},  {5, 4, 10, 1, 5, 10}, {5, 4, 10, 2, 4, 10},
-      {5, 4, 3, 2, 2, 2},  {0, 20, 8, 1, 0, 0},  {16, 4, 8, 2, 8, 0},
-      {15, 4, 8, 2, 8, 0}, {1, 2, 0, 1, 0, 0},
-  };
-  for (const auto& c : cases) {
-    const CHitBytes hit = HitBytesAt(window, c.at, c.length, c.context, c.unit);
-    EXPECT_EQ(hit.offset, 1000 + c.at);
-    EXPECT_EQ(hit.before.size(), c.before) << c.at << " " << c.unit;
-    EXPECT_EQ(hit.after.size(), c.after) << c.at << " " << c.unit;
-    EXPECT_EQ(hit.match.data(), window.bytes.data() + c.at);
-    EXPECT_EQ(hit.before.data() + hit.before.size(), hit.match.data());
-    EXPECT_EQ(hit.match.data() + hit.match.size(), hit.after.data());
-  }
-}
-
 }  // namespace
 }  // namespace dalvren
