@@ -42,6 +42,8 @@ struct CPlan {
   std::vector<std::vector<CWay>> ways;
   std::uint64_t cuts = 0;
   bool capped = false;
+  // The cuts listed.
+  std::size_t listed = 0;
   // The longest start of the text some table spells, and its length.
   std::size_t reach = 0;
 };
@@ -65,15 +67,18 @@ CPlan MakePlan(const std::string& text,
                const std::vector<CSpellingSource>& sources) {
   CPlan plan;
   std::map<std::string, std::size_t> index;
-  std::size_t budget = CTextSpellings::kMaxCuts;
+  std::size_t cutsLeft = CTextSpellings::kMaxCuts;
+  std::size_t bytesLeft = CTextSpellings::kMaxBytes;
   for (const CSpellingSource& source : sources) {
-    const CTextSpellings spellings(text, source.pieces, budget);
+    const CTextSpellings spellings(text, source.pieces, cutsLeft, bytesLeft);
     plan.cuts =
         std::min(plan.cuts, UINT64_MAX - spellings.Cuts()) + spellings.Cuts();
     plan.capped = plan.capped || spellings.Capped();
     plan.reach = std::max(plan.reach, spellings.Reach());
-    budget -= static_cast<std::size_t>(
-        std::min<std::uint64_t>(budget, spellings.Cuts()));
+    plan.listed += spellings.Listed();
+    cutsLeft -= spellings.Listed();
+    // Once one table's spellings were cut short, the others' would be too.
+    bytesLeft = spellings.Capped() ? 0 : bytesLeft - spellings.Bytes();
     for (const auto& spelling : spellings.Spellings()) {
       const auto [it, added] =
           index.try_emplace(spelling.bytes, plan.patterns.size());
@@ -184,6 +189,9 @@ CStatus RunSpellingSearch(const CCommandLine& line,
 }  // namespace
 
 CStatus RunTableSearch(const CCommandLine& line) {
+  if (line.searchText.empty()) {
+    return CStatus::Failure(kExitError, "TEXT is empty");
+  }
   std::unique_ptr<CCodeTable> plain;
   std::unique_ptr<CTableConverter> converter;
   std::vector<CSpellingSource> sources;
@@ -203,21 +211,23 @@ CStatus RunTableSearch(const CCommandLine& line) {
       if (s != table.start) sources.push_back({s, SpellingPieces(table, s)});
     }
   }
-  if (line.searchText.empty()) {
-    return CStatus::Failure(kExitError, "TEXT is empty");
-  }
   const CPlan plan = MakePlan(line.searchText, sources);
   if (plan.patterns.empty()) {
-    return CStatus::Failure(kExitError,
-                            NoSpelling(line.searchText, plan.reach));
+    return CStatus::Failure(
+        kExitError, plan.cuts == 0
+                        ? NoSpelling(line.searchText, plan.reach)
+                        : "The spellings of \"" + line.searchText +
+                              "\" take more than " +
+                              std::to_string(CTextSpellings::kMaxBytes) +
+                              " bytes, more than one search looks for");
   }
   if (plan.capped) {
     std::cerr << "Note: \"" << line.searchText << "\" has "
               << (plan.cuts == UINT64_MAX
                       ? "more than " + std::to_string(UINT64_MAX - 1)
                       : std::to_string(plan.cuts))
-              << " spellings through the table; only the first "
-              << CTextSpellings::kMaxCuts << " are searched" << std::endl;
+              << " spellings through the table; only the first " << plan.listed
+              << " are searched" << std::endl;
   }
   return RunSpellingSearch(line, *converter, plan);
 }

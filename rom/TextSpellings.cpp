@@ -92,7 +92,7 @@ std::vector<CCodeText> SpellingPieces(const CExtendedTable& table,
 
 CTextSpellings::CTextSpellings(std::string_view text,
                                std::span<const CCodeText> pieces,
-                               std::size_t most) {
+                               std::size_t most, std::size_t budget) {
   const std::size_t n = text.size();
   if (n == 0) return;
   const auto at = PiecesAt(text, pieces);
@@ -130,16 +130,18 @@ CTextSpellings::CTextSpellings(std::string_view text,
   if (cuts_ > 0) frames.push_back({0, 0});
   std::vector<std::uint32_t> chosen;
   std::unordered_set<std::string> seen;
-  std::uint64_t listed = 0;
-  while (!frames.empty() && listed < most) {
+  while (!frames.empty() && listed_ < most) {
     Frame& frame = frames.back();
     if (frame.pos == n) {
-      ++listed;
       std::string bytes;
       for (const std::uint32_t piece : chosen) bytes += pieces[piece].code;
-      if (seen.insert(bytes).second) {
+      if (!seen.contains(bytes)) {
+        if (bytes.size() > budget - bytes_) break;
+        bytes_ += bytes.size();
+        seen.insert(bytes);
         spellings_.push_back({chosen, std::move(bytes)});
       }
+      ++listed_;
     } else {
       const auto& here = at[frame.pos];
       while (frame.next < here.size() &&
@@ -156,7 +158,7 @@ CTextSpellings::CTextSpellings(std::string_view text,
     frames.pop_back();
     if (!frames.empty()) chosen.pop_back();
   }
-  capped_ = cuts_ > listed;
+  capped_ = cuts_ > listed_;
 }
 
 }  // namespace dalvren

@@ -38,10 +38,13 @@ struct CCodeText {
 
 class CTextSpellings {
  public:
-  // How many cuts are listed at most: each becomes a pattern of the
-  // search, and a text with many short pieces has a number of cuts that
-  // grows exponentially with its length.
+  // How many cuts are listed at most, and how many bytes their distinct
+  // spellings take: each becomes a pattern of the search, whose automaton
+  // takes about a hundred bytes per byte of patterns at worst, and a text
+  // with many short pieces has a number of cuts that grows exponentially
+  // with its length.
   static constexpr std::size_t kMaxCuts = 10000;
+  static constexpr std::size_t kMaxBytes = std::size_t{256} * 1024;
 
   struct Spelling {
     // Indexes into the pieces the spellings were made with.
@@ -50,14 +53,16 @@ class CTextSpellings {
     std::string bytes;
   };
 
-  // Lists the cuts of `text` into texts of `pieces`, at most `most` of them:
-  // the longest text first at each point and, for one text, the pieces in
-  // their order, so the first cut is the greedy one whenever that spells
-  // the whole text. Cuts whose bytes an earlier cut already has are not
-  // listed again. Time: the listed cuts times the text's length, plus the
-  // text's length times the number of distinct text lengths.
+  // Lists the cuts of `text` into texts of `pieces`: the longest text first
+  // at each point and, for one text, the pieces in their order, so the
+  // first cut is the greedy one whenever that spells the whole text. Cuts
+  // whose bytes an earlier cut already has are not listed again. Listing
+  // stops after `most` cuts, or before a spelling that would bring the
+  // bytes of those listed beyond `bytes`. Time: the listed cuts times the
+  // text's length, plus the text's length times the number of distinct
+  // text lengths.
   CTextSpellings(std::string_view text, std::span<const CCodeText> pieces,
-                 std::size_t most = kMaxCuts);
+                 std::size_t most = kMaxCuts, std::size_t bytes = kMaxBytes);
 
   [[nodiscard]] const std::vector<Spelling>& Spellings() const {
     return spellings_;
@@ -67,6 +72,10 @@ class CTextSpellings {
   [[nodiscard]] std::uint64_t Cuts() const { return cuts_; }
   // True when there are more cuts than were listed.
   [[nodiscard]] bool Capped() const { return capped_; }
+  // The cuts listed, spellings that repeat one included, and the bytes of
+  // the spellings.
+  [[nodiscard]] std::size_t Listed() const { return listed_; }
+  [[nodiscard]] std::size_t Bytes() const { return bytes_; }
   // The length of the longest start of the text that the pieces spell:
   // no piece's text starts there when it is short of the whole text.
   [[nodiscard]] std::size_t Reach() const { return reach_; }
@@ -75,6 +84,8 @@ class CTextSpellings {
   std::vector<Spelling> spellings_;
   std::uint64_t cuts_ = 0;
   bool capped_ = false;
+  std::size_t listed_ = 0;
+  std::size_t bytes_ = 0;
   std::size_t reach_ = 0;
 };
 

@@ -373,6 +373,23 @@ TEST_F(SearchCommand, TellsWhenTextHasMoreSpellingsThanAreSearched) {
   EXPECT_EQ(Fields(lines[14]).at(1),
             "61 80 80 80 80 80 80 80 80 80 80 80 80 80");
   EXPECT_EQ(lines[15], "15 hits");
+
+  // Long codes reach the bytes the spellings may take before the count.
+  const std::string longCodes =
+      dir_.Write("long.tbl", "61=a\n" + std::string(2 * 100, '8') + "=a\n");
+  const ToolResult some = RunTool({"-q", "-t", longCodes, "search", text, rom});
+  EXPECT_EQ(some.status, 1) << some.err;
+  EXPECT_TRUE(some.err.starts_with(
+      "Note: \"aaaaaaaaaaaaaa\" has 16384 spellings through the table; "
+      "only the first "))
+      << some.err;
+  EXPECT_EQ(some.out, "No hit for \"aaaaaaaaaaaaaa\"\n");
+  const ToolResult none =
+      RunTool({"-q", "-t", longCodes, "search", std::string(3000, 'a'), rom});
+  EXPECT_EQ(none.status, 2);
+  EXPECT_EQ(none.err, "Error! The spellings of \"" + std::string(3000, 'a') +
+                          "\" take more than 262144 bytes, more than one "
+                          "search looks for\n");
 }
 
 TEST_F(SearchCommand, RefusesWhatItCannotSearchSayingWhy) {

@@ -106,10 +106,22 @@ TEST(TextSpellings, ListsTheGreedyCutFirstAndStopsAtTheCap) {
   EXPECT_FALSE(whole.Capped());
   EXPECT_EQ(whole.Spellings().size(), 16u);
 
+  // The bytes of the spellings stop the list too, before the one that
+  // would go beyond them.
+  const CTextSpellings bounded("aaaa", twice, 16, 4 * 5);
+  EXPECT_TRUE(bounded.Capped());
+  EXPECT_EQ(bounded.Spellings().size(), 5u);
+  EXPECT_EQ(bounded.Listed(), 5u);
+  EXPECT_EQ(bounded.Bytes(), 20u);
+  EXPECT_TRUE(CTextSpellings("aaaa", twice, 16, 3).Spellings().empty());
+
+  const CTextSpellings many(std::string(20, 'a'), twice);
+  EXPECT_EQ(many.Cuts(), 1u << 20);
+  EXPECT_EQ(many.Spellings().size(), CTextSpellings::kMaxCuts);
   const CTextSpellings huge(std::string(70, 'a'), twice);
   EXPECT_EQ(huge.Cuts(), UINT64_MAX);
   EXPECT_TRUE(huge.Capped());
-  EXPECT_EQ(huge.Spellings().size(), CTextSpellings::kMaxCuts);
+  EXPECT_EQ(huge.Spellings().size(), CTextSpellings::kMaxBytes / 70);
 }
 
 TEST(TextSpellings, ReachStopsWhereNoTextStarts) {
