@@ -10,9 +10,9 @@
 #include "cli/OutputFile.h"
 #include "cli/Plural.h"
 #include "cli/RomSearch.h"
+#include "cli/TableCheck.h"
 #include "cli/TableConverter.h"
 #include "core/CodeTable.h"
-#include "core/HexCodec.h"
 #include "rom/RelativeSearch.h"
 #include "rom/StarterTable.h"
 
@@ -21,14 +21,6 @@ namespace dalvren {
 namespace {
 
 using ByteOrder = CRelativePattern::ByteOrder;
-
-std::string Hex(const std::string& bytes) {
-  std::string hex(2 * bytes.size(), '0');
-  (void)WriteHex(
-      {reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()},
-      hex.data());
-  return hex;
-}
 
 // What a hit implies: the byte order and the code of each group's first
 // letter. Hits in a run of text imply the same, so the table made for one
@@ -39,20 +31,17 @@ struct CImplied {
   bool operator==(const CImplied&) const = default;
 };
 
-// The starter table of the hit at hand, as the table file the user would
-// get, and a converter through it for the context.
+// A converter through the starter table of the hit at hand, loaded from the
+// very file --table-out would write, for the context.
 class CHitTables {
  public:
   explicit CHitTables(const CRelativePattern& pattern) : pattern_(pattern) {}
 
-  const CStarterTable& Starter() const { return *starter_; }
-
   const CTableConverter& For(const CImplied& implied) {
     if (!converter_ || implied != implied_) {
       implied_ = implied;
-      starter_ = std::make_unique<CStarterTable>(pattern_, implied.bases,
-                                                 implied.order);
-      std::istringstream text(starter_->Text());
+      const CStarterTable starter(pattern_, implied.bases, implied.order);
+      std::istringstream text(starter.Text());
       CLoadObserver quiet;
       quiet.onReplaced = [](std::size_t, TableDictionary) {};
       converter_ = std::make_unique<CTableConverter>(Load(text, quiet));
@@ -63,7 +52,6 @@ class CHitTables {
  private:
   const CRelativePattern& pattern_;
   CImplied implied_;
-  std::unique_ptr<CStarterTable> starter_;
   std::unique_ptr<CTableConverter> converter_;
 };
 
@@ -74,8 +62,9 @@ std::string Bases(const CRelativePattern& pattern, const CImplied& implied) {
   const auto& groups = pattern.Groups();
   for (std::size_t g = 0; g < groups.size(); ++g) {
     if (g > 0) text += ' ';
-    text += groups[g].letters.front() + "=" +
-            Hex(UnitBytes(implied.bases[g], pattern.Width(), implied.order));
+    text +=
+        groups[g].letters.front() + "=" +
+        CodeHex(UnitBytes(implied.bases[g], pattern.Width(), implied.order));
   }
   return text;
 }

@@ -10,9 +10,9 @@
 #include "cli/ExitStatus.h"
 #include "cli/Plural.h"
 #include "cli/RomSearch.h"
+#include "cli/TableCheck.h"
 #include "cli/TableConverter.h"
 #include "cli/TableLoader.h"
-#include "core/HexCodec.h"
 #include "core/Utf8.h"
 #include "rom/PatternSearch.h"
 #include "rom/TextSpellings.h"
@@ -52,13 +52,8 @@ std::string CodesText(const CTextSpellings::Spelling& spelling,
                       const std::vector<CCodeText>& pieces) {
   std::string text;
   for (const std::uint32_t piece : spelling.pieces) {
-    const std::string& code = pieces[piece].code;
     if (!text.empty()) text += ' ';
-    const std::size_t at = text.size();
-    text.resize(at + 2 * code.size());
-    (void)WriteHex(
-        {reinterpret_cast<const unsigned char*>(code.data()), code.size()},
-        text.data() + at);
+    text += CodeHex(pieces[piece].code);
   }
   return text;
 }
