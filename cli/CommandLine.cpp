@@ -296,7 +296,9 @@ CStatus TakeSearchOperands(const std::vector<std::string>& operands,
     return Usage(
         "search --relative takes no table: it finds text before one exists");
   }
-  if (!relative && !given.table) return Usage("no table given (-t TABLE)");
+  if (!relative && !given.table) {
+    return Usage("search needs -t TABLE and TEXT, or --relative WORD");
+  }
   const std::size_t wanted = relative ? 2 : 3;
   if (operands.size() != wanted) {
     return Usage(relative ? "search --relative needs one ROM"

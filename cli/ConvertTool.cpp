@@ -36,7 +36,7 @@ const char* UsageText() {
          "           [--context N] [--table-out TABLE [--hit K]] ROM\n"
          "       dalvren-convert -t TABLE search [--context N] TEXT ROM\n"
          "       dalvren-convert --help | --version\n"
-         "Every command also takes --table-encoding NAME and\n"
+         "Every command with -t TABLE also takes --table-encoding NAME and\n"
          "--table-syntax=plain|extended.\n";
 }
 
