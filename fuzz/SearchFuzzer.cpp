@@ -50,8 +50,7 @@ void CheckRelative(ByteSource& source, const CRomSearchOptions& options) {
   std::string word(1 + source.Next() % 6, 'A');
   for (char& c : word) c = kLetters[source.Next() % 6];
   std::unique_ptr<CRelativePattern> pattern;
-  if (!CRelativePattern::Parse(word, {.width = width, .alphabet = ""},
-                               &pattern)
+  if (!CRelativePattern::Parse(word, {.width = width, .alphabet = ""}, &pattern)
            .IsOk()) {
     return;
   }
