@@ -105,5 +105,6 @@ wide le "HERO of Dalvren"
 raw 00 00
 pad_to 0x110
 
-escaped=$(sed 's/../\\x&/g' <<<"$hex")
+escaped=""
+for ((i = 0; i < ${#hex}; i += 2)); do escaped+="\\x${hex:i:2}"; done
 printf '%b' "$escaped" >"$out"
