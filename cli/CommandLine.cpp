@@ -14,10 +14,9 @@ struct CCommandWord {
   Command command;
 };
 constexpr CCommandWord kCommandWords[] = {
-    {"dump", Command::kDump},
-    {"insert", Command::kInsert},
-    {"check", Command::kCheck},
-    {"roundtrip", Command::kRoundTrip},
+    {"dump", Command::kDump},     {"insert", Command::kInsert},
+    {"check", Command::kCheck},   {"roundtrip", Command::kRoundTrip},
+    {"search", Command::kSearch},
 };
 
 bool IsCommandWord(std::string_view word, Command& command) {
@@ -36,6 +35,8 @@ struct CGiven {
   bool output = false;
   bool unknown = false;
   bool syntax = false;
+  bool width = false;
+  bool tableOut = false;
 };
 
 // One option word, "--name=value" and "-tvalue" split; only the options with
@@ -58,7 +59,9 @@ struct COptionWord {
   [[nodiscard]] bool TakesValue() const {
     return name == "-t" || name == "-o" || name == "--offset" ||
            name == "--length" || name == "--unknown" ||
-           name == "--table-encoding" || name == "--table-syntax";
+           name == "--table-encoding" || name == "--table-syntax" ||
+           name == "--relative" || name == "--width" || name == "--alphabet" ||
+           name == "--context" || name == "--table-out" || name == "--hit";
   }
 
   std::string_view name;
@@ -138,6 +141,12 @@ CStatus CheckFitsCommand(const CCommandLine& line, const CGiven& given,
       {"--optimal", line.optimal, kInsert | kRoundTrip},
       {"--stats", line.stats, kInsert},
       {"--strict", line.strict, kDump | kInsert | Bit(Command::kCheck)},
+      {"--relative", line.relative.has_value(), Bit(Command::kSearch)},
+      {"--width", given.width, Bit(Command::kSearch)},
+      {"--alphabet", !line.alphabet.empty(), Bit(Command::kSearch)},
+      {"--context", line.context.has_value(), Bit(Command::kSearch)},
+      {"--table-out", given.tableOut, Bit(Command::kSearch)},
+      {"--hit", line.hit.has_value(), Bit(Command::kSearch)},
   };
   for (const auto& o : options) {
     if (o.given && (o.takenBy & Bit(line.command)) == 0) {
@@ -181,6 +190,47 @@ CStatus SetEncoding(std::string& slot, const std::string& value) {
   return {};
 }
 
+// Sets the options of search that take a value: `name` is one of them.
+CStatus SetSearchValue(std::string_view name, const std::string& value,
+                       CCommandLine& line, CGiven& given) {
+  if (name == "--relative") {
+    if (line.relative) return Usage("--relative is given twice");
+    line.relative = value;
+    return {};
+  }
+  if (name == "--width") {
+    if (given.width) return Usage("--width is given twice");
+    given.width = true;
+    if (value != "1" && value != "2") {
+      return Usage("--width needs 1 or 2 (bytes per letter), not '" + value +
+                   "'");
+    }
+    line.width = value == "1" ? 1 : 2;
+    return {};
+  }
+  if (name == "--alphabet") {
+    if (!line.alphabet.empty()) return Usage("--alphabet is given twice");
+    if (value.empty()) return Usage("--alphabet needs its letters in order");
+    line.alphabet = value;
+    return {};
+  }
+  if (name == "--table-out") {
+    return SetOnce(name, line.tableOut, given.tableOut, value);
+  }
+  const bool context = name == "--context";
+  std::optional<std::uint64_t>& slot = context ? line.context : line.hit;
+  std::string written;
+  if (CStatus status = SetCount(name, slot, written, value); !status.IsOk()) {
+    return status;
+  }
+  if (context && *slot > kMaxContext) {
+    return Usage("--context takes at most " + std::to_string(kMaxContext) +
+                 " bytes");
+  }
+  if (!context && *slot == 0) return Usage("--hit counts hits from 1");
+  return {};
+}
+
 // Sets the option without a value named `name`; false when there is none.
 bool SetFlag(std::string_view name, CCommandLine& line) {
   if (name == "--hex-in") {
@@ -209,6 +259,10 @@ CStatus SetValue(std::string_view name, const std::string& value,
   if (name == "--offset") {
     return SetCount(name, line.offset, line.offsetText, value);
   }
+  if (name == "--relative" || name == "--width" || name == "--alphabet" ||
+      name == "--context" || name == "--table-out" || name == "--hit") {
+    return SetSearchValue(name, value, line, given);
+  }
   if (name == "--length") {
     return SetCount(name, line.length, line.lengthText, value);
   }
@@ -225,15 +279,59 @@ CStatus SetValue(std::string_view name, const std::string& value,
   return SetEncoding(line.tableEncoding, value);
 }
 
+// search's TEXT and ROM, or ROM alone with --relative, once every option is
+// read, and whether they go together with the options given.
+CStatus TakeSearchOperands(const std::vector<std::string>& operands,
+                           const CGiven& given, CCommandLine& line) {
+  if (CStatus fits = CheckFitsCommand(line, given, 0); !fits.IsOk()) {
+    return fits;
+  }
+  const bool relative = line.relative.has_value();
+  if (!relative) {
+    const std::pair<bool, const char*> needsRelative[] = {
+        {given.width, "--width"},
+        {!line.alphabet.empty(), "--alphabet"},
+        {given.tableOut, "--table-out"}};
+    for (const auto& [set, option] : needsRelative) {
+      if (set) return Usage(std::string(option) + " needs --relative WORD");
+    }
+  }
+  if (line.hit && !given.tableOut) return Usage("--hit needs --table-out");
+  if (relative &&
+      (given.table || !line.tableEncoding.empty() || given.syntax)) {
+    return Usage(
+        "search --relative takes no table: it finds text before one exists");
+  }
+  if (!relative && !given.table) {
+    return Usage("search needs -t TABLE and TEXT, or --relative WORD");
+  }
+  const std::size_t wanted = relative ? 2 : 3;
+  if (operands.size() != wanted) {
+    return Usage(relative ? "search --relative needs one ROM"
+                          : "search needs TEXT and ROM");
+  }
+  if (!relative) line.searchText = operands[1];
+  line.input = operands.back();
+  if (line.table == "-" && line.input == "-") {
+    return Usage(
+        "the table and the ROM cannot both be standard input: give ROM or "
+        "-t as a file");
+  }
+  return {};
+}
+
 // The command and INPUT from the operands, once every option is read, and
 // whether they go together with the options given.
 CStatus TakeOperands(const std::vector<std::string>& operands,
                      const CGiven& given, CCommandLine& line) {
   if (operands.empty()) {
-    return Usage("no command given (dump, insert, check or roundtrip)");
+    return Usage("no command given (dump, insert, check, roundtrip or search)");
   }
   if (!IsCommandWord(operands.front(), line.command)) {
     return Usage("unknown command '" + operands.front() + "'");
+  }
+  if (line.command == Command::kSearch) {
+    return TakeSearchOperands(operands, given, line);
   }
   if (!given.table) return Usage("no table given (-t TABLE)");
   if (CStatus fits = CheckFitsCommand(line, given, operands.size() - 1);

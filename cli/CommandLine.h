@@ -18,6 +18,7 @@ enum class Command {
   kInsert,
   kCheck,
   kRoundTrip,
+  kSearch,
   kHelp,
   kVersion
 };
@@ -60,7 +61,25 @@ struct CCommandLine {
   // are taken as they are.
   std::string tableEncoding;
   TableSyntax tableSyntax = TableSyntax::kPlain;
+  // search: the TEXT looked for through the table, or with --relative the
+  // WORD whose letters' differences are looked for, without one. The ROM
+  // is `input`.
+  std::string searchText;
+  std::optional<std::string> relative;
+  // search --relative: bytes per letter (1 or 2), and the letters of a
+  // further alphabet in order (empty for none; never empty when given).
+  unsigned width = 1;
+  std::string alphabet;
+  // search: bytes of context on each side of a hit, at most kMaxContext.
+  std::optional<std::uint64_t> context;
+  // search --relative: the starter table's file and the hit it is made for
+  // (from 1); `hit` is given only with `tableOut`.
+  std::string tableOut;
+  std::optional<std::uint64_t> hit;
 };
+
+// The most bytes of context search shows on each side of a hit.
+inline constexpr std::uint64_t kMaxContext = 1024;
 
 // Parses the arguments that follow the program name into `*line`. Options
 // may stand before or after the command word; "--" ends the options.
@@ -69,8 +88,12 @@ struct CCommandLine {
 // command, a missing or repeated value, a bad number, --unknown mode or
 // --table-syntax, an
 // option the command does not take, an INPUT for check, more than one INPUT,
-// or standard input as both the table and the input of dump, insert or
-// roundtrip. `*line` is unspecified then.
+// or standard input as both the table and the input of dump, insert,
+// roundtrip or search. search takes TEXT and ROM with -t, or ROM alone with
+// --relative (and then no table options); --width, --alphabet and
+// --table-out need --relative, --hit needs --table-out, and --width is 1 or
+// 2, --context at most kMaxContext and --hit at least 1. `*line` is
+// unspecified then.
 [[nodiscard]] CStatus ParseCommandLine(std::span<const char* const> args,
                                        CCommandLine* line);
 

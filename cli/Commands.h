@@ -22,6 +22,20 @@ namespace dalvren {
 // extended syntax with switch codes: when the script did not).
 [[nodiscard]] CStatus RunRoundTrip(const CCommandLine& line);
 
+// search --relative: writes every hit of the WORD and their count on
+// standard output and, with --table-out, the starter table of the hit of
+// --hit. Fails with kExitNoHit (after a line saying so) when there is none,
+// and with a message for a WORD or --alphabet that cannot be searched, a
+// ROM that cannot be read, or a table that cannot be written.
+[[nodiscard]] CStatus RunRelativeSearch(const CCommandLine& line);
+
+// search through the table: writes every hit of every spelling of TEXT and
+// their count on standard output, with a note on standard error when the
+// spellings were too many to search them all. Fails with kExitNoHit (after
+// a line saying so) when there is none, and with a message when the table
+// cannot be loaded or cannot spell TEXT, or the ROM cannot be read.
+[[nodiscard]] CStatus RunTableSearch(const CCommandLine& line);
+
 // Flushes the report on standard output; fails when it could not be
 // written, so that a full disk or a closed pipe is not a success.
 [[nodiscard]] CStatus FlushStandardOutput();

@@ -31,8 +31,12 @@ const char* UsageText() {
          "       dalvren-convert -t TABLE roundtrip [--hex-in] [--offset N] "
          "[--length N]\n"
          "           [--unknown=skip|hex] [--optimal] [-q] [INPUT]\n"
+         "       dalvren-convert search --relative WORD [--width 1|2] "
+         "[--alphabet LETTERS]\n"
+         "           [--context N] [--table-out TABLE [--hit K]] ROM\n"
+         "       dalvren-convert -t TABLE search [--context N] TEXT ROM\n"
          "       dalvren-convert --help | --version\n"
-         "Every command also takes --table-encoding NAME and\n"
+         "Every command with -t TABLE also takes --table-encoding NAME and\n"
          "--table-syntax=plain|extended.\n";
 }
 
@@ -58,6 +62,8 @@ CStatus Run(std::span<const char* const> args) {
       return RunConvert(line);
     case Command::kRoundTrip:
       return RunRoundTrip(line);
+    case Command::kSearch:
+      return line.relative ? RunRelativeSearch(line) : RunTableSearch(line);
     case Command::kNone:
       break;
   }

@@ -13,6 +13,8 @@ inline constexpr int kExitDiffers = 1;
 // dump with --strict skipped a byte, or insert with --strict dropped a
 // character of the script or wrote a place that does not read back.
 inline constexpr int kExitDrops = 1;
+// search found nothing.
+inline constexpr int kExitNoHit = 1;
 // Bad usage, a file that cannot be opened, read or written, an output that
 // is the table file, a bad range, a table encoding that cannot be used, or
 // running out of memory.

@@ -89,8 +89,8 @@ mkdir tables
 touch game.tbl OLD.TBL notes.txt tables/sjis.tbl
 
 # Commands, once the table is given and before.
-expect 'dalvren-convert -t game.tbl ' check dump insert roundtrip
-expect 'dalvren-convert ' check dump insert roundtrip
+expect 'dalvren-convert -t game.tbl ' check dump insert roundtrip search
+expect 'dalvren-convert ' check dump insert roundtrip search
 expect 'dalvren-convert -q -t game.tbl ro' roundtrip
 expect 'dalvren-convert --hex-in --offset 4 d' dump
 # An option's value is no command, and "--" ends the options, not the command.
@@ -118,6 +118,15 @@ expect 'dalvren-convert dump -o n' notes.txt '@-o filenames'
 expect 'dalvren-convert -t game.tbl dump n' notes.txt '@-o filenames'
 expect 'dalvren-convert -t game.tbl dump --offset ' ''
 expect_some 'dalvren-convert -t game.tbl --table-encoding shift_j' +SHIFT_JIS
+# search: its options, the width's values, and a file for the starter table.
+expect 'dalvren-convert search --w' --width
+expect 'dalvren-convert search --relative HERO --width ' 1 2
+expect_some 'dalvren-convert search --' +--relative +--alphabet +--context \
+  +--table-out +--hit -- -optimal -- -hex-in
+expect_some 'dalvren-convert -t game.tbl dump --' -- -relative -- -table-out
+expect 'dalvren-convert search --relative HERO --table-out n' notes.txt \
+  '@-o filenames'
+expect 'dalvren-convert search --relative ' ''
 
 # Every option --help names is offered, so the two cannot drift apart.
 all=$(complete_line 'dalvren-convert -')
