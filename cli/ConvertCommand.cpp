@@ -16,6 +16,7 @@
 #include "cli/TableConverter.h"
 #include "cli/TableLoader.h"
 #include "core/InsertReport.h"
+#include "core/SwitchState.h"
 #include "core/Utf8.h"
 
 namespace dalvren {
@@ -128,6 +129,15 @@ CStatus Convert(const CCommandLine& line, const CTableConverter& table,
         std::cerr << "Note: the control code at offset "
                   << OffsetText(first + offset) << " has " << have << " of its "
                   << Bytes(need) << ": the input ends there" << std::endl;
+      };
+      options.onTooDeep = [first](std::size_t offset) {
+        std::cerr << "Note: the switch code at offset "
+                  << OffsetText(first + offset) << " is the "
+                  << CSwitchState::kMaxDepth + 1
+                  << "th in effect at once: it takes the place of the "
+                     "innermost one, here and wherever switch codes nest so "
+                     "deep"
+                  << std::endl;
       };
     }
     table.Dump(out, range, options);

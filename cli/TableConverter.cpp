@@ -35,6 +35,7 @@ void CTableConverter::Dump(std::ostream& out,
     CExtendedDumpOptions extended;
     extended.onSkip = onSkip;
     extended.onShortParameters = options.onShortParameters;
+    extended.onTooDeep = options.onTooDeep;
     DumpExtended(*extended_, out, input, extended);
     return;
   }

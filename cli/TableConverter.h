@@ -27,6 +27,9 @@ class CTableConverter {
     // input cuts short (offset of the code, bytes there, bytes needed).
     std::function<void(std::size_t offset, std::size_t have, std::size_t need)>
         onShortParameters;
+    // Extended syntax: told once of the first switch code that takes the
+    // place of the innermost one (core/ExtendedDump.h).
+    std::function<void(std::size_t offset)> onTooDeep;
   };
 
   struct InsertOptions {

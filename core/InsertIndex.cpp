@@ -28,7 +28,6 @@ std::unique_ptr<CByteString> Bytes(std::string_view s) {
 CInsertIndex::CInsertIndex(const CExtendedTable& table, bool tokens)
     : table_(table),
       texts_(std::make_unique<CCodeDictionary>()),
-      tokens_(tokens),
       counted_(table.sections.size()),
       open_(table.sections.size()),
       closable_(table.sections.size()) {

@@ -106,7 +106,6 @@ class CInsertIndex {
   std::vector<std::vector<Reading>> readings_;
   std::unordered_map<std::string, std::uint32_t> listOf_;
   CHeldCharacters held_;
-  bool tokens_;
   std::size_t switchCount_ = 0;
   std::vector<std::vector<std::uint32_t>> counted_;
   std::vector<std::vector<std::uint32_t>> open_;

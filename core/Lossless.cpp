@@ -1,5 +1,6 @@
 #include "core/Lossless.h"
 
+#include <array>
 #include <deque>
 #include <optional>
 #include <sstream>
@@ -102,8 +103,11 @@ class CJudge {
   }
 
   void SeedRests(CLosslessVerdict& verdict) {
+    for (std::uint32_t p = 0; p < pieces_.size(); ++p) {
+      byFirst_[static_cast<unsigned char>(pieces_[p].text[0])].push_back(p);
+    }
     for (std::uint32_t u = 0; u < pieces_.size(); ++u) {
-      for (std::uint32_t v = 0; v < pieces_.size(); ++v) {
+      for (const std::uint32_t v : Starting(pieces_[u].text)) {
         if (u == v || !pieces_[v].text.starts_with(pieces_[u].text)) continue;
         if (pieces_[v].text.size() == pieces_[u].text.size()) {
           if (Try(verdict, {v}, {u})) return;
@@ -127,7 +131,7 @@ class CJudge {
          ++followed) {
       const Rest at = std::move(rests_.front());
       rests_.pop_front();
-      for (std::uint32_t w = 0; w < pieces_.size(); ++w) {
+      for (const std::uint32_t w : Starting(at.rest)) {
         const std::string& text = pieces_[w].text;
         std::vector<std::uint32_t> behind = at.behind;
         behind.push_back(w);
@@ -140,6 +144,12 @@ class CJudge {
         }
       }
     }
+  }
+
+  // The pieces whose text starts with the first byte of `text`: the only
+  // ones that can begin it or be begun by it.
+  const std::vector<std::uint32_t>& Starting(const std::string& text) const {
+    return byFirst_[static_cast<unsigned char>(text[0])];
   }
 
   // The ROM that dump would read as `spelling`, or nothing when no ROM
@@ -218,6 +228,7 @@ class CJudge {
 
   const CExtendedTable& table_;
   std::vector<Piece> pieces_;
+  std::array<std::vector<std::uint32_t>, 256> byFirst_;
   std::deque<Rest> rests_;
   std::unordered_map<std::string, std::size_t> spellings_;
 };

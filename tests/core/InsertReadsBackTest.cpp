@@ -1,0 +1,122 @@
+// Scripts that dump wrote and insert once failed to read back: each is
+// read back now, into bytes that dump to the very same script.
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/ExtendedTestSupport.h"
+
+namespace dalvren {
+namespace {
+
+using test::DumpToString;
+using test::Hex;
+using test::InsertToString;
+
+std::string HexOf(const std::string& bytes) {
+  return test::MakeString(bytes)->ToHex().get();
+}
+
+// The tables are written one entry a line.
+std::string Lines(std::initializer_list<const char*> lines) {
+  std::string file;
+  for (const char* line : lines) file += std::string(line) + "\n";
+  return file;
+}
+
+// Dumps `rom` (hex) through `file`, inserts the script back, and expects
+// bytes that dump to the same script, with nothing reported as inexact.
+void ExpectReadBack(const std::string& file, const char* rom,
+                    CExtendedInsertOptions options = test::WithTokens()) {
+  const auto table = test::LoadExtendedFromString(file);
+  const std::string script = DumpToString(*table, Hex(rom));
+  bool inexact = false;
+  options.onInexact = [&inexact](std::size_t, bool) { inexact = true; };
+  const test::Inserted inserted = InsertToString(*table, script, options);
+  ASSERT_TRUE(inserted.ok) << file;
+  EXPECT_FALSE(inexact) << file << testing::PrintToString(script);
+  EXPECT_EQ(DumpToString(*table, inserted.bytes), script)
+      << file << testing::PrintToString(script) << "\ninserted "
+      << HexOf(inserted.bytes);
+}
+
+TEST(InsertReadsBack, ACountedSwitchLeftOnlyThroughAnOpenOne) {
+  // "a" needs K, counted 2; "B" is the start table's, which K reaches only
+  // once its count runs out: through J (counted 1) and J's switch back to
+  // K with N = 0, which a byte K does not cover then leaves.
+  ExpectReadBack(Lines({"41=A", "42=B", "!F0=K,2", "@K", "41=a", "!F1=J,1",
+                        "@J", "!F2=K,0"}),
+                 "F0 41 F1 F2 42");
+  ExpectReadBack(
+      Lines({"@S", "/4B=[E0]", "/82", "!80=S,0", "!83=K,0", "!4A=K,1", "@K",
+             "F4=d", "80=C", "!F7=S,0", "!F0=S,0", "!4B=K,0"}),
+      "4A 82 4A F4 F0");
+}
+
+TEST(InsertReadsBack, ATokenOfAByteTheSectionCoversGoesWhereItDoesNot) {
+  // "<$41>" in the start table, which covers 41, needs a counted section
+  // that does not: the kanji, whose count a token does not use up.
+  ExpectReadBack(
+      Lines({"41=A", "!F0=Kana,0", "!F1=Kanji,1", "@Kana", "41=ア", "42=イ",
+             "!F0=Kanji,1", "@Kanji", "!F1=Kanji,1", "!F3=Kana,3"}),
+      "F1 41 41 42 FD F3 41 F2 41 41 42 F2 FC 41");
+}
+
+TEST(InsertReadsBack, TheLineBreakAfterATextlessEndCodeIsTheEndCodes) {
+  // From an editor (CR LF), or with the end code's tokens in lower case,
+  // the line break still belongs to the end code: no line-break code FE.
+  const auto table = test::LoadExtendedFromString(
+      Lines({"41=A", "*FE", "/FD", "!F0=Kana,0", "@Kana", "80=あ"}));
+  for (const char* script : {"あ<$FD>\r\nA", "あ<$fd>\nA", "あ<$fd>\r\nA"}) {
+    for (const bool tokens : {false, true}) {
+      CExtendedInsertOptions options;
+      options.tokens = tokens;
+      EXPECT_EQ(HexOf(InsertToString(*table, script, options).bytes),
+                "F080FD41")
+          << testing::PrintToString(script) << tokens;
+    }
+  }
+}
+
+TEST(InsertReadsBack, OptimalKeepsToTextsDumpReadsAsWritten) {
+  CExtendedInsertOptions optimal = test::WithTokens();
+  optimal.optimal = true;
+  // "A" was 41 until a later line gave 41 to "Q": the shortest cut of "AB"
+  // through it would dump as "QB".
+  for (const char* more : {"", "!F0=K,0\n@K\n"}) {
+    const auto table = test::LoadExtendedFromString(
+        Lines({"41=A", "41=Q", "4243=B", "50515253=AB"}) + more);
+    EXPECT_EQ(HexOf(InsertToString(*table, "AB", optimal).bytes), "50515253")
+        << more;
+  }
+  // "a" and "b" as 80 81 would be two bytes against three, but dump reads
+  // 80 81 as "X".
+  for (const char* more : {"", "!F0=K,0\n@K\n"}) {
+    const auto table = test::LoadExtendedFromString(
+        Lines({"80=a", "81=b", "8081=X", "414243=ab"}) + more);
+    const test::Inserted inserted = InsertToString(*table, "ab", optimal);
+    EXPECT_EQ(HexOf(inserted.bytes), "414243") << more;
+    EXPECT_EQ(DumpToString(*table, inserted.bytes), "ab") << more;
+  }
+  ExpectReadBack(Lines({"41=A", "42=B", "!F0=K,2", "@K", "41=a", "!F1=J,1",
+                        "@J", "!F2=K,0"}),
+                 "F0 41 F1 F2 42", optimal);
+}
+
+TEST(InsertReadsBack, WhereTheTableCannotThereIsAReport) {
+  // Codes 80 and 81 join into 8081 with nothing to stand between them: no
+  // bytes dump back to "ac", and insert says where.
+  const auto table = test::LoadExtendedFromString(
+      Lines({"80=a", "81=c", "8081=b", "!F0=K,1", "@K", "90=k"}));
+  std::vector<std::size_t> inexact;
+  CExtendedInsertOptions options;
+  options.onInexact = [&inexact](std::size_t offset, bool bounded) {
+    EXPECT_FALSE(bounded);
+    inexact.push_back(offset);
+  };
+  EXPECT_EQ(HexOf(InsertToString(*table, "kac", options).bytes), "F0908081");
+  EXPECT_EQ(inexact, std::vector<std::size_t>{2});
+}
+
+}  // namespace
+}  // namespace dalvren
