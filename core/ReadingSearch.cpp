@@ -299,10 +299,15 @@ class CReadingSearch::CImpl {
       AppendByteToken(here_.byte, spelled);
       here_.upper = std::equal(spelled.begin(), spelled.end(), rest.begin());
     }
-    const std::size_t length = Utf8CharLength(rest);
-    const std::string_view c(reinterpret_cast<const char*>(rest.data()),
-                             length);
-    here_.dead = index_.Holds(c) ? 0 : length;
+    // A text that starts here holds the character; only where none does
+    // may it be one no text holds.
+    here_.dead = 0;
+    if (here_.keys.empty() && !here_.parameter) {
+      const std::size_t length = Utf8CharLength(rest);
+      const std::string_view c(reinterpret_cast<const char*>(rest.data()),
+                               length);
+      if (!index_.Holds(c)) here_.dead = length;
+    }
   }
 
   // Tries every reading at `q`, cheapest first: what each can read there,
