@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "core/CharsetGuess.h"
 #include "core/Status.h"
 
 namespace dalvren {
@@ -49,5 +50,9 @@ class CTableEncoding {
   iconv_t cd_;
   std::string name_;
 };
+
+// Conversions through iconv for the core's guess at a table's character set
+// (CCharsetGuess): one CTableEncoding per set, opened when asked for.
+[[nodiscard]] CCharsetGuess::ConverterFor TableEncodingConverters();
 
 }  // namespace dalvren
