@@ -4,8 +4,10 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "core/TableLineReader.h"
+#include "core/Utf8.h"
 
 namespace dalvren {
 
@@ -60,9 +62,19 @@ std::unique_ptr<CCodeTable> LoadWith(std::istream& in,
   line.reserve(kMaxTableLine);
   std::size_t number = 0;
   bool cut = false;
+  bool first = true;
   while (reader.Next(line, number, cut)) {
     if (cut && observer != nullptr && observer->onCut) observer->onCut(number);
-    HandleLine(*table, line, number, observer);
+    std::string_view content = line;
+    if (std::exchange(first, false) && number == 1 &&
+        content.starts_with(kUtf8ByteOrderMark)) {
+      content.remove_prefix(kUtf8ByteOrderMark.size());
+      if (observer != nullptr && observer->onByteOrderMark) {
+        observer->onByteOrderMark();
+      }
+      if (content.empty()) continue;
+    }
+    HandleLine(*table, content, number, observer);
   }
   return table;
 }

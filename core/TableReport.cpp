@@ -134,21 +134,17 @@ void CTableReport::OnIgnored(std::size_t line, std::string_view content,
   ++ignored;
   report_ << "line " << line << ": ignored: " << WhyOf(fault, content) << '\n';
   if (line != 1) return;
-  if (content.starts_with(kUtf8ByteOrderMark)) {
-    const std::string_view rest = content.substr(kUtf8ByteOrderMark.size());
-    const bool entry = !rest.empty() && IsHexDigit(rest[0]) &&
-                       rest.find('=') != std::string_view::npos;
-    Warn(line, std::string("the file starts with a UTF-8 byte-order mark") +
-                   (entry ? ", which hides the code of this line: its entry "
-                            "is lost"
-                          : "") +
-                   " (save the table without it)");
-  } else if (content.starts_with("\xFF\xFE") ||
-             content.starts_with("\xFE\xFF")) {
+  if (content.starts_with("\xFF\xFE") || content.starts_with("\xFE\xFF")) {
     Warn(line,
          "the file starts with a UTF-16 byte-order mark: no line of it can "
          "load (save the table as UTF-8)");
   }
+}
+
+void CTableReport::OnByteOrderMark() {
+  ++notes;
+  report_ << "line 1: note: the file starts with a UTF-8 byte-order mark, "
+             "which is skipped\n";
 }
 
 void CTableReport::OnCut(std::size_t line) {
@@ -323,6 +319,7 @@ CLoadObserver CTableReport::Observer(
     OnIgnored(line, content, fault);
   };
   observer.onCut = [this](std::size_t line) { OnCut(line); };
+  observer.onByteOrderMark = [this] { OnByteOrderMark(); };
   observer.convertText = convertText;
   observer.onEntry = [this](std::size_t line, const CByteString& code,
                             const CByteString& text) {

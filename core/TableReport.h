@@ -49,9 +49,11 @@ class CTableReport {
   //
   // As the lines load, in file order, it writes one line per ignored line
   // (its number and why), per physical line that was cut (once, however
-  // often) and per warning about an entry: a byte-order mark at the start of
-  // the file, a text with blanks at its start or end (unless it is all
-  // blanks), a code with an empty text, a text that is not valid UTF-8.
+  // often) and per warning about an entry: a UTF-16 byte-order mark at the
+  // start of the file, a text with blanks at its start or end (unless it is
+  // all blanks), a code with an empty text, a text that is not valid UTF-8.
+  // A UTF-8 byte-order mark, which the loader skips, is a note, not a
+  // warning.
   // Line numbers are 1-based physical lines, as an editor shows them; empty
   // lines are not reported. Replacements are kept for Finish and are not
   // written as the loader's "Replacing old value" lines.
@@ -107,6 +109,8 @@ class CTableReport {
   // The lines reported as "warning:"; aliases and duplicates are counted
   // apart.
   std::size_t warnings = 0;
+  // The lines reported as "note:": what the loader took care of.
+  std::size_t notes = 0;
 
  private:
   // The line that last gave a key, and the value it gave with it.
@@ -138,6 +142,7 @@ class CTableReport {
   };
 
   void OnIgnored(std::size_t line, std::string_view content, LineFault fault);
+  void OnByteOrderMark();
   void OnCut(std::size_t line);
   void OnEntry(std::size_t line, const CByteString& code,
                const CByteString& text);
