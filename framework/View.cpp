@@ -15,6 +15,10 @@ void CView::OnInitialUpdate() {}
 
 bool CView::OnCmdMsg(unsigned id) { return OnCommand(id); }
 
+bool CView::OnDropFile(const QString& /*path*/, QWidget* /*target*/) {
+  return false;
+}
+
 CFrameWnd* CView::GetParentFrame() const {
   for (QWidget* w = parentWidget(); w != nullptr; w = w->parentWidget()) {
     if (auto* frame = dynamic_cast<CFrameWnd*>(w)) return frame;

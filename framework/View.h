@@ -27,6 +27,11 @@ class CView : public QWidget, public CWnd {
   // Handles command `id`; the base handles none.
   virtual bool OnCmdMsg(unsigned id);
 
+  // A file `path` was dropped on `target`, the view or a control of it;
+  // true when the view took care of it, false to let the frame open it as a
+  // document. The base takes none.
+  virtual bool OnDropFile(const QString& path, QWidget* target);
+
   [[nodiscard]] CDocument* GetDocument() const { return document_; }
   // The frame the view lives in, or null before it is placed in one.
   [[nodiscard]] CFrameWnd* GetParentFrame() const;
