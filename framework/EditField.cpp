@@ -35,10 +35,10 @@ QTextBlockFormat ContinuationFormat() {
 }
 
 // Where to end a piece of `text` that starts at `from` and may hold at most
-// `room` characters: after the last blank in the piece's last
+// `room` (> 0) characters: after the last blank in the piece's last
 // kBlankSearch characters, else at the limit, never inside a surrogate pair.
 qsizetype PieceEnd(QStringView text, qsizetype from, qsizetype room) {
-  qsizetype end = from + std::max<qsizetype>(room, 1);
+  qsizetype end = from + room;
   for (qsizetype i = end - 1; i > from && i >= end - kBlankSearch; --i) {
     if (text[i] == QLatin1Char(' ')) return i + 1;
   }
@@ -118,7 +118,8 @@ void CEditField::InsertFieldText(QTextCursor& cursor, QStringView text) {
     while (lineEnd < text.size() && !IsBreak(text[lineEnd])) ++lineEnd;
     qsizetype from = lineStart;
     while (lineEnd > from && lineEnd - from > room) {
-      const qsizetype cut = PieceEnd(text, from, room);
+      // A block already full gets its continuation before anything else.
+      const qsizetype cut = room > 0 ? PieceEnd(text, from, room) : from;
       flush(cut);
       cursor.insertBlock(ContinuationFormat());
       continuing = true;

@@ -13,6 +13,8 @@ void CView::Create(CDocument& document) { document_ = &document; }
 
 void CView::OnInitialUpdate() {}
 
+void CView::OnUpdate(CView* /*sender*/) {}
+
 bool CView::OnCmdMsg(unsigned id) { return OnCommand(id); }
 
 bool CView::OnDropFile(const QString& /*path*/, QWidget* /*target*/) {

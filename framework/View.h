@@ -24,6 +24,11 @@ class CView : public QWidget, public CWnd {
   // Called once the view's first document is in place.
   virtual void OnInitialUpdate();
 
+  // The document changed: a document was opened into it or started anew
+  // (after OnInitialUpdate, the first time). `sender` is the view that
+  // changed it, or null. The base does nothing.
+  virtual void OnUpdate(CView* sender);
+
   // Handles command `id`; the base handles none.
   virtual bool OnCmdMsg(unsigned id);
 

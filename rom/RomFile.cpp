@@ -175,7 +175,7 @@ CError ReadRomRange(const std::string& path, std::uint64_t offset,
   return {};
 }
 
-CError WriteRomBytes(const CRomWrite& write) {
+CError CheckRomWrite(const CRomWrite& write, std::uint64_t* romSize) {
   std::uint64_t size = 0;
   if (CError error = RomFileSize(write.rom, &size); !error.IsOk()) {
     return error;
@@ -191,6 +191,18 @@ CError WriteRomBytes(const CRomWrite& write) {
                            PastTheEnd(size) +
                            "; let the file grow to write them");
   }
+  fs::path target;
+  if (CError error = CheckTarget(write.target, &target); !error.IsOk()) {
+    return error;
+  }
+  if (romSize != nullptr) *romSize = size;
+  return {};
+}
+
+CError WriteRomBytes(const CRomWrite& write) {
+  std::uint64_t size = 0;
+  if (CError error = CheckRomWrite(write, &size); !error.IsOk()) return error;
+  const std::uint64_t count = write.bytes.size();
   fs::path target;
   if (CError error = CheckTarget(write.target, &target); !error.IsOk()) {
     return error;

@@ -71,6 +71,12 @@ struct CRomWrite {
 // (replacing it would bypass that), or cannot be written.
 [[nodiscard]] CError WriteRomBytes(const CRomWrite& write);
 
+// Whether WriteRomBytes would refuse `write`, and why, without writing;
+// the ROM's size goes to `*romSize` when it is given. A write that passes
+// may still fail on the way (a full disk).
+[[nodiscard]] CError CheckRomWrite(const CRomWrite& write,
+                                   std::uint64_t* romSize = nullptr);
+
 // Reads an offset or a byte count as typed: decimal digits, or hexadecimal
 // digits after "0x" (either case), with blanks around them. Fails with
 // kInvalid for anything else, or for a value beyond 64 bits.

@@ -70,6 +70,9 @@ TEST(LongLine, IsHeldInBoundedBlocksAndReadsBackWhole) {
   const Case cases[] = {
       {"letters and blanks", Letters(20000)},
       {"no blank at all", std::string(9000, 'x')},
+      // Slices of the progress end where a block is just full.
+      {"no blank across slices",
+       std::string(2 * CEditField::kProgressSlice + 3, 'x')},
       {"surrogate pairs", emoji},
       {"short lines around a long one", "ab\n" + Letters(10000) + "\ncd\n"},
   };
