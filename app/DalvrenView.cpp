@@ -9,6 +9,7 @@
 
 #include "app/DalvrenDoc.h"
 #include "app/DroppedFileDialog.h"
+#include "app/FieldCount.h"
 #include "app/FindDialog.h"
 #include "app/LoadRomDialog.h"
 #include "app/ResourceIds.h"
@@ -60,8 +61,10 @@ void CDalvrenView::OnInitialUpdate() {
   countTimer_->setInterval(kCountDelay);
   connect(countTimer_, &QTimer::timeout, this, [this] { CountFields(); });
   for (const int id : {kIdcRom, kIdcDump}) {
-    connect(Field(id), &QPlainTextEdit::textChanged, countTimer_,
-            qOverload<>(&QTimer::start));
+    connect(Field(id), &QPlainTextEdit::textChanged, this, [this, id] {
+      tallies_[id == kIdcRom ? 0 : 1].stale = true;
+      countTimer_->start();
+    });
   }
   connect(qApp, &QApplication::focusChanged, this,
           [this](QWidget*, QWidget* now) {
@@ -126,25 +129,33 @@ void CDalvrenView::ShowStatus(const QString& text) {
   }
 }
 
+std::uint64_t CDalvrenView::CountOf(int id) {
+  CTally& tally = tallies_[id == kIdcRom ? 0 : 1];
+  if (tally.stale) {
+    tally.count = CountFieldText(Field(id)->FieldText(), FieldIsHex(id));
+    tally.stale = false;
+  }
+  return tally.count;
+}
+
 void CDalvrenView::CountFields() {
   if (countTimer_ != nullptr) countTimer_->stop();
   CFrameWnd* frame = GetParentFrame();
   CStatusBar* bar = frame != nullptr ? frame->GetStatusBar() : nullptr;
   if (bar == nullptr) return;
-  bar->SetPaneText(1,
-                   FromUtf8(FieldCounts(
-                       FieldInputSize(GetDlgItemTextA(kIdcRom), m_bRomHex != 0),
-                       FieldCount(GetDlgItemTextA(kIdcDump), m_bDumpHex != 0),
-                       m_bDumpHex != 0)));
+  bar->SetPaneText(1, FromUtf8(FieldCounts(CountOf(kIdcRom), CountOf(kIdcDump),
+                                           m_bDumpHex != 0)));
 }
 
 void CDalvrenView::OnRomHex() {
   m_bRomHex = IsDlgButtonChecked(kIdcRomHex) == BST_CHECKED ? 1 : 0;
+  tallies_[0].stale = true;
   CountFields();
 }
 
 void CDalvrenView::OnDumpHex() {
   m_bDumpHex = IsDlgButtonChecked(kIdcDumpHex) == BST_CHECKED ? 1 : 0;
+  tallies_[1].stale = true;
   CountFields();
 }
 
@@ -164,18 +175,14 @@ void CDalvrenView::Convert(ConvertDirection direction) {
   CConvertReport report;
   bool done = false;
   std::uint64_t romBefore = 0;
-  std::uint64_t shown = 0;
   {
     const CWaitCursor busy;
-    if (!romToDump) {
-      romBefore = FieldInputSize(GetDlgItemTextA(kIdcRom), options.targetHex);
-    }
+    if (!romToDump) romBefore = CountOf(kIdcRom);
     std::string text;
     status =
         ConvertText(document != nullptr ? document->m_pTable.get() : nullptr,
                     direction, GetDlgItemTextA(from), options, &text, &report);
     if (status.IsOk()) {
-      shown = FieldCount(text, options.targetHex);
       done = SetFieldBytes(to, text,
                            romToDump ? QStringLiteral("Filling the Dump field")
                                      : QStringLiteral("Filling the ROM field"));
@@ -188,10 +195,10 @@ void CDalvrenView::Convert(ConvertDirection direction) {
   }
   activeField_ = to;
   CountFields();
-  ShowStatus(
-      done ? FromUtf8(ConversionStatus(direction, report, options.sourceHex,
-                                       options.targetHex, romBefore, shown))
-           : QStringLiteral("Cancelled: the field keeps its text."));
+  ShowStatus(done ? FromUtf8(ConversionStatus(
+                        direction, report, options.sourceHex, options.targetHex,
+                        romBefore, CountOf(to)))
+                  : QStringLiteral("Cancelled: the field keeps its text."));
 }
 
 bool CDalvrenView::SetFieldBytes(int id, std::string_view bytes,
@@ -201,8 +208,11 @@ bool CDalvrenView::SetFieldBytes(int id, std::string_view bytes,
   QElapsedTimer clock;
   clock.start();
   bool shown = false;
-  const bool done = Field(id)->SetText(
-      FieldTextFromBytes(bytes), [&](qsizetype got, qsizetype total) {
+  const QString text = FieldTextFromBytes(bytes);
+  // Counted here, where the text is at hand, not read back from the field.
+  const std::uint64_t count = CountFieldText(text, FieldIsHex(id));
+  const bool done =
+      Field(id)->SetText(text, [&](qsizetype got, qsizetype total) {
         if (bar == nullptr) return true;
         if (!shown) {
           if (clock.elapsed() < m_nProgressDelay) return true;
@@ -219,6 +229,7 @@ bool CDalvrenView::SetFieldBytes(int id, std::string_view bytes,
     frame->SetBusy(false);
     QGuiApplication::changeOverrideCursor(Qt::WaitCursor);
   }
+  if (done) tallies_[id == kIdcRom ? 0 : 1] = {count, false};
   return done;
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -88,9 +89,19 @@ class CDalvrenView : public CFormView {
   [[nodiscard]] bool FieldIsHex(int id) const;
   // Shows `text` in the status bar's message pane.
   void ShowStatus(const QString& text);
-  // Counts what the fields hold into the status bar.
+  // What field `id` holds as the status bar counts it (CountFieldText),
+  // counted again only when it changed since.
+  std::uint64_t CountOf(int id);
+  // Shows what the fields hold in the status bar.
   void CountFields();
 
+  // A field's count, and whether the field changed since it was made.
+  struct CTally {
+    std::uint64_t count = 0;
+    bool stale = true;
+  };
+  // Of the ROM field and of the Dump field.
+  CTally tallies_[2];
   int activeField_;
   QTimer* countTimer_ = nullptr;
   // What Find Next looks for.

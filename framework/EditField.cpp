@@ -24,10 +24,6 @@ constexpr qsizetype kBlankSearch = 256;
 
 QString BytesMimeType() { return QString::fromLatin1(kFieldBytesMimeType); }
 
-bool IsBreak(QChar c) {
-  return c == QLatin1Char('\n') || c == QChar::ParagraphSeparator;
-}
-
 QTextBlockFormat ContinuationFormat() {
   QTextBlockFormat format;
   format.setProperty(kContinuationProperty, true);
@@ -112,10 +108,23 @@ void CEditField::InsertFieldText(QTextCursor& cursor, QStringView text) {
     if (end > start)
       cursor.insertText(text.sliced(start, end - start).toString());
   };
+  // The next line feed and the next U+2029 at or after a position, found
+  // by Qt's vectorised search and kept until passed; -1 when none is left.
+  qsizetype nextFeed = -2;
+  qsizetype nextSeparator = -2;
+  const auto lineEndFrom = [&](qsizetype from) {
+    if (nextFeed != -1 && nextFeed < from) {
+      nextFeed = text.indexOf(QLatin1Char('\n'), from);
+    }
+    if (nextSeparator != -1 && nextSeparator < from) {
+      nextSeparator = text.indexOf(QChar::ParagraphSeparator, from);
+    }
+    return std::min(nextFeed < 0 ? text.size() : nextFeed,
+                    nextSeparator < 0 ? text.size() : nextSeparator);
+  };
   qsizetype lineStart = 0;
   while (lineStart <= text.size()) {
-    qsizetype lineEnd = lineStart;
-    while (lineEnd < text.size() && !IsBreak(text[lineEnd])) ++lineEnd;
+    const qsizetype lineEnd = lineEndFrom(lineStart);
     qsizetype from = lineStart;
     while (lineEnd > from && lineEnd - from > room) {
       // A block already full gets its continuation before anything else.

@@ -46,7 +46,10 @@ void CStatusBar::SetIndicators(const unsigned* ids, int count) {
 
 void CStatusBar::SetPaneText(int index, const QString& text) {
   if (index >= 0 && static_cast<std::size_t>(index) < panes_.size()) {
-    panes_[static_cast<std::size_t>(index)]->setText(text);
+    QLabel* pane = panes_[static_cast<std::size_t>(index)];
+    pane->setText(text);
+    // A narrow window cuts the message pane; the whole text is a hover away.
+    pane->setToolTip(text);
   }
 }
 

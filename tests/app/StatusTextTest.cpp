@@ -1,11 +1,16 @@
 // The words of the status bar and the search in a field's text, apart from
 // the window: each family of cases against what a user should read.
+#include <random>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "app/Conversion.h"
+#include "app/FieldCount.h"
 #include "app/FieldSearch.h"
 #include "app/StatusText.h"
+#include "framework/FieldText.h"
+#include "tests/support/FieldBytes.h"
 
 namespace dalvren {
 namespace {
@@ -107,6 +112,26 @@ TEST(StatusText, CountsFieldsAndTables) {
   EXPECT_EQ(TableStatus("R&D.tbl", counts),
             "R&D.tbl: 1 entry; 3 ignored lines, 1 replacement, 2 aliases, 1 "
             "warning, 1 note (View > Table Report...)");
+}
+
+// The count from a field's text, against the count of its bytes: what a
+// conversion would read in hex mode, the characters in text mode.
+TEST(FieldCount, CountsTheFieldTextAsItsBytesCountThem) {
+  std::mt19937 random(7);
+  for (int round = 0; round < 2000; ++round) {
+    std::string bytes = test::RandomFieldBytes(random, true);
+    // Hex digits and blanks, and a pair whose low half looks like an escape.
+    bytes += round % 3 == 0 ? " 4a\t0B \r" : "\xF0\x90\x82\x80";
+    QString text = FieldTextFromBytes(bytes);
+    // Breaks as a document holds them.
+    text.replace(QLatin1Char('\n'), QChar::ParagraphSeparator);
+    if (round % 5 == 0) text += QChar::LineSeparator;
+    const std::string back = BytesFromFieldText(text);
+    for (const bool hex : {false, true}) {
+      ASSERT_EQ(CountFieldText(text, hex), FieldCount(back, hex))
+          << round << (hex ? " hex" : " text");
+    }
+  }
 }
 
 struct SearchCase {
