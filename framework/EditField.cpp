@@ -135,7 +135,6 @@ void CEditField::InsertFieldText(QTextCursor& cursor, QStringView text) {
       start = from = cut;
       room = kLongestBlock;
     }
-    room -= lineEnd - from;
     if (lineEnd == text.size()) break;
     if (continuing) {
       flush(lineEnd);
