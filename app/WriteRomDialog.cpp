@@ -62,7 +62,10 @@ void CWriteRomDialog::Browse(int field, bool save) {
   const QString chosen = AfxPromptFileName(QStringLiteral("Write ROM Bytes"),
                                            QStringLiteral("All Files (*)"),
                                            Line(*this, field)->text(), save);
-  if (!chosen.isEmpty()) Line(*this, field)->setText(chosen);
+  if (chosen.isEmpty()) return;
+  Line(*this, field)->setText(chosen);
+  // The save prompt asked already whether to replace it.
+  if (save) agreedTarget_ = chosen;
 }
 
 bool CWriteRomDialog::OnCommand(unsigned id) {
@@ -83,8 +86,14 @@ bool CWriteRomDialog::OnCommand(unsigned id) {
   }
 }
 
-bool CWriteRomDialog::Confirmed(const QString& rom, bool intoRom,
-                                std::uint64_t offset) {
+bool CWriteRomDialog::Confirmed(const QString& rom, const QString& target,
+                                bool intoRom, std::uint64_t offset) {
+  if (!intoRom && target != agreedTarget_ && QFileInfo::exists(target) &&
+      AfxMessageBox(QStringLiteral("\"%1\" exists already. Replace it?")
+                        .arg(Shown(target)),
+                    MB_YESNO | MB_ICONEXCLAMATION) != IDYES) {
+    return false;
+  }
   if (loaded_ && SameFile(loaded_->path, rom)) {
     CRomFileState now;
     if (RomFileStateOf(FileName(rom), &now).IsOk() &&
@@ -141,7 +150,7 @@ void CWriteRomDialog::OnOK() {
   if (CError error = CheckRomWrite(write); !error.IsOk()) {
     return refuse(QString::fromStdString(error.Message()));
   }
-  if (!Confirmed(rom, intoRom, offset)) return;
+  if (!Confirmed(rom, target, intoRom, offset)) return;
   if (CError error = WriteRomBytes(write); !error.IsOk()) {
     return refuse(QString::fromStdString(error.Message()));
   }

@@ -44,14 +44,19 @@ class CWriteRomDialog : public CDialog {
   void OnOK() override;
 
  private:
-  // Whether the user agrees to write into `rom` itself, or from it though
-  // it changed since it was loaded; asked by message boxes.
-  bool Confirmed(const QString& rom, bool intoRom, std::uint64_t offset);
+  // Whether the user agrees to replace an existing new file `target` (one
+  // not chosen through the save prompt), to write from `rom` though it
+  // changed since it was loaded, and to write into `rom` itself; asked by
+  // message boxes.
+  bool Confirmed(const QString& rom, const QString& target, bool intoRom,
+                 std::uint64_t offset);
   void Browse(int field, bool save);
   void ShowState();
 
   std::string bytes_;
   std::optional<CLoadedRom> loaded_;
+  // The new file the save prompt chose, and so agreed to replace.
+  QString agreedTarget_;
 };
 
 }  // namespace dalvren

@@ -316,6 +316,36 @@ TEST_F(RomBytesTest, RefusesWhatCannotBeWrittenAndWritesNothing) {
   QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner);
 }
 
+// A new file that exists is replaced only when the user agrees, in the save
+// prompt or in a question.
+TEST_F(RomBytesTest, ExistingNewFileIsReplacedOnlyWhenAgreed) {
+  running.Type(kIdcRom, QStringLiteral("AA"));
+  const QString other = files.Write("other.rom", "keep");
+  const auto toOther = [&](CDialog& dialog) {
+    SetText(dialog, kIdcWriteRom, romPath_);
+    SetText(dialog, kIdcWriteNewFile, other);
+    Press(dialog, IDOK);
+  };
+  modal.answers = {IDNO};
+  EXPECT_FALSE(Write(toOther));
+  ASSERT_EQ(modal.messages.size(), 1u);
+  EXPECT_EQ(modal.messages[0].text,
+            QStringLiteral("\"%1\" exists already. Replace it?")
+                .arg(QDir::toNativeSeparators(other)));
+  EXPECT_EQ(ReadAll(other), "keep");
+
+  modal.messages.clear();
+  modal.saveAnswers << other;
+  EXPECT_TRUE(Write([&](CDialog& dialog) {
+    SetText(dialog, kIdcWriteRom, romPath_);
+    Press(dialog, kIdcWriteNewBrowse);
+    EXPECT_EQ(Text(dialog, kIdcWriteNewFile), other);
+    Press(dialog, IDOK);
+  }));
+  EXPECT_TRUE(modal.messages.empty());
+  EXPECT_EQ(ReadAll(other), "\xAA" + rom_.substr(1));
+}
+
 TEST_F(RomBytesTest, NoAnswerNoWrite) {
   running.Type(kIdcRom, QStringLiteral("AA"));
   modal.answers = {IDNO};
