@@ -156,26 +156,6 @@ std::string FieldInputBytes(const std::string& source, bool hex) {
   return {bytes->data.get(), static_cast<std::size_t>(bytes->len)};
 }
 
-std::uint64_t FieldInputSize(std::string_view source, bool hex) {
-  const std::string_view read = source.substr(0, source.find('\0'));
-  if (!hex) return read.size();
-  return static_cast<std::uint64_t>(std::count_if(
-             read.begin(), read.end(), [](char c) { return !IsHexBlank(c); })) /
-         2;
-}
-
-std::uint64_t FieldCount(std::string_view source, bool hex) {
-  if (hex) return FieldInputSize(source, true);
-  const std::string_view text = source.substr(0, source.find('\0'));
-  const std::span<const unsigned char> bytes(
-      reinterpret_cast<const unsigned char*>(text.data()), text.size());
-  std::uint64_t count = 0;
-  for (std::size_t at = 0; at < bytes.size(); ++count) {
-    at += Utf8CharLength(bytes.subspan(at));
-  }
-  return count;
-}
-
 std::string HexRows(std::span<const unsigned char> bytes) {
   std::string text;
   CHexRowsBuf rows(text);

@@ -57,14 +57,6 @@ struct CConvertReport {
 // FromHex of it in hex mode, else its bytes up to the first zero byte.
 [[nodiscard]] std::string FieldInputBytes(const std::string& source, bool hex);
 
-// How many bytes FieldInputBytes would give, without making them.
-[[nodiscard]] std::uint64_t FieldInputSize(std::string_view source, bool hex);
-
-// What a field whose whole text is `source` holds, as the status bar counts
-// it: bytes (FieldInputSize) in hex mode, else the characters (core/Utf8.h)
-// up to the first zero byte.
-[[nodiscard]] std::uint64_t FieldCount(std::string_view source, bool hex);
-
 // `bytes` as a field in hex mode shows them: rows of kHexRowBytes bytes as
 // upper-case digits, separated by line feeds.
 [[nodiscard]] std::string HexRows(std::span<const unsigned char> bytes);

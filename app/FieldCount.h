@@ -1,6 +1,5 @@
 // What a field holds, counted from its field text (framework/FieldText.h)
-// without making its bytes: the count FieldCount (app/Conversion.h) gives
-// for the field's bytes.
+// without making its bytes.
 #pragma once
 
 #include <QStringView>
@@ -8,8 +7,10 @@
 
 namespace dalvren {
 
-// In hex mode the bytes a conversion would read (FieldInputSize); else the
-// characters (core/Utf8.h) of the field's bytes up to the first zero byte.
+// In hex mode the number of bytes a conversion would read from the field
+// (FieldInputBytes, app/Conversion.h); else the number of characters
+// (core/Utf8.h) of what it would read, the field's bytes up to the first
+// zero byte.
 [[nodiscard]] std::uint64_t CountFieldText(QStringView text, bool hex);
 
 }  // namespace dalvren
