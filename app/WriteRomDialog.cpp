@@ -140,6 +140,14 @@ void CWriteRomDialog::OnOK() {
       !error.IsOk()) {
     return refuse(QString::fromStdString(error.Message()));
   }
+  // The ROM is only read; what is wrong with it is said of it.
+  std::uint64_t size = 0;
+  if (CError error = RomFileSize(FileName(rom), &size); !error.IsOk()) {
+    AfxMessageBox(QStringLiteral("Cannot read \"%1\": %2.")
+                      .arg(Shown(rom), QString::fromStdString(error.Message())),
+                  MB_ICONHAND);
+    return;
+  }
   CRomWrite write;
   write.rom = FileName(rom);
   write.target = FileName(target);

@@ -270,6 +270,8 @@ TEST_F(RomBytesTest, RefusesWhatCannotBeWrittenAndWritesNothing) {
   const QString locked = files.Write("locked.rom", rom_);
   QFile::setPermissions(locked, QFile::ReadOwner | QFile::ReadGroup);
   QDir().mkpath(files.Path("folder"));
+  const QString fifo = files.Path("pipe.rom");
+  ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
   struct Case {
     const char* name;
     QString rom;
@@ -288,6 +290,8 @@ TEST_F(RomBytesTest, RefusesWhatCannotBeWrittenAndWritesNothing) {
       {"read-only ROM", locked, "0", QString(), locked, "it is read-only"},
       {"a folder as the new file", romPath_, "0", files.Path("folder"),
        files.Path("folder"), "it is a folder"},
+      {"a pipe as the ROM", fifo, "0", files.Path("copy.rom"), fifo,
+       "it is not a regular file"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -306,8 +310,10 @@ TEST_F(RomBytesTest, RefusesWhatCannotBeWrittenAndWritesNothing) {
     // Refused before any question.
     ASSERT_EQ(modal.messages.size(), 1u);
     EXPECT_EQ(modal.messages[0].text,
-              QStringLiteral("Cannot write into \"%1\": %2.")
-                  .arg(QDir::toNativeSeparators(c.target),
+              QStringLiteral("Cannot %1 \"%2\": %3.")
+                  .arg(c.target == fifo ? QStringLiteral("read")
+                                        : QStringLiteral("write into"),
+                       QDir::toNativeSeparators(c.target),
                        QString::fromLatin1(c.why)));
     EXPECT_EQ(ReadAll(romPath_), rom_);
     EXPECT_EQ(ReadAll(locked), rom_);
