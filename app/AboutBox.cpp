@@ -2,6 +2,7 @@
 
 #include "app/BuildStamp.h"
 #include "app/ResourceIds.h"
+#include "framework/Resource.h"
 
 namespace dalvren {
 
@@ -14,6 +15,10 @@ void CAboutBox::DoDataExchange(CDataExchange* pDX) {
 bool CAboutBox::OnInitDialog() {
   CDialog::OnInitDialog();
   SetDlgItemTextA(kIdcBuildStamp, kBuildStamp.data());
+  // The version --version prints, from the one version record.
+  SetDlgItemTextA(
+      kIdcVersion,
+      (QStringLiteral("Dalvren Version ") + LoadVersionText()).toStdString());
   return true;
 }
 

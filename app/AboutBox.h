@@ -11,7 +11,7 @@ class CAboutBox : public CDialog {
 
  protected:
   void DoDataExchange(CDataExchange* pDX) override;
-  // Puts the build time stamp in its place.
+  // Puts the version and the build time stamp in their places.
   bool OnInitDialog() override;
 };
 

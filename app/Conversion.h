@@ -3,7 +3,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <span>
 #include <string>
+#include <string_view>
 
 #include "core/CodeTable.h"
 #include "core/Status.h"
@@ -34,6 +37,30 @@ struct CConvertOptions {
 // as blanks, so the rows read back as the same bytes.
 inline constexpr std::size_t kHexRowBytes = 1024;
 
+// What a conversion did besides its text, for the status bar.
+struct CConvertReport {
+  // The bytes the conversion read and the bytes its translation wrote.
+  std::uint64_t read = 0;
+  std::uint64_t written = 0;
+  // What no code covered: bytes when the source was hexadecimal digits,
+  // characters (core/Utf8.h) when it was text.
+  std::uint64_t skipped = 0;
+  // Where the first of them was: its offset in the bytes read, and for a
+  // text source its line and column in the field (from 1; the column in
+  // characters).
+  std::uint64_t firstOffset = 0;
+  std::uint64_t firstLine = 0;
+  std::uint64_t firstColumn = 0;
+};
+
+// The bytes a conversion reads from a field whose whole text is `source`:
+// FromHex of it in hex mode, else its bytes up to the first zero byte.
+[[nodiscard]] std::string FieldInputBytes(const std::string& source, bool hex);
+
+// `bytes` as a field in hex mode shows them: rows of kHexRowBytes bytes as
+// upper-case digits, separated by line feeds.
+[[nodiscard]] std::string HexRows(std::span<const unsigned char> bytes);
+
 // Converts `source` (a field's whole text) through the forward dictionary
 // of `table` (ROM to Dump) or its reverse one (Dump to ROM) and stores the
 // target field's new text, as bytes, in `*text`. In hex mode the source is
@@ -44,9 +71,10 @@ inline constexpr std::size_t kHexRowBytes = 1024;
 // written straight into the target text (as digits as it comes, in hex
 // mode). Refuses, leaving `*text` alone, with kNoTableMessage when `table`
 // is null and with kTooLargeMessage when the input or the result would not
-// fit a byte string.
+// fit a byte string. When `report` is given, it tells what was read,
+// written and skipped.
 CStatus ConvertText(const CCodeTable* table, ConvertDirection direction,
                     const std::string& source, const CConvertOptions& options,
-                    std::string* text);
+                    std::string* text, CConvertReport* report = nullptr);
 
 }  // namespace dalvren

@@ -1,5 +1,8 @@
 #include "app/MainFrame.h"
 
+#include "app/ResourceIds.h"
+#include "framework/Afx.h"
+
 namespace dalvren {
 
 const CRuntimeClass<CFrameWnd> CMainFrame::kRuntimeClass =
@@ -7,6 +10,12 @@ const CRuntimeClass<CFrameWnd> CMainFrame::kRuntimeClass =
 
 bool CMainFrame::PreCreateWindow(CREATESTRUCT& cs) {
   return CFrameWnd::PreCreateWindow(cs);
+}
+
+bool CMainFrame::OnCreate() {
+  static constexpr unsigned kIndicators[] = {ID_SEPARATOR, kIdsFieldCounts};
+  CreateStatusBar(kIndicators, 2);
+  return true;
 }
 
 }  // namespace dalvren

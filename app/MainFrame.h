@@ -1,5 +1,6 @@
 // The main window: the framework's frame with the menu, keys and icon of
-// the main resource, and no tool bar or status bar.
+// the main resource, and a status bar under the form: a pane for what just
+// happened, and one that counts what the two fields hold.
 #pragma once
 
 #include "framework/FrameWnd.h"
@@ -12,6 +13,10 @@ class CMainFrame : public CFrameWnd {
   static const CRuntimeClass<CFrameWnd> kRuntimeClass;
 
   bool PreCreateWindow(CREATESTRUCT& cs) override;
+
+ protected:
+  // Adds the status bar.
+  bool OnCreate() override;
 };
 
 }  // namespace dalvren

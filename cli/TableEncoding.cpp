@@ -168,4 +168,17 @@ CStatus CTableEncoding::Fault(const std::string& text, std::size_t at,
           SpacedHex(rest, 4));
 }
 
+CCharsetGuess::ConverterFor TableEncodingConverters() {
+  return [](const std::string& name) -> CCharsetGuess::Converter {
+    std::unique_ptr<CTableEncoding> opened;
+    if (!CTableEncoding::Open(name, &opened).IsOk()) return {};
+    // A converter is copied with its function object; they share the
+    // descriptor.
+    std::shared_ptr<CTableEncoding> encoding(std::move(opened));
+    return [encoding](std::string& text) {
+      return encoding->Convert(text).IsOk();
+    };
+  };
+}
+
 }  // namespace dalvren

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "core/CharsetGuess.h"
 #include "core/Status.h"
 
 namespace dalvren {
@@ -87,5 +88,9 @@ class CTableEncoding {
   std::string name_;
   Options options_;
 };
+
+// Conversions through iconv for the core's guess at a table's character set
+// (CCharsetGuess): one CTableEncoding per set, opened when asked for.
+[[nodiscard]] CCharsetGuess::ConverterFor TableEncodingConverters();
 
 }  // namespace dalvren

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "core/TableLineReader.h"
+#include "core/Utf8.h"
 
 namespace dalvren {
 
@@ -98,9 +99,19 @@ std::unique_ptr<CCodeTable> LoadWith(std::istream& in,
   bool cut = false;
   const auto lines =
       WantsReplacements(observer) ? std::make_unique<CKeyLines>() : nullptr;
+  bool first = true;
   while (reader.Next(line, number, cut)) {
     if (cut && observer != nullptr && observer->onCut) observer->onCut(number);
-    HandleLine(*table, line, number, observer, lines.get());
+    std::string_view content = line;
+    if (std::exchange(first, false) && number == 1 &&
+        content.starts_with(kUtf8ByteOrderMark)) {
+      content.remove_prefix(kUtf8ByteOrderMark.size());
+      if (observer != nullptr && observer->onByteOrderMark) {
+        observer->onByteOrderMark();
+      }
+      if (content.empty()) continue;
+    }
+    HandleLine(*table, content, number, observer, lines.get());
   }
   return table;
 }

@@ -35,7 +35,8 @@ class CCodeTable {
 // caller. Never fails: a stream already in a failed state, an empty stream or
 // one without a usable line gives a table with two empty dictionaries.
 //
-// The file is bytes read as text, with no character-set conversion. Lines end
+// The file is bytes read as text, with no character-set conversion, except
+// that a UTF-8 byte-order mark at its very start is skipped. Lines end
 // at LF or CR (any mix) or at the end of the input; empty lines are skipped.
 // An entry line is a code, "=" and a text. The code (everything before the
 // first "=", searched only up to the first zero byte) must have an even

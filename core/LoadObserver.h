@@ -99,6 +99,10 @@ struct CLoadObserver {
   // for kLineBreak, the end text or else the code's "<$XX>" tokens for
   // kEnd, the label for kControl, and nothing for kSwitch.
   std::function<void(std::size_t line, EntryKind kind)> onEntryKind;
+  // The plain syntax: the file starts with a UTF-8 byte-order mark, which the
+  // loader skipped. Editors save tables with one; no table line can begin
+  // with those bytes on purpose.
+  std::function<void()> onByteOrderMark;
   // The entry of `line` replaced a value already stored in `dictionary`.
   // When this or onReplacement is given, the replacement is reported there
   // only: the loader does not write its "Replacing old value" line.

@@ -58,6 +58,7 @@ CDocument* CSingleDocTemplate::OpenDocumentFile(const QString& path) {
     if (CWinApp* app = AfxGetApp()) app->AddToRecentFileList(absolute);
   }
   if (created) frame_->GetActiveView()->OnInitialUpdate();
+  frame_->GetActiveView()->OnUpdate(nullptr);
   frame_->OnUpdateFrameTitle();
   return onlyDoc_.get();
 }

@@ -41,7 +41,8 @@ class CSingleDocTemplate {
   // Opens `path` into the document, or starts a new document when `path` is
   // empty. The first call makes the document, the frame (hidden) and the
   // view, and runs the view's OnInitialUpdate once the document is in place;
-  // when that first call fails, all three are destroyed again. A later
+  // when that first call fails, all three are destroyed again. After every
+  // document opened or started, the view's OnUpdate runs. A later
   // failure leaves the document as it was. A file that opens is added to
   // the recent-file list. Returns the document, or null on failure.
   CDocument* OpenDocumentFile(const QString& path);

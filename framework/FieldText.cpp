@@ -44,8 +44,12 @@ std::size_t ValidSequenceLength(std::string_view s, char32_t& code) {
                         : lead < 0xF0 ? 3
                         : lead < 0xF8 ? 4
                                       : 0;
-  if (n == 0 || s.size() < n ||
-      !QUtf8StringView(s.data(), static_cast<qsizetype>(n)).isValidUtf8()) {
+  if (n == 0 || s.size() < n) return 0;
+  // Most bytes that are not UTF-8 fail here, before the decoder is asked.
+  for (std::size_t i = 1; i < n; ++i) {
+    if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) return 0;
+  }
+  if (!QUtf8StringView(s.data(), static_cast<qsizetype>(n)).isValidUtf8()) {
     return 0;
   }
   code = lead & (0x7F >> n);
@@ -140,19 +144,17 @@ QString FieldTextFromBytes(std::string_view bytes) {
     return fast;
   }
 
-  QString text;
-  text.reserve(static_cast<qsizetype>(bytes.size()));
+  // Each byte gives at most one code unit: written in place, not appended.
+  QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+  auto* const first = reinterpret_cast<char16_t*>(text.data());
+  char16_t* out = first;
   std::size_t i = 0;
   while (i < bytes.size()) {
-    // Plain ASCII dominates every field; take runs of it without decoding.
-    std::size_t run = i;
-    while (run < bytes.size() &&
-           static_cast<unsigned char>(bytes[run]) < 0x80 && bytes[run] != '\r')
-      ++run;
-    if (run > i) {
-      text.append(
-          QLatin1StringView(bytes.data() + i, static_cast<qsizetype>(run - i)));
-      i = run;
+    const auto byte = static_cast<unsigned char>(bytes[i]);
+    // Plain ASCII dominates every field; it needs no decoding.
+    if (byte < 0x80 && byte != '\r') {
+      *out++ = byte;
+      ++i;
       continue;
     }
     char32_t code = 0;
@@ -160,19 +162,19 @@ QString FieldTextFromBytes(std::string_view bytes) {
     if (n == 0 || !HeldAsItself(code)) {
       for (const std::size_t stop = i + std::max<std::size_t>(n, 1); i < stop;
            ++i) {
-        text.append(QChar(static_cast<char16_t>(
-            kEscapeBase + static_cast<unsigned char>(bytes[i]))));
+        *out++ = static_cast<char16_t>(kEscapeBase +
+                                       static_cast<unsigned char>(bytes[i]));
       }
+    } else if (QChar::requiresSurrogates(code)) {
+      *out++ = QChar::highSurrogate(code);
+      *out++ = QChar::lowSurrogate(code);
+      i += n;
     } else {
-      if (QChar::requiresSurrogates(code)) {
-        text.append(QChar(QChar::highSurrogate(code)));
-        text.append(QChar(QChar::lowSurrogate(code)));
-      } else {
-        text.append(QChar(static_cast<char16_t>(code)));
-      }
+      *out++ = static_cast<char16_t>(code);
       i += n;
     }
   }
+  text.resize(out - first);
   return text;
 }
 

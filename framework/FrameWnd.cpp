@@ -1,6 +1,7 @@
 #include "framework/FrameWnd.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QLayout>
@@ -11,6 +12,7 @@
 
 #include "framework/Afx.h"
 #include "framework/Document.h"
+#include "framework/StatusBar.h"
 #include "framework/View.h"
 #include "framework/WinApp.h"
 
@@ -49,7 +51,22 @@ bool CFrameWnd::LoadFrame(unsigned id) {
             [this, command] { OnCmdMsg(command); });
   }
   OnUpdateRecentFileMenu();
-  return true;
+  return OnCreate();
+}
+
+bool CFrameWnd::OnCreate() { return true; }
+
+CStatusBar* CFrameWnd::CreateStatusBar(const unsigned* ids, int count) {
+  statusBar_ = new CStatusBar(this);
+  statusBar_->SetIndicators(ids, count);
+  setStatusBar(statusBar_);
+  return statusBar_;
+}
+
+void CFrameWnd::SetBusy(bool busy) {
+  busy_ = busy;
+  menuBar()->setEnabled(!busy);
+  if (QWidget* view = centralWidget()) view->setEnabled(!busy);
 }
 
 void CFrameWnd::AddMenuItems(QMenu& menu,
@@ -128,6 +145,7 @@ void CFrameWnd::ShowWindow(int command) {
 void CFrameWnd::UpdateWindow() { repaint(); }
 
 bool CFrameWnd::OnCmdMsg(unsigned id) {
+  if (busy_) return true;
   if (viewActive_ != nullptr && viewActive_->OnCmdMsg(id)) return true;
   if (CDocument* document = GetActiveDocument();
       document != nullptr && document->OnCmdMsg(id)) {
@@ -155,14 +173,32 @@ QAction* CFrameWnd::FindMenuItem(unsigned id) const {
 }
 
 void CFrameWnd::dragEnterEvent(QDragEnterEvent* event) {
-  if (!DroppedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+  if (!busy_ && !DroppedFile(event->mimeData()).isEmpty()) {
+    event->acceptProposedAction();
+  }
 }
 
 void CFrameWnd::dropEvent(QDropEvent* event) {
   const QString path = DroppedFile(event->mimeData());
-  if (path.isEmpty()) return;
+  if (busy_ || path.isEmpty()) return;
   event->acceptProposedAction();
+  if (viewActive_ != nullptr) {
+    const QPoint at = viewActive_->mapFrom(this, event->position().toPoint());
+    QWidget* target = viewActive_->childAt(at);
+    if (viewActive_->OnDropFile(path,
+                                target != nullptr ? target : viewActive_)) {
+      return;
+    }
+  }
   if (CWinApp* app = AfxGetApp()) app->OpenDocumentFile(path);
+}
+
+void CFrameWnd::closeEvent(QCloseEvent* event) {
+  if (busy_) {
+    event->ignore();
+    return;
+  }
+  QMainWindow::closeEvent(event);
 }
 
 }  // namespace dalvren

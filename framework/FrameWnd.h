@@ -15,6 +15,7 @@ class QMenu;
 namespace dalvren {
 
 class CDocument;
+class CStatusBar;
 class CView;
 
 class CFrameWnd : public QMainWindow {
@@ -26,8 +27,25 @@ class CFrameWnd : public QMainWindow {
   virtual bool PreCreateWindow(CREATESTRUCT& cs);
 
   // Makes the frame from resource `id`: menu, accelerators and icon, after
-  // PreCreateWindow agreed. Returns false when it did not.
+  // PreCreateWindow agreed, then runs OnCreate. Returns false when either
+  // refused.
   bool LoadFrame(unsigned id);
+
+  // Adds the frame's own parts once its menu is in place; false stops the
+  // making. The base adds none.
+  virtual bool OnCreate();
+
+  // Gives the frame a status bar with the panes of `ids` (see
+  // CStatusBar::SetIndicators), under the view. Returns it; the frame owns
+  // it.
+  CStatusBar* CreateStatusBar(const unsigned* ids, int count);
+  // The status bar, or null when the frame has none.
+  [[nodiscard]] CStatusBar* GetStatusBar() const { return statusBar_; }
+
+  // While busy, the frame's menus, keys and view take no input and a drop
+  // or a close is refused; only the status bar's Cancel button works.
+  void SetBusy(bool busy);
+  [[nodiscard]] bool IsBusy() const { return busy_; }
 
   // Places `view` (which the frame then owns) as the frame's view.
   void SetView(std::unique_ptr<CView> view);
@@ -51,7 +69,8 @@ class CFrameWnd : public QMainWindow {
   void UpdateWindow();
 
   // Routes command `id` to the view, the document, the frame and the
-  // application, stopping at the first that handles it.
+  // application, stopping at the first that handles it. While busy, no one
+  // gets it.
   bool OnCmdMsg(unsigned id);
 
   // The menu action of command `id`, or null.
@@ -59,12 +78,18 @@ class CFrameWnd : public QMainWindow {
 
  protected:
   void dragEnterEvent(QDragEnterEvent* event) override;
+  // Offers a dropped file to the view under the drop first
+  // (CView::OnDropFile), and opens it as a document when the view does not
+  // take it.
   void dropEvent(QDropEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void AddMenuItems(QMenu& menu, const std::vector<CMenuItemTemplate>& items);
 
   CView* viewActive_ = nullptr;
+  CStatusBar* statusBar_ = nullptr;
+  bool busy_ = false;
   QMenu* recentMenu_ = nullptr;
   QAction* recentPlaceholder_ = nullptr;
   std::vector<QAction*> recentActions_;

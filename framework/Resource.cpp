@@ -140,4 +140,10 @@ QString LoadVersionValue(const QString& name) {
   return Script().value(QLatin1StringView("version"))[name].toString();
 }
 
+QString LoadVersionText() {
+  return LoadVersionValue(QStringLiteral("FileVersion"))
+      .remove(QLatin1Char(' '))
+      .replace(QLatin1Char(','), QLatin1Char('.'));
+}
+
 }  // namespace dalvren

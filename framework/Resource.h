@@ -40,7 +40,9 @@ struct CAcceleratorTemplate {
 // height (all 0 keeps it where the template puts it).
 struct CControlTemplate {
   int id = -1;
-  QString kind;  // "edit", "button", "checkbox", "label", "icon"
+  // "edit" (multi-line; "readonly" among its styles makes it so),
+  // "lineedit" (one line), "button", "checkbox", "radio", "label", "icon".
+  QString kind;
   QString text;
   QRect rect;
   QStringList styles;
@@ -86,5 +88,8 @@ struct CResourceScript {
 [[nodiscard]] QStringList IconResourceFiles(unsigned id);
 // A value of the version record, such as "FileVersion".
 [[nodiscard]] QString LoadVersionValue(const QString& name);
+// The program's version as people write it: the record's file version with
+// dots, "1.0.0.1" for "1, 0, 0, 1".
+[[nodiscard]] QString LoadVersionText();
 
 }  // namespace dalvren

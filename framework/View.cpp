@@ -13,7 +13,13 @@ void CView::Create(CDocument& document) { document_ = &document; }
 
 void CView::OnInitialUpdate() {}
 
+void CView::OnUpdate(CView* /*sender*/) {}
+
 bool CView::OnCmdMsg(unsigned id) { return OnCommand(id); }
+
+bool CView::OnDropFile(const QString& /*path*/, QWidget* /*target*/) {
+  return false;
+}
 
 CFrameWnd* CView::GetParentFrame() const {
   for (QWidget* w = parentWidget(); w != nullptr; w = w->parentWidget()) {

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSettings>
@@ -24,6 +23,14 @@ namespace {
 CWinApp* g_app = nullptr;
 
 constexpr int kUsageErrorStatus = 2;
+
+// 0 once `out` holds everything written to it, else the usage error's
+// status: an answer that cannot be written is no success, and there is
+// nowhere left to say so.
+int FlushedStatus(std::ostream& out) {
+  out.flush();
+  return out ? 0 : kUsageErrorStatus;
+}
 
 // The settings group of the recent-file list.
 constexpr char kRecentFileSection[] = "Recent File List";
@@ -91,16 +98,11 @@ void CWinApp::OnFileOpen() {
   const QString filter =
       docTemplate->GetDocString(CSingleDocTemplate::filterName) +
       QStringLiteral(";;All Files (*)");
-  const QString caption = QStringLiteral("Open");
-  QString path;
-  if (ModalHooks().openFileName) {
-    path = ModalHooks().openFileName(caption, filter);
-  } else {
-    const QString start = recentFiles_.GetSize() > 0
-                              ? QFileInfo(recentFiles_[0]).path()
-                              : QDir::currentPath();
-    path = QFileDialog::getOpenFileName(m_pMainWnd, caption, start, filter);
-  }
+  const QString start = recentFiles_.GetSize() > 0
+                            ? QFileInfo(recentFiles_[0]).path()
+                            : QDir::currentPath();
+  const QString path =
+      AfxPromptFileName(QStringLiteral("Open"), filter, start, false);
   if (!path.isEmpty()) OpenDocumentFile(path);
 }
 
@@ -196,16 +198,13 @@ bool CWinApp::ProcessShellCommand(CCommandLineInfo& info) {
                    "      --version  show the version and exit\n")
                    .arg(program, m_strFileArgument, m_strDescription)
                    .toStdString();
-      m_nExitCode = 0;
+      m_nExitCode = FlushedStatus(*out_);
       return false;
     case CCommandLineInfo::AppVersion:
       *out_ << QStringLiteral("%1 %2\n")
-                   .arg(m_strAppName,
-                        LoadVersionValue(QStringLiteral("FileVersion"))
-                            .remove(QLatin1Char(' '))
-                            .replace(QLatin1Char(','), QLatin1Char('.')))
+                   .arg(m_strAppName, LoadVersionText())
                    .toStdString();
-      m_nExitCode = 0;
+      m_nExitCode = FlushedStatus(*out_);
       return false;
     case CCommandLineInfo::AppUsageError:
       *err_ << QStringLiteral("%1: %2\nTry '%1 --help' for more information.\n")

@@ -5,7 +5,9 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QStyle>
 #include <QStyleOptionButton>
 
@@ -71,6 +73,8 @@ int TextShortfall(const QWidget& control) {
       option.features |= QStyleOptionButton::AutoDefaultButton;
     }
     if (push->isFlat()) option.features |= QStyleOptionButton::Flat;
+  } else if (qobject_cast<const QRadioButton*>(button) != nullptr) {
+    contents = QStyle::SE_RadioButtonContents;
   } else if (qobject_cast<const QCheckBox*>(button) == nullptr) {
     return 0;
   }
@@ -90,6 +94,9 @@ std::string CWnd::GetDlgItemTextA(int id) const {
   if (const auto* edit = dynamic_cast<const CEditField*>(item)) {
     return edit->Bytes();
   }
+  if (auto* line = qobject_cast<QLineEdit*>(item)) {
+    return BytesFromFieldText(line->text());
+  }
   if (auto* label = qobject_cast<QLabel*>(item)) {
     return BytesFromFieldText(label->text());
   }
@@ -103,6 +110,8 @@ void CWnd::SetDlgItemTextA(int id, std::string_view bytes) {
   QWidget* item = GetDlgItem(id);
   if (auto* edit = dynamic_cast<CEditField*>(item)) {
     edit->SetBytes(bytes);
+  } else if (auto* line = qobject_cast<QLineEdit*>(item)) {
+    line->setText(FieldTextFromBytes(bytes));
   } else if (auto* label = qobject_cast<QLabel*>(item)) {
     label->setText(FieldTextFromBytes(bytes));
   } else if (auto* button = qobject_cast<QAbstractButton*>(item)) {
@@ -154,7 +163,18 @@ QSize CWnd::CreateControls(QWidget& host, const CDialogTemplate& dialog) {
         option.setTextDirection(Qt::LeftToRight);
         edit->document()->setDefaultTextOption(option);
       }
+      if (control.styles.contains(QLatin1String("readonly"))) {
+        edit->setReadOnly(true);
+      }
       widget = edit;
+    } else if (control.kind == QLatin1String("lineedit")) {
+      auto* line = new QLineEdit(&host);
+      const auto id = static_cast<unsigned>(control.id);
+      QObject::connect(line, &QLineEdit::textChanged,
+                       [this, id] { OnCommand(id); });
+      widget = line;
+    } else if (control.kind == QLatin1String("radio")) {
+      widget = new QRadioButton(control.text, &host);
     } else if (control.kind == QLatin1String("button")) {
       auto* button = new QPushButton(control.text, &host);
       button->setAutoDefault(false);

@@ -65,7 +65,8 @@ class CWnd {
   // Exchanges members with controls; the base exchanges nothing.
   virtual void DoDataExchange(CDataExchange* pDX);
 
-  // A click on button or check box `id`; true when handled.
+  // A click on button, check box or radio button `id`, or a change of the
+  // text of line edit `id`; true when handled.
   virtual bool OnCommand(unsigned id);
 
   // Makes the controls of `dialog` as children of `host`, in tab order, in

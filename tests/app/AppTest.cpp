@@ -27,6 +27,7 @@
 #include "app/BuildStamp.h"
 #include "framework/Resource.h"
 #include "framework/ShellRegistration.h"
+#include "framework/StatusBar.h"
 #include "tests/app/RunningApp.h"
 #include "tests/support/ControlFit.h"
 #include "tests/support/ModalRecorder.h"
@@ -98,7 +99,14 @@ TEST_F(AppTest, StartsWithoutTableAsUntitled) {
   EXPECT_EQ(running.Doc()->m_pTable, nullptr);
   EXPECT_TRUE(running.Frame()->acceptDrops());
   EXPECT_TRUE(running.Frame()->findChildren<QToolBar*>().isEmpty());
-  EXPECT_EQ(running.Frame()->findChild<QStatusBar*>(), nullptr);
+  // The status bar sits under the form and starts idle.
+  const CStatusBar* bar = running.Frame()->GetStatusBar();
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(running.Frame()->findChild<QStatusBar*>(), bar);
+  EXPECT_EQ(bar->GetPaneText(0), QStringLiteral("Ready"));
+  EXPECT_EQ(bar->GetPaneText(1), QStringLiteral("ROM: 0 bytes | Dump: 0 "
+                                                "characters"));
+  EXPECT_GE(bar->geometry().top(), running.View()->geometry().bottom());
   // The window opens at the form's size.
   EXPECT_EQ(running.Frame()->size(), running.Frame()->sizeHint());
   EXPECT_EQ(running.View()->size(), running.View()->sizeHint());
@@ -128,10 +136,16 @@ TEST_F(AppTest, MissingTableFailsStartUpBeforeAnyWindow) {
 
 TEST_F(AppTest, MenusHoldTheirItemsInOrder) {
   CRunningApp running;
-  EXPECT_EQ(MenuOutline(*running.Frame()->menuBar()),
-            QStringList({QStringLiteral("&File|&Open...\tCtrl+O|-|Recent "
-                                        "File(grey)|-|E&xit"),
-                         QStringLiteral("&Help|&About Dalvren...")}));
+  EXPECT_EQ(
+      MenuOutline(*running.Frame()->menuBar()),
+      QStringList(
+          {QStringLiteral("&File|&Open...\tCtrl+O|-|Open &Dump...|Save Dump "
+                          "&As...|-|&Load ROM Bytes...|&Write ROM "
+                          "Bytes...|-|Recent File(grey)|-|E&xit"),
+           QStringLiteral("&Edit|&Undo\tCtrl+Z|&Redo\tCtrl+Shift+Z|-|&Find."
+                          "..\tCtrl+F|Find &Next\tF3|&Replace...\tCtrl+H"),
+           QStringLiteral("&View|&Table Report..."),
+           QStringLiteral("&Help|&About Dalvren...")}));
   // Each item sends its command.
   modal.openAnswers << QString();
   running.Frame()->FindMenuItem(ID_FILE_OPEN)->trigger();
@@ -289,7 +303,9 @@ TEST_F(AppTest, AboutBoxShowsNameVersionAndBuildStamp) {
   };
   running.app.OnCmdMsg(ID_APP_ABOUT);
   EXPECT_EQ(caption, QStringLiteral("About Dalvren"));
-  EXPECT_TRUE(labels.contains(QStringLiteral("Dalvren Version 1.0.0")));
+  // The version --version prints (Program.AnswersHelpAndVersion...).
+  EXPECT_TRUE(labels.contains(QStringLiteral("Dalvren Version 1.0.0.1")))
+      << labels.join(QLatin1Char('|')).toStdString();
   EXPECT_TRUE(labels.contains(QStringLiteral("Last Compile:")));
   EXPECT_EQ(stamp, QString::fromLatin1(kBuildStamp.data()));
   EXPECT_TRUE(QRegularExpression(
@@ -482,6 +498,20 @@ TEST(Program, AnswersHelpAndVersionWithoutAWindow) {
     EXPECT_EQ(program.exitCode(), c.status);
     EXPECT_TRUE(program.readAllStandardOutput().startsWith(c.out));
     EXPECT_TRUE(program.readAllStandardError().startsWith(c.err));
+  }
+}
+
+// An answer that cannot be written is no success, as with the converter.
+TEST(Program, HelpAndVersionThatCannotBeWrittenFail) {
+  for (const char* option : {"--help", "--version"}) {
+    SCOPED_TRACE(option);
+    QProcess program;
+    program.setStandardOutputFile(QStringLiteral("/dev/full"));
+    program.start(QStringLiteral(DALVREN_PROGRAM),
+                  {QString::fromLatin1(option)});
+    ASSERT_TRUE(program.waitForFinished(20000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 2);
   }
 }
 

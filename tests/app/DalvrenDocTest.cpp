@@ -122,9 +122,10 @@ TEST(DalvrenDoc, OddFilesLoadWithoutComplaint) {
     std::string rom;
     std::string dump;
   };
+  // Garbage alone, like an empty file, gives no entry at all: see
+  // FileWithoutEntriesIsRefusedAndKeepsTheTable.
   const Case cases[] = {
-      {"empty.tbl", "", "\x41", ""},
-      {"garbage.tbl", garbage, "", ""},
+      {"garbage.tbl", garbage + "\n41=A\n", "\x41", "A"},
       {"crlf.tbl", "41=A\r\n42=B\r\n", "\x42\x41", "BA"},
   };
   for (const Case& c : cases) {
@@ -136,6 +137,50 @@ TEST(DalvrenDoc, OddFilesLoadWithoutComplaint) {
     ASSERT_NE(running.Doc()->m_pTable, nullptr);
     EXPECT_EQ(Forward(*running.Doc(), c.rom), c.dump);
     EXPECT_TRUE(modal.messages.empty());
+  }
+}
+
+// A file that gives no entry at all is no table: a ROM dropped on the
+// window, a file of comments. It is refused with a message, and the table
+// loaded before stays, with its report.
+TEST(DalvrenDoc, FileWithoutEntriesIsRefusedAndKeepsTheTable) {
+  CTempFiles files;
+  std::string garbage;
+  for (int i = 0; i < 64 * 1024; ++i) {
+    garbage.push_back(static_cast<char>((i * 7919 + i / 13) & 0xFF));
+  }
+  std::string rom;
+  for (int i = 0; i < 4096; ++i) {
+    const char byte = static_cast<char>((i * 37) & 0xFF);
+    rom.push_back(byte == '=' ? '\0' : byte);
+  }
+  const struct {
+    const char* name;
+    std::string contents;
+  } cases[] = {
+      {"empty.tbl", ""},
+      {"blank.tbl", "\n\r\n\n"},
+      {"comments.tbl", "# letters\n;41=A\nABC\n"},
+      {"game.rom", rom},
+      {"garbage.tbl", garbage},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    CModalRecorder modal;
+    CRunningApp running({files.Write("good.tbl", "41=A\n41=B\n")});
+    ASSERT_TRUE(running.started);
+    const std::string report = running.Doc()->m_strReport;
+    const QString path = files.Write(QString::fromLatin1(c.name), c.contents);
+    EXPECT_FALSE(running.Open(path));
+    ASSERT_EQ(modal.messages.size(), 1u);
+    EXPECT_EQ(modal.messages[0].text,
+              QStringLiteral("\"%1\" holds no table entries.")
+                  .arg(QDir::toNativeSeparators(path)));
+    EXPECT_EQ(modal.messages[0].style, MB_ICONHAND);
+    EXPECT_EQ(Forward(*running.Doc(), "\x41"), "B");
+    EXPECT_EQ(running.Doc()->m_strReport, report);
+    EXPECT_EQ(running.Frame()->windowTitle(),
+              QStringLiteral("good.tbl - Dalvren"));
   }
 }
 

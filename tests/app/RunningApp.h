@@ -3,9 +3,11 @@
 // form as a user would.
 #pragma once
 
+#include <QAction>
 #include <QPlainTextEdit>
 #include <QStringList>
 #include <QTest>
+#include <ostream>
 #include <string>
 
 #include "app/DalvrenApp.h"
@@ -13,6 +15,12 @@
 #include "app/DalvrenView.h"
 #include "app/ResourceIds.h"
 #include "framework/FrameWnd.h"
+#include "framework/StatusBar.h"
+
+// Strings in test failures as their text.
+inline void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
+}
 
 namespace dalvren::test {
 
@@ -51,6 +59,21 @@ class CRunningApp {
   // Opens `path` as the user would with File > Open.
   bool Open(const QString& path) {
     return app.OpenDocumentFile(path) != nullptr;
+  }
+  // Chooses the menu item of command `id`, as the user would.
+  void Menu(unsigned id) const {
+    QAction* item = Frame()->FindMenuItem(id);
+    if (item != nullptr) item->trigger();
+  }
+  // The text of the status bar's pane `index`: 0 says what just happened,
+  // 1 what the fields hold.
+  [[nodiscard]] QString Status(int index) const {
+    return Frame()->GetStatusBar()->GetPaneText(index);
+  }
+  // The counts pane once the fields were counted after the last change.
+  [[nodiscard]] QString Counts() const {
+    QTest::qWait(400);
+    return Status(1);
   }
 
   CDalvrenApp app;

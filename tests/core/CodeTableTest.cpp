@@ -93,6 +93,21 @@ TEST(Load, ReadsEntryLinesByTheLineRules) {
         HexOf("b" + std::string(83, 'c')) + "=" + Hex("42 43")}},
       {"", {}, {}},
       {"\n\r\n\r\r\n", {}, {}},
+      // A UTF-8 byte-order mark at the very start of the file is skipped,
+      // also on a line of its own; anywhere else it is the line's.
+      {"\xEF\xBB\xBF"
+       "41=A\n42=B\n",
+       {"41=A", "42=B"},
+       {"41=A", "42=B"}},
+      {"\xEF\xBB\xBF\r\n41=A", {"41=A"}, {"41=A"}},
+      {"\xEF\xBB\xBF\xEF\xBB\xBF"
+       "41=A",
+       {},
+       {}},
+      {"\n\xEF\xBB\xBF"
+       "41=A\n42=\xEF\xBB\xBF\n",
+       {"42=\xEF\xBB\xBF"},
+       {"EFBBBF=B"}},
   };
   for (const auto& c : cases) {
     testing::internal::CaptureStderr();
@@ -285,6 +300,23 @@ TEST(LoadObserver, ReportsPhysicalLineNumbersAsAnEditorCountsThem) {
       "replaced 11 reverse",
   };
   EXPECT_EQ(report.events, expected);
+}
+
+TEST(LoadObserver, SkippedByteOrderMarkIsReportedOnce) {
+  for (const char* file : {"\xEF\xBB\xBF"
+                           "41=A",
+                           "\xEF\xBB\xBF\n41=A"}) {
+    SCOPED_TRACE(testing::PrintToString(file));
+    Report report;
+    CLoadObserver observer = Recorder(report);
+    observer.onByteOrderMark = [&report] { report.events.push_back("mark"); };
+    std::istringstream in(file);
+    auto table = Load(in, observer);
+    const std::size_t entryLine = file[3] == '\n' ? 2 : 1;
+    EXPECT_EQ(report.events,
+              (std::vector<std::string>{
+                  "mark", "entry " + std::to_string(entryLine) + " 41 A"}));
+  }
 }
 
 // An observer that takes replacements silences the dictionaries' own line;

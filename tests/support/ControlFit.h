@@ -6,6 +6,7 @@
 #include <QFontMetricsF>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QString>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -54,6 +55,8 @@ inline std::string TextFitFault(const QWidget& control) {
       if (push->autoDefault()) {
         option.features |= QStyleOptionButton::AutoDefaultButton;
       }
+    } else if (qobject_cast<const QRadioButton*>(button) != nullptr) {
+      element = QStyle::SE_RadioButtonContents;
     } else if (qobject_cast<const QCheckBox*>(button) == nullptr) {
       return {};
     }

@@ -42,6 +42,10 @@ int main(int argc, char** argv) {
                           [](const QString&, const QString&) {
                             ADD_FAILURE() << "unexpected file prompt";
                             return QString();
+                          },
+                          [](const QString&, const QString&) {
+                            ADD_FAILURE() << "unexpected file prompt";
+                            return QString();
                           }});
   return RUN_ALL_TESTS();
 }

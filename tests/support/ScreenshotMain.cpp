@@ -31,7 +31,8 @@ int main(int argc, char** argv) {
 
   dalvren::CFrameWnd* frame = theApp.m_pMainWnd;
   auto* view = static_cast<dalvren::CDalvrenView*>(frame->GetActiveView());
-  frame->resize(frame->size() + QSize(160, 60));
+  // Wide enough for the status bar to show its whole message.
+  frame->resize(frame->size() + QSize(400, 60));
   view->SetDlgItemTextA(dalvren::kIdcRom, hex);
   QTest::mouseClick(view->GetDlgItem(dalvren::kIdcRomToDump), Qt::LeftButton);
   if (!QTest::qWaitForWindowExposed(frame)) return 1;
@@ -40,5 +41,7 @@ int main(int argc, char** argv) {
       0, frame->x(), frame->y(), frame->frameGeometry().width(),
       frame->frameGeometry().height());
   const bool saved = shot.save(QString::fromLocal8Bit(argv[3]), "PNG");
+  // The windows go while the toolkit they belong to is still there.
+  theApp.ExitInstance();
   return saved ? 0 : 1;
 }

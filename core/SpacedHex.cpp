@@ -1,4 +1,4 @@
-#include "cli/SpacedHex.h"
+#include "core/SpacedHex.h"
 
 #include <cstdio>
 
