@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/Status.h"
 
@@ -18,6 +19,10 @@ enum class Command {
   kInsert,
   kCheck,
   kRoundTrip,
+  kExtract,
+  kBuild,
+  kDiff,
+  kPatch,
   kHelp,
   kVersion
 };
@@ -57,6 +62,14 @@ struct CCommandLine {
   // are taken as they are.
   std::string tableEncoding;
   TableSyntax tableSyntax = TableSyntax::kPlain;
+  // extract, build, diff and patch: their two files, in the order given
+  // (LAYOUT ROM, SCRIPT ROM, ORIGINAL NEW, PATCH ORIGINAL); at most one is
+  // "-".
+  std::vector<std::string> files;
+  // build: the patch written beside the new ROM (--patch); empty for none.
+  std::string patch;
+  // build: builds even for a ROM other than the script's.
+  bool force = false;
 };
 
 // Parses the arguments that follow the program name into `*line`. Options
@@ -67,7 +80,10 @@ struct CCommandLine {
 // --table-syntax, an
 // option the command does not take, an INPUT for check, more than one INPUT,
 // or standard input as both the table and the input of dump, insert or
-// roundtrip. `*line` is unspecified then.
+// roundtrip; for extract, build, diff and patch also other than two files,
+// standard input named twice (the table included), no -o for build, diff and
+// patch, and a patch (diff's -o, build's --patch) not named .ips or .bps.
+// `*line` is unspecified then.
 [[nodiscard]] CStatus ParseCommandLine(std::span<const char* const> args,
                                        CCommandLine* line);
 
@@ -76,6 +92,10 @@ struct CCommandLine {
 // for anything else: empty text, a sign, blanks, stray characters, "0x"
 // without digits, or a value beyond 64 bits.
 [[nodiscard]] bool ParseCount(std::string_view text, std::uint64_t& value);
+
+// Whether `path` names an IPS or a BPS patch, by its extension (.ips or
+// .bps, in either case); false for neither.
+[[nodiscard]] bool PatchFormatOf(std::string_view path, bool& bps);
 
 // How messages name the file `path` given on the command line: `stream` for
 // "-", else `kind` and the path in quotes ("input file 'a.bin'").

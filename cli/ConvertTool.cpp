@@ -31,8 +31,14 @@ const char* UsageText() {
          "       dalvren-convert -t TABLE roundtrip [--hex-in] [--offset N] "
          "[--length N]\n"
          "           [--unknown=skip|hex] [--optimal] [-q] [INPUT]\n"
+         "       dalvren-convert -t TABLE extract [-q] [-o SCRIPT] LAYOUT ROM\n"
+         "       dalvren-convert -t TABLE build -o NEW_ROM [--patch PATCH] "
+         "[--stats]\n"
+         "           [--force] [--strict] [-q] SCRIPT ROM\n"
+         "       dalvren-convert diff -o PATCH ORIGINAL NEW\n"
+         "       dalvren-convert patch -o NEW PATCH ORIGINAL\n"
          "       dalvren-convert --help | --version\n"
-         "Every command also takes --table-encoding NAME and\n"
+         "Every command with -t also takes --table-encoding NAME and\n"
          "--table-syntax=plain|extended.\n";
 }
 
@@ -58,6 +64,14 @@ CStatus Run(std::span<const char* const> args) {
       return RunConvert(line);
     case Command::kRoundTrip:
       return RunRoundTrip(line);
+    case Command::kExtract:
+      return RunExtract(line);
+    case Command::kBuild:
+      return RunBuild(line);
+    case Command::kDiff:
+      return RunDiff(line);
+    case Command::kPatch:
+      return RunPatch(line);
     case Command::kNone:
       break;
   }

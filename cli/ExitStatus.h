@@ -10,6 +10,9 @@ inline constexpr int kExitOk = 0;
 // duplicate); roundtrip did not give back the same bytes.
 inline constexpr int kExitCheckFound = 1;
 inline constexpr int kExitDiffers = 1;
+// build: a string did not fit the room its rules give it; a patch could not
+// hold its target.
+inline constexpr int kExitNoRoom = 1;
 // Bad usage, a file that cannot be opened, read or written, a bad range, a
 // table encoding that cannot be used, or running out of memory.
 inline constexpr int kExitError = 2;

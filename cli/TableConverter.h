@@ -58,6 +58,8 @@ class CTableConverter {
   [[nodiscard]] const CExtendedTable* Extended() const {
     return extended_.get();
   }
+  // The plain table, or null for an extended one.
+  [[nodiscard]] const CCodeTable* Plain() const { return plain_; }
 
   // Appends the script of the ROM bytes `input` to `out`.
   void Dump(std::ostream& out, std::span<const unsigned char> input,
