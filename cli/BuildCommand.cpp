@@ -63,33 +63,40 @@ void PrintStats(const CBuildResult& result) {
   std::cerr.flush();
 }
 
-// Reads the table, the script and the ROM, and builds into `*result`.
+// Reads the table, the script and the ROM, and builds the new ROM into
+// `*rom`, and with --patch a copy of the original into `*original`.
 CStatus BuildFromFiles(const CCommandLine& line, CInputBytes* rom,
-                       CBuildResult* result) {
+                       std::string* original, CBuildResult* result) {
   const std::string& scriptPath = line.files[0];
   std::unique_ptr<CTableConverter> table;
   if (CStatus status = LoadConverter(line, &table); !status.IsOk()) {
     return status;
   }
-  CInputBytes scriptFile;
-  if (CStatus status = ReadWholeFile(scriptPath, "script file", &scriptFile);
-      !status.IsOk()) {
-    return status;
+  const std::string named =
+      FileInMessages(scriptPath, "Script file", "Standard input");
+  CScript script;
+  {
+    // The file is read whole, then let go of before the ROM is read, so
+    // that both are never held besides the script's strings.
+    CInputBytes file;
+    if (CStatus status = ReadWholeFile(scriptPath, "script file", &file);
+        !status.IsOk()) {
+      return status;
+    }
+    if (CError e = ReadScript({file.data.get(), file.size}, &script);
+        !e.IsOk()) {
+      return StatusOf(e).WithContext(named);
+    }
   }
   if (CStatus status = ReadWholeFile(line.files[1], "ROM file", rom);
       !status.IsOk()) {
     return status;
   }
-  const std::string named =
-      FileInMessages(scriptPath, "Script file", "Standard input");
-  CScript script;
-  if (CError e = ReadScript({scriptFile.data.get(), scriptFile.size}, &script);
-      !e.IsOk()) {
-    return StatusOf(e).WithContext(named);
-  }
-  scriptFile = CInputBytes();
-  const CError built = Build(script, rom->Bytes(), MakeRomCodec(*table),
-                             {.force = line.force}, result);
+  const std::span<unsigned char> bytes(
+      reinterpret_cast<unsigned char*>(rom->data.get()), rom->size);
+  if (!line.patch.empty()) original->assign(rom->data.get(), rom->size);
+  const CError built =
+      Build(script, bytes, MakeRomCodec(*table), {.force = line.force}, result);
   const std::string file = scriptPath == "-" ? "standard input" : scriptPath;
   ReportInsert(line, file, *result);
   if (built.GetKind() == CError::Kind::kNoRoom) {
@@ -111,7 +118,7 @@ CStatus BuildFromFiles(const CCommandLine& line, CInputBytes* rom,
 }
 
 // Writes `bytes` to `path` in full, or leaves it as it was.
-CStatus WriteWhole(const std::string& path, const std::string& bytes,
+CStatus WriteWhole(const std::string& path, std::string_view bytes,
                    std::unique_ptr<COutputFile>* file) {
   const std::string named =
       FileInMessages(path, "output file", "standard output");
@@ -140,8 +147,10 @@ CStatus RunBuild(const CCommandLine& line) {
     }
   }
   CInputBytes rom;
+  std::string original;
   CBuildResult result;
-  if (CStatus status = BuildFromFiles(line, &rom, &result); !status.IsOk()) {
+  if (CStatus status = BuildFromFiles(line, &rom, &original, &result);
+      !status.IsOk()) {
     return status;
   }
   std::string patch;
@@ -149,14 +158,15 @@ CStatus RunBuild(const CCommandLine& line) {
     bool bps = false;
     (void)PatchFormatOf(line.patch, bps);
     if (CError e = MakePatch(bps ? PatchFormat::kBps : PatchFormat::kIps,
-                             rom.Bytes(), AsBytes(result.rom), &patch);
+                             AsBytes(original), rom.Bytes(), &patch);
         !e.IsOk()) {
       return StatusOf(e).WithContext("Nothing written");
     }
   }
   std::unique_ptr<COutputFile> romFile;
   std::unique_ptr<COutputFile> patchFile;
-  if (CStatus status = WriteWhole(line.output, result.rom, &romFile);
+  if (CStatus status =
+          WriteWhole(line.output, {rom.data.get(), rom.size}, &romFile);
       !status.IsOk()) {
     return status;
   }

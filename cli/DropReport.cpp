@@ -5,6 +5,7 @@
 
 #include "cli/Plural.h"
 #include "core/Utf8.h"
+#include "rom/LayoutText.h"
 
 namespace dalvren {
 
@@ -32,7 +33,11 @@ std::string CharacterText(std::string_view c) {
   const std::uint32_t code = CodePoint(c);
   std::snprintf(digits, sizeof digits, "U+%04X", static_cast<unsigned>(code));
   if (code < 0x20 || code == 0x7F) return digits;
-  return "\"" + std::string(c) + "\" (" + digits + ")";
+  std::string text = Quoted(c);
+  text += " (";
+  text += digits;
+  text += ')';
+  return text;
 }
 
 }  // namespace

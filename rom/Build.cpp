@@ -4,7 +4,7 @@
 
 namespace dalvren {
 
-CError Build(const CScript& script, std::span<const unsigned char> rom,
+CError Build(const CScript& script, std::span<unsigned char> rom,
              const CRomCodec& codec, const CBuildOptions& options,
              CBuildResult* result) {
   return CRomBuilder(script, rom, codec, result).Run(options);

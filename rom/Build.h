@@ -36,9 +36,6 @@ struct CBuildOptions {
 };
 
 struct CBuildResult {
-  // The new ROM, of the original's size; filled only on success.
-  std::string rom;
-
   // A character of a changed text that insert dropped, where it stands in
   // the script file, and its bytes.
   struct Drop {
@@ -89,11 +86,13 @@ struct CBuildResult {
   std::uint64_t freeUsed = 0;
 };
 
-// Builds the new ROM of `script` from `rom` through `codec` into `*result`.
-// Each changed text is inserted as insert does, and what insert dropped or
-// noted is reported in `*result`, also when the build fails.
+// Builds the new ROM of `script` from the ROM `rom`, in place, through
+// `codec`: on success `rom` holds the new ROM (of the same size), on failure
+// it is as it was. Each changed text is inserted as insert does, and what
+// insert dropped or noted is reported in `*result`, also when the build
+// fails. Memory: the script, and about 150 bytes per string.
 //
-// Fails, leaving `result->rom` empty:
+// Fails:
 //   - Mismatch: `rom` is not the ROM of the script's #ROM line (its size or
 //     CRC-32), unless `options.force`;
 //   - Invalid: the layout does not fit the ROM or the table
@@ -104,8 +103,7 @@ struct CBuildResult {
 //     insert, or the bytes of a changed text that replaces one ending with
 //     an end code do not end with exactly one (at their end);
 //   - NoRoom: some strings did not fit (listed in `result->noRoom`).
-[[nodiscard]] CError Build(const CScript& script,
-                           std::span<const unsigned char> rom,
+[[nodiscard]] CError Build(const CScript& script, std::span<unsigned char> rom,
                            const CRomCodec& codec, const CBuildOptions& options,
                            CBuildResult* result);
 

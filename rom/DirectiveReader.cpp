@@ -18,10 +18,6 @@ CError Fail(std::size_t number, const std::string& message) {
   return CError::Invalid("line " + std::to_string(number) + ": " + message);
 }
 
-std::string Quoted(std::string_view text) {
-  return "\"" + std::string(text) + "\"";
-}
-
 std::vector<std::string_view> Words(std::string_view text) {
   std::vector<std::string_view> words;
   std::size_t i = 0;
@@ -372,9 +368,11 @@ CError ReadDirective(std::string_view text, std::size_t number,
 }
 
 CError ReadStringDirective(std::string_view text, std::size_t number,
-                           CScript::String* string) {
+                           CScript* script) {
   const std::vector<std::string_view> words = Words(text);
+  CScript::String* string = &script->strings.emplace_back();
   string->line = number;
+  string->fromFirst = static_cast<std::uint32_t>(script->pointers.size());
   if (words.size() < 3) {
     return Fail(number, "#STRING needs an offset and a length");
   }
@@ -397,7 +395,8 @@ CError ReadStringDirective(std::string_view text, std::size_t number,
     if (CError e = Number(rest.substr(0, comma), number, &at); !e.IsOk()) {
       return e;
     }
-    string->from.push_back(at);
+    script->pointers.push_back(at);
+    ++string->fromCount;
     if (comma == std::string_view::npos) return {};
     rest.remove_prefix(comma + 1);
   }

@@ -23,10 +23,10 @@ namespace dalvren {
                                    CLayout* layout);
 
 // Reads the #STRING line `text` (OFFSET LENGTH and an optional FROM=), the
-// `number`th line of its file, into `*string`. Fails as ReadDirective does.
+// `number`th line of its file, as a new last string of `*script`. Fails as
+// ReadDirective does.
 [[nodiscard]] CError ReadStringDirective(std::string_view text,
-                                         std::size_t number,
-                                         CScript::String* string);
+                                         std::size_t number, CScript* script);
 
 // True when `text` is a directive line: "#" and an upper-case letter A-Z.
 [[nodiscard]] bool IsDirectiveLine(std::string_view text);

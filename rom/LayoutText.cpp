@@ -65,6 +65,15 @@ std::string HexOffset(std::uint64_t offset) {
   return "0x" + std::string(digits.rbegin(), digits.rend());
 }
 
+std::string Quoted(std::string_view text) {
+  // Built piece by piece: GCC 12 warns falsely (-Wrestrict) on the
+  // concatenation of literals and a temporary once it is inlined.
+  std::string quoted(1, '"');
+  quoted.append(text);
+  quoted.push_back('"');
+  return quoted;
+}
+
 std::string Crc32Text(std::uint32_t crc) {
   std::string text(8, '0');
   for (int i = 7; i >= 0; --i, crc >>= 4) {

@@ -31,6 +31,9 @@ namespace dalvren {
 // writer and every message of this layer give an offset.
 [[nodiscard]] std::string HexOffset(std::uint64_t offset);
 
+// `text` in double quotes, as messages quote what the user wrote.
+[[nodiscard]] std::string Quoted(std::string_view text);
+
 // A CRC-32 as ROM tools quote it: 8 upper-case hexadecimal digits.
 [[nodiscard]] std::string Crc32Text(std::uint32_t crc);
 

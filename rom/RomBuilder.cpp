@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <map>
 #include <optional>
-#include <unordered_map>
 
 #include "rom/Crc32.h"
 #include "rom/LayoutText.h"
@@ -52,10 +51,17 @@ std::vector<CInterval> Merged(std::vector<CInterval> intervals) {
   return merged;
 }
 
-std::uint64_t UnionLength(std::vector<CInterval> intervals) {
+// The bytes of `intervals` counted once; sorts them.
+std::uint64_t UnionLength(std::vector<CInterval>& intervals) {
+  std::sort(
+      intervals.begin(), intervals.end(),
+      [](const CInterval& a, const CInterval& b) { return a.start < b.start; });
   std::uint64_t total = 0;
-  for (const CInterval& i : Merged(std::move(intervals))) {
-    total += i.end - i.start;
+  std::uint64_t covered = 0;
+  for (const CInterval& i : intervals) {
+    const std::uint64_t start = std::max(i.start, covered);
+    if (i.end > start) total += i.end - start;
+    covered = std::max(covered, i.end);
   }
   return total;
 }
@@ -77,12 +83,12 @@ void ForEachPieceOutside(std::uint64_t start, std::uint64_t end,
 
 }  // namespace
 
-CRomBuilder::CRomBuilder(const CScript& script,
-                         std::span<const unsigned char> rom,
+CRomBuilder::CRomBuilder(const CScript& script, std::span<unsigned char> rom,
                          const CRomCodec& codec, CBuildResult* result)
     : script_(script),
       layout_(script.layout),
       rom_(rom),
+      target_(rom),
       codec_(codec),
       result_(result) {}
 
@@ -98,13 +104,12 @@ CError CRomBuilder::Run(const CBuildOptions& options) {
   }
   FindOverlaps();
   Decide();
-  out_.assign(reinterpret_cast<const char*>(rom_.data()), rom_.size());
   FreeAndPad();
   Place();
   Count();
   std::vector<CBuildResult::NoRoom>& noRoom = result_->noRoom;
   if (noRoom.empty()) {
-    result_->rom = std::move(out_);
+    Apply();
     return {};
   }
   std::stable_sort(
@@ -129,35 +134,69 @@ CError CRomBuilder::CheckRom(const CBuildOptions& options) const {
 }
 
 CError CRomBuilder::CheckStrings() {
-  std::map<std::pair<std::uint64_t, std::uint64_t>, std::size_t> strings;
-  std::map<std::uint64_t, std::size_t> pointers;
   work_.reserve(script_.strings.size());
+  std::size_t pointers = 0;
+  for (const CScript::String& s : script_.strings) pointers += s.fromCount;
+  pointers_.reserve(pointers);
   for (const CScript::String& s : script_.strings) {
     Work work;
     work.string = &s;
     if (CError e = CheckString(s, &work); !e.IsOk()) return e;
-    const auto [first, added] =
-        strings.try_emplace({s.offset, s.length}, s.line);
-    if (!added) {
-      return Fail(s.line, StringName(s) + " is given twice (lines " +
-                              std::to_string(first->second) + " and " +
-                              std::to_string(s.line) + ")");
-    }
-    for (const Pointer& p : work.pointers) {
-      const auto [other, fresh] = pointers.try_emplace(p.at, s.line);
-      if (!fresh) {
-        return Fail(s.line, "the pointer at " + HexOffset(p.at) +
-                                " is listed twice (lines " +
-                                std::to_string(other->second) + " and " +
-                                std::to_string(s.line) + ")");
-      }
-    }
-    work_.push_back(std::move(work));
+    work_.push_back(work);
   }
-  return {};
+  // Sorted rather than looked up in maps as they are added: a script has
+  // tens of thousands of strings, and a map node costs more than a string.
+  std::vector<std::size_t> order(work_.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  const auto key = [this](std::size_t i) {
+    return std::pair(work_[i].string->offset, work_[i].string->length);
+  };
+  std::stable_sort(
+      order.begin(), order.end(),
+      [&](std::size_t a, std::size_t b) { return key(a) < key(b); });
+  std::optional<std::pair<std::size_t, std::size_t>> twice;
+  for (std::size_t k = 1; k < order.size(); ++k) {
+    if (key(order[k - 1]) == key(order[k]) &&
+        (!twice || order[k] < twice->second)) {
+      twice = std::pair(order[k - 1], order[k]);
+    }
+  }
+  if (twice) {
+    const CScript::String& s = *work_[twice->second].string;
+    return Fail(s.line, StringName(s) + " is given twice (lines " +
+                            std::to_string(work_[twice->first].string->line) +
+                            " and " + std::to_string(s.line) + ")");
+  }
+  return CheckPointersOnce();
 }
 
-CError CRomBuilder::CheckString(const CScript::String& s, Work* work) const {
+CError CRomBuilder::CheckPointersOnce() const {
+  // Each pointer with the string that lists it, in script order.
+  std::vector<std::pair<std::uint64_t, std::size_t>> listed;
+  listed.reserve(pointers_.size());
+  for (const Work& w : work_) {
+    for (const Pointer& p : PointersOf(w))
+      listed.emplace_back(p.at, w.string->line);
+  }
+  std::stable_sort(
+      listed.begin(), listed.end(),
+      [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::optional<std::size_t> at;
+  for (std::size_t k = 1; k < listed.size(); ++k) {
+    if (listed[k - 1].first == listed[k].first &&
+        (!at || listed[k].second < listed[*at].second)) {
+      at = k;
+    }
+  }
+  if (!at) return {};
+  return Fail(listed[*at].second,
+              "the pointer at " + HexOffset(listed[*at].first) +
+                  " is listed twice (lines " +
+                  std::to_string(listed[*at - 1].second) + " and " +
+                  std::to_string(listed[*at].second) + ")");
+}
+
+CError CRomBuilder::CheckString(const CScript::String& s, Work* work) {
   if (s.offset >= rom_.size() || s.length > rom_.size() - s.offset) {
     return Fail(s.line, StringName(s) + " reaches past the end of the ROM (" +
                             std::to_string(rom_.size()) + " bytes)");
@@ -179,19 +218,19 @@ CError CRomBuilder::CheckString(const CScript::String& s, Work* work) const {
       return Fail(s.line, StringName(s) + " overlaps " + block.Name() +
                               " (line " + std::to_string(block.line) + ")");
     }
-    if (s.from.empty() && inside) {
-      work->home = i;
+    if (s.fromCount == 0 && inside) {
+      work->home = static_cast<std::uint32_t>(i);
       return {};
     }
   }
-  if (!s.from.empty()) return CheckPointers(s, work);
+  if (s.fromCount > 0) return CheckPointers(s, work);
   return Fail(s.line, StringName(s) +
                           " lies in no #TEXT block, and no pointer leads to "
                           "it (FROM=)");
 }
 
-CError CRomBuilder::CheckPointers(const CScript::String& s, Work* work) const {
-  for (const std::uint64_t at : s.from) {
+CError CRomBuilder::CheckPointers(const CScript::String& s, Work* work) {
+  for (const std::uint64_t at : script_.From(s)) {
     const CLayout::Block* block = layout_.BlockOfPointer(at);
     if (block == nullptr) {
       return Fail(s.line, "FROM= names " + HexOffset(at) +
@@ -206,10 +245,12 @@ CError CRomBuilder::CheckPointers(const CScript::String& s, Work* work) const {
                               (target ? HexOffset(*target) : "no ROM offset") +
                               ", not to this string at " + HexOffset(s.offset));
     }
-    if (work->pointers.empty()) {
-      work->home = static_cast<std::size_t>(block - layout_.blocks.data());
+    if (work->pointerCount == 0) {
+      work->home = static_cast<std::uint32_t>(block - layout_.blocks.data());
+      work->firstPointer = static_cast<std::uint32_t>(pointers_.size());
     }
-    work->pointers.push_back({at, block, old});
+    pointers_.push_back({at, block, old});
+    ++work->pointerCount;
   }
   return {};
 }
@@ -292,7 +333,7 @@ void CRomBuilder::Decide() {
     const CScript::String& s = *w.string;
     if (!w.overlaps && w.bytes.size() <= s.length) {
       w.fate = Fate::kRewritten;
-    } else if (!w.pointers.empty()) {
+    } else if (w.pointerCount > 0) {
       w.fate = Fate::kMoved;
     } else {
       result_->noRoom.push_back(
@@ -341,9 +382,7 @@ void CRomBuilder::FreeAndPad() {
         layout_.PadFor(layout_.blocks[l.home], codec_.endCodes);
     ForEachPieceOutside(start, l.bytes.end, kept,
                         [&](std::uint64_t from, std::uint64_t to) {
-                          for (std::uint64_t i = from; i < to; ++i) {
-                            out_[i] = pad[(i - from) % pad.size()];
-                          }
+                          fills_.push_back({from, to, &pad});
                           freed_[l.home].Add(from, to);
                         });
   }
@@ -354,13 +393,13 @@ void CRomBuilder::FreeAndPad() {
 
 CFreeSpace::Reach CRomBuilder::ReachOf(const Work& work) const {
   const std::uint64_t romSize = rom_.size();
-  return [&work,
+  return [pointers = PointersOf(work),
           romSize](std::uint64_t from) -> std::optional<CPointerFormat::Zone> {
     std::uint64_t at = from;
     for (;;) {
       std::uint64_t end = UINT64_MAX;
       bool later = false;
-      for (const Pointer& p : work.pointers) {
+      for (const Pointer& p : pointers) {
         const std::optional<CPointerFormat::Zone> zone =
             p.block->pointers.ZoneFrom(at, p.at, p.old, romSize);
         if (!zone) return std::nullopt;
@@ -381,30 +420,37 @@ bool CRomBuilder::Reaches(const Work& work, std::uint64_t at) const {
   return zone && zone->start == at && zone->end - at >= work.bytes.size();
 }
 
-void CRomBuilder::Place() {
-  std::unordered_map<std::string_view, std::vector<std::uint64_t>> copies;
-  const std::span<unsigned char> out(
-      reinterpret_cast<unsigned char*>(out_.data()), out_.size());
-  for (Work& w : work_) {
-    if (w.fate == Fate::kRewritten) {
-      std::copy(w.bytes.begin(), w.bytes.end(),
-                out_.begin() + static_cast<std::ptrdiff_t>(w.string->offset));
+void CRomBuilder::LinkCopies() {
+  std::vector<std::uint32_t> moved;
+  for (std::size_t i = 0; i < work_.size(); ++i) {
+    if (work_[i].fate == Fate::kMoved) {
+      moved.push_back(static_cast<std::uint32_t>(i));
     }
+  }
+  std::stable_sort(moved.begin(), moved.end(),
+                   [this](std::uint32_t a, std::uint32_t b) {
+                     return work_[a].bytes < work_[b].bytes;
+                   });
+  for (std::size_t k = 1; k < moved.size(); ++k) {
+    if (work_[moved[k - 1]].bytes == work_[moved[k]].bytes) {
+      work_[moved[k]].sameAs = moved[k - 1];
+    }
+  }
+}
+
+void CRomBuilder::Place() {
+  LinkCopies();
+  for (Work& w : work_) {
     if (w.fate != Fate::kMoved) continue;
     const CFreeSpace::Reach reach = ReachOf(w);
-    std::vector<std::uint64_t>& same = copies[w.bytes];
-    const auto shared =
-        std::find_if(same.begin(), same.end(),
-                     [&](std::uint64_t at) { return Reaches(w, at); });
     std::optional<std::uint64_t> at;
-    if (shared != same.end()) {
-      at = *shared;
-    } else if ((at = freed_[w.home].Take(w.bytes.size(), reach)) ||
-               (at = free_.Take(w.bytes.size(), reach))) {
-      std::copy(w.bytes.begin(), w.bytes.end(),
-                out_.begin() + static_cast<std::ptrdiff_t>(*at));
-      same.push_back(*at);
-    } else {
+    for (std::uint32_t same = w.sameAs; same != kNoWork && !at;
+         same = work_[same].sameAs) {
+      const std::optional<std::uint64_t>& copy = work_[same].placed;
+      if (copy && Reaches(w, *copy)) at = copy;
+    }
+    if (!at && !(at = freed_[w.home].Take(w.bytes.size(), reach)) &&
+        !(at = free_.Take(w.bytes.size(), reach))) {
       result_->noRoom.push_back(
           {w.string->line,
            w.string->offset,
@@ -413,41 +459,62 @@ void CRomBuilder::Place() {
            {}});
       continue;
     }
-    w.placed = *at;
-    for (const Pointer& p : w.pointers) {
-      p.block->pointers.Write(out, p.at,
+    w.placed = at;
+  }
+}
+
+void CRomBuilder::Apply() {
+  for (const Fill& f : fills_) {
+    const std::string& pad = *f.pattern;
+    for (std::uint64_t i = f.start; i < f.end; ++i) {
+      target_[i] = static_cast<unsigned char>(pad[(i - f.start) % pad.size()]);
+    }
+  }
+  for (const Work& w : work_) {
+    const std::optional<std::uint64_t> at =
+        w.fate == Fate::kRewritten ? std::optional(w.string->offset) : w.placed;
+    if (!at) continue;
+    // A copy moved strings share is written once for each of them.
+    std::copy(w.bytes.begin(), w.bytes.end(),
+              target_.begin() + static_cast<std::ptrdiff_t>(*at));
+    if (w.fate != Fate::kMoved) continue;
+    for (const Pointer& p : PointersOf(w)) {
+      p.block->pointers.Write(target_, p.at,
                               p.block->pointers.ValueFor(*at, p.at, p.old));
     }
   }
 }
 
 void CRomBuilder::Count() {
-  const std::size_t count = layout_.blocks.size();
   std::vector<CBuildResult::BlockStats>& stats = result_->blocks;
-  stats.assign(count, {});
-  std::vector<std::vector<CInterval>> before(count);
-  std::vector<std::vector<CInterval>> after(count);
-  for (const Work& w : work_) {
-    CBuildResult::BlockStats& s = stats[w.home];
-    const std::uint64_t o = w.string->offset;
-    ++s.strings;
-    s.changed += w.changed ? 1 : 0;
-    s.moved += w.fate == Fate::kMoved ? 1 : 0;
-    before[w.home].push_back({o, o + w.string->length});
-    if (w.fate == Fate::kKept) {
-      after[w.home].push_back({o, o + w.string->length});
-    } else if (w.fate == Fate::kRewritten) {
-      after[w.home].push_back({o, o + w.bytes.size()});
-    } else if (w.placed) {
-      after[w.home].push_back({*w.placed, *w.placed + w.bytes.size()});
-    }
-  }
-  for (std::size_t b = 0; b < count; ++b) {
+  stats.assign(layout_.blocks.size(), {});
+  std::vector<CInterval> before;
+  std::vector<CInterval> after;
+  before.reserve(work_.size());
+  after.reserve(work_.size());
+  for (std::size_t b = 0; b < stats.size(); ++b) {
     CBuildResult::BlockStats& s = stats[b];
+    before.clear();
+    after.clear();
+    for (const Work& w : work_) {
+      if (w.home != b) continue;
+      const std::uint64_t o = w.string->offset;
+      ++s.strings;
+      s.changed += w.changed ? 1 : 0;
+      s.moved += w.fate == Fate::kMoved ? 1 : 0;
+      before.push_back({o, o + w.string->length});
+      if (w.fate == Fate::kKept) {
+        after.push_back({o, o + w.string->length});
+      } else if (w.fate == Fate::kRewritten) {
+        after.push_back({o, o + w.bytes.size()});
+      } else if (w.placed) {
+        after.push_back({*w.placed, *w.placed + w.bytes.size()});
+      }
+    }
     s.line = layout_.blocks[b].line;
     s.name = layout_.blocks[b].Name();
-    s.bytesBefore = UnionLength(std::move(before[b]));
-    s.bytesAfter = UnionLength(std::move(after[b]));
+    s.bytesBefore = UnionLength(before);
+    s.bytesAfter = UnionLength(after);
     s.freed = freed_[b].Total();
     s.freedUsed = freed_[b].Total() - freed_[b].Left();
   }

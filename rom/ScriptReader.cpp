@@ -4,6 +4,7 @@
 
 #include "core/Utf8.h"
 #include "rom/DirectiveReader.h"
+#include "rom/LayoutText.h"
 
 namespace dalvren {
 
@@ -30,44 +31,27 @@ CError ReadHeaderLine(std::string_view line, std::size_t number,
     if (line.starts_with("#ROM")) layout.romHeaderLine = layout.header.size();
     if (CError e = ReadDirective(line, number, &layout); !e.IsOk()) return e;
   } else if (!line.starts_with("//") && !IsBlankLine(line)) {
-    return Fail(number, "\"" + std::string(line) +
-                            "\" is neither a directive (#WORD ...) nor a "
+    return Fail(number, Quoted(line) +
+                            " is neither a directive (#WORD ...) nor a "
                             "comment (//...)");
   }
   layout.header.emplace_back(line);
   return {};
 }
 
-// A text line of the string being read: everything but directives and
-// comments.
-void AddTextLine(std::string_view line, std::size_t number,
-                 CScript::String* string) {
-  const bool escaped = line.starts_with("\\");
-  if (escaped) line.remove_prefix(1);
-  if (!string->textLines.empty()) string->text.push_back('\n');
-  string->text.append(line);
-  string->textLines.push_back({number, escaped});
-}
-
 // A line from the first #STRING on.
 CError ReadStringLine(std::string_view line, std::size_t number,
                       CScript* script) {
-  if (IsStringLine(line)) {
-    CScript::String string;
-    if (CError e = ReadStringDirective(line, number, &string); !e.IsOk()) {
-      return e;
-    }
-    script->strings.push_back(std::move(string));
-    return {};
-  }
+  if (IsStringLine(line)) return ReadStringDirective(line, number, script);
   if (IsDirectiveLine(line)) {
-    return Fail(number, "\"" + std::string(line) +
-                            "\": directives other than #STRING come before "
+    return Fail(number, Quoted(line) +
+                            ": directives other than #STRING come before "
                             "the first #STRING (a text line that begins "
                             "with \"#\" is written \"\\#\")");
   }
-  if (!line.starts_with("//"))
-    AddTextLine(line, number, &script->strings.back());
+  if (!line.starts_with("//")) {
+    script->strings.back().AddTextLine(line, number);
+  }
   return {};
 }
 
@@ -78,6 +62,14 @@ CError ReadScript(std::string_view file, CScript* script) {
   if (file.starts_with(kUtf8ByteOrderMark)) {
     file.remove_prefix(kUtf8ByteOrderMark.size());
   }
+  // Room for every string at once: growing by doubling would hold up to
+  // twice the strings' room, and both copies while it grows.
+  std::size_t sections = 0;
+  for (std::size_t at = file.find("\n#STRING"); at != std::string_view::npos;
+       at = file.find("\n#STRING", at + 1)) {
+    ++sections;
+  }
+  script->strings.reserve(sections);
   std::size_t number = 0;
   while (!file.empty()) {
     const std::size_t lf = file.find('\n');

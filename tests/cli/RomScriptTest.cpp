@@ -59,7 +59,9 @@ void ExpectScriptOf(const GeneratedRom& g, const RomSyntax& syntax,
     ASSERT_NE(it, sections.end()) << "no section for " << s.offset;
     const CScript::String& section = *it->second;
     EXPECT_EQ(section.length, s.bytes.size()) << s.offset;
-    EXPECT_EQ(section.from, from[i]) << s.offset;
+    const auto read = script.From(section);
+    EXPECT_EQ(std::vector<std::uint64_t>(read.begin(), read.end()), from[i])
+        << s.offset;
     std::string text;
     for (const test::RomUnit& u : s.units) text += u.text;
     EXPECT_EQ(section.text, s.ends ? text + syntax.End().text : text)

@@ -172,7 +172,8 @@ TEST(ScriptFile, EveryTextSurvivesTheWriterAndTheReader) {
     EXPECT_EQ(s.text, expected) << i;
     EXPECT_EQ(s.offset, 0x100 + i);
     EXPECT_EQ(s.length, 1 + i);
-    EXPECT_EQ(s.from, from);
+    const auto read = script.From(s);
+    EXPECT_EQ(std::vector<std::uint64_t>(read.begin(), read.end()), from);
   }
 }
 
