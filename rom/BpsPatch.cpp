@@ -29,6 +29,8 @@ enum Action : std::uint64_t {
 // kSampleStep - 1 bytes is found.
 constexpr std::size_t kWindow = 16;
 constexpr std::size_t kSampleStep = 16;
+// How far ahead the index is fetched into the cache.
+constexpr std::size_t kAhead = 8;
 
 std::uint64_t Load64(const unsigned char* p) {
   std::uint64_t v = 0;
@@ -42,7 +44,10 @@ std::uint64_t HashAt(const unsigned char* p) {
   return h ^ (h >> 29);
 }
 
-// Source offsets by the hash of the kWindow bytes there, sampled.
+// Source offsets by the hash of the kWindow bytes there, sampled. A slot
+// holds the sample's number + 1 (0: empty) and, in its low bits, a few more
+// bits of the hash, so that most lookups that find nothing are settled
+// without reading the source.
 class CSourceIndex {
  public:
   explicit CSourceIndex(std::span<const unsigned char> source)
@@ -53,22 +58,39 @@ class CSourceIndex {
     slots_.assign(size, 0);
     mask_ = size - 1;
     for (std::size_t p = 0; p + kWindow <= source.size(); p += kSampleStep) {
-      std::uint32_t& slot = slots_[HashAt(source.data() + p) & mask_];
-      if (slot == 0) slot = static_cast<std::uint32_t>(p + 1);
+      const std::uint64_t hash = HashAt(source.data() + p);
+      std::uint32_t& slot = slots_[hash & mask_];
+      if (slot == 0) slot = Slot(p / kSampleStep + 1, hash);
     }
+  }
+
+  // Loads the slot of the bytes at `p` into the cache, ahead of Find.
+  void Prefetch(const unsigned char* p) const {
+    __builtin_prefetch(&slots_[HashAt(p) & mask_]);
   }
 
   // A source offset whose kWindow bytes equal those at `p`, or SIZE_MAX.
   [[nodiscard]] std::size_t Find(const unsigned char* p) const {
-    const std::uint32_t slot = slots_[HashAt(p) & mask_];
-    if (slot == 0) return SIZE_MAX;
-    const std::size_t at = slot - 1;
+    const std::uint64_t hash = HashAt(p);
+    const std::uint32_t slot = slots_[hash & mask_];
+    if (slot == 0 || (slot & kCheckMask) != Check(hash)) return SIZE_MAX;
+    const std::size_t at = ((slot >> kCheckBits) - 1) * kSampleStep;
     return std::memcmp(source_.data() + at, p, kWindow) == 0 ? at : SIZE_MAX;
   }
 
  private:
+  // Sources are below 2 GiB, so a sample's number takes 27 bits.
+  static constexpr unsigned kCheckBits = 5;
+  static constexpr std::uint32_t kCheckMask = (1u << kCheckBits) - 1;
+
+  static std::uint32_t Check(std::uint64_t hash) {
+    return static_cast<std::uint32_t>(hash >> (64 - kCheckBits));
+  }
+  static std::uint32_t Slot(std::size_t number, std::uint64_t hash) {
+    return static_cast<std::uint32_t>(number << kCheckBits) | Check(hash);
+  }
+
   std::span<const unsigned char> source_;
-  // Offset + 1; 0 for none. Sources are below 4 GiB.
   std::vector<std::uint32_t> slots_;
   std::size_t mask_ = 0;
 };
@@ -171,6 +193,11 @@ class CBpsWriter {
   // it as far as they match too.
   bool SourceCopy() {
     if (at_ + kWindow > target_.size()) return false;
+    // The lookups of written-out bytes follow one another; the slot a few
+    // bytes ahead is fetched while this one is looked at.
+    if (at_ + kAhead + kWindow <= target_.size()) {
+      index_.Prefetch(target_.data() + at_ + kAhead);
+    }
     std::size_t from = index_.Find(target_.data() + at_);
     if (from == SIZE_MAX) return false;
     std::size_t n =
