@@ -92,6 +92,32 @@ TEST_F(WholeRom, ExtractCopiesTheLayoutAndWritesEachStringWithItsPointers) {
   EXPECT_TRUE(script.ends_with("Goodbye.[END]\n"));
 }
 
+TEST_F(WholeRom, ExtractNotesEachPointerItSkipsUnlessQuiet) {
+  // One more slot: the bytes after the table, 11 36, lead below offset 0.
+  const std::string layout = dir_.Write(
+      "layout.txt", Replaced(ReadFile(layout_), "0x100-0x10D", "0x100-0x10F"));
+  ToolResult r = RunTool({"-t", table_, "extract", layout, rom_});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, layout +
+                       ":6: pointer at 0x10E (value 0x3611) maps to no ROM "
+                       "offset; skipped\n");
+  EXPECT_TRUE(Contains(r.out, "#POINTERS 0x100-0x10F"));
+  r = RunTool({"-t", table_, "extract", "-q", layout, rom_});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  // A window that leaves out a string skips its pointer the same way.
+  r = RunTool(
+      {"-t", table_, "extract",
+       dir_.Write("window.txt", Replaced(ReadFile(layout_), "ADD=-0x7FF0",
+                                         "ADD=-0x7FF0 WINDOW=0x130-0x3FF")),
+       rom_});
+  EXPECT_TRUE(Contains(r.err,
+                       ":6: pointer at 0x100 (value 0x8110) leads to "
+                       "0x120, outside its WINDOW=; skipped\n"))
+      << r.err;
+  EXPECT_FALSE(Contains(r.out, "#STRING 0x120 "));
+}
+
 TEST_F(WholeRom, BuildMovesWhatGrowsRewritesItsPointersAndPadsWhatIsLeft) {
   std::string script = Extract();
   script = Replaced(script, "\nItems[END]\n", "\nBag[END]\n");
