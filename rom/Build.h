@@ -100,8 +100,10 @@ struct CBuildResult {
 //     area or over a #POINTERS block, a string without FROM= lies in no
 //     #TEXT block, FROM= names no pointer of a #POINTERS block or one that
 //     leads elsewhere, a string or pointer is given twice, a text does not
-//     insert, or the bytes of a changed text that replaces one ending with
-//     an end code do not end with exactly one (at their end);
+//     insert, the bytes of a changed text that replaces one ending with an
+//     end code do not end with exactly one (at their end), or (only where
+//     an end code begins a longer code of the table) a string would read
+//     on past its end code in the new ROM;
 //   - NoRoom: some strings did not fit (listed in `result->noRoom`).
 [[nodiscard]] CError Build(const CScript& script, std::span<unsigned char> rom,
                            const CRomCodec& codec, const CBuildOptions& options,

@@ -108,10 +108,7 @@ CError CRomBuilder::Run(const CBuildOptions& options) {
   Place();
   Count();
   std::vector<CBuildResult::NoRoom>& noRoom = result_->noRoom;
-  if (noRoom.empty()) {
-    Apply();
-    return {};
-  }
+  if (noRoom.empty()) return ApplyWhereEndsHold();
   std::stable_sort(
       noRoom.begin(), noRoom.end(),
       [](const auto& a, const auto& b) { return a.line < b.line; });
@@ -463,11 +460,61 @@ void CRomBuilder::Place() {
   }
 }
 
-void CRomBuilder::Apply() {
+bool CRomBuilder::EndsCanGrow() const {
+  std::vector<std::string> ends = codec_.endCodes;
+  for (const CLayout::Block& block : layout_.blocks) {
+    ends.insert(ends.end(), block.endCodes.begin(), block.endCodes.end());
+  }
+  for (const CLayout::Block& block : layout_.blocks) {
+    for (const std::string& end : ends) {
+      std::string probe = end + '\0';
+      for (int b = 0; b < 256; ++b) {
+        probe.back() = static_cast<char>(b);
+        if (codec_.stringLength(AsBytes(probe), block.endCodes) != end.size()) {
+          return true;
+        }
+      }
+    }
+  }
+  return false;
+}
+
+CError CRomBuilder::ApplyWhereEndsHold() {
+  if (!EndsCanGrow()) {
+    Apply(target_);
+    return {};
+  }
+  // Where an end code begins a longer code, the bytes after a string decide
+  // whether it still ends there: the new ROM is made aside and every string
+  // read back in it before it replaces the old one.
+  std::vector<unsigned char> made(rom_.begin(), rom_.end());
+  Apply(made);
+  for (const Work& w : work_) {
+    const CScript::String& s = *w.string;
+    const std::optional<std::uint64_t> at =
+        w.fate == Fate::kMoved ? w.placed : std::optional(s.offset);
+    const std::uint64_t length =
+        w.fate == Fate::kKept ? s.length : w.bytes.size();
+    const CLayout::Block& home = layout_.blocks[w.home];
+    const std::uint64_t end = s.fromCount == 0 ? home.end + 1 : made.size();
+    if (codec_.stringLength(Original(s), home.endCodes) != s.length) continue;
+    const auto read =
+        std::span<const unsigned char>(made).subspan(*at, end - *at);
+    if (codec_.stringLength(read, home.endCodes) == length) continue;
+    return Fail(s.line, StringName(s) + ", at " + HexOffset(*at) +
+                            " in the new ROM, would not end at its end "
+                            "code: the bytes after it make the end code part "
+                            "of a longer code of the table");
+  }
+  std::copy(made.begin(), made.end(), target_.begin());
+  return {};
+}
+
+void CRomBuilder::Apply(std::span<unsigned char> target) {
   for (const Fill& f : fills_) {
     const std::string& pad = *f.pattern;
     for (std::uint64_t i = f.start; i < f.end; ++i) {
-      target_[i] = static_cast<unsigned char>(pad[(i - f.start) % pad.size()]);
+      target[i] = static_cast<unsigned char>(pad[(i - f.start) % pad.size()]);
     }
   }
   for (const Work& w : work_) {
@@ -476,10 +523,10 @@ void CRomBuilder::Apply() {
     if (!at) continue;
     // A copy moved strings share is written once for each of them.
     std::copy(w.bytes.begin(), w.bytes.end(),
-              target_.begin() + static_cast<std::ptrdiff_t>(*at));
+              target.begin() + static_cast<std::ptrdiff_t>(*at));
     if (w.fate != Fate::kMoved) continue;
     for (const Pointer& p : PointersOf(w)) {
-      p.block->pointers.Write(target_, p.at,
+      p.block->pointers.Write(target, p.at,
                               p.block->pointers.ValueFor(*at, p.at, p.old));
     }
   }

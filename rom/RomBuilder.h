@@ -84,7 +84,15 @@ class CRomBuilder {
     std::uint64_t end = 0;
     const std::string* pattern = nullptr;
   };
-  void Apply();
+  // Writes the new ROM's pad, strings and pointers into `target`, a copy of
+  // the ROM.
+  void Apply(std::span<unsigned char> target);
+  // True when some end code followed by some byte reads as a longer code.
+  [[nodiscard]] bool EndsCanGrow() const;
+  // Writes the new ROM into the ROM, unless a string would then read on past
+  // its end code (which only tables where an end code begins a longer code
+  // allow).
+  [[nodiscard]] CError ApplyWhereEndsHold();
 
   [[nodiscard]] std::span<const unsigned char> Original(
       const CScript::String& string) const {

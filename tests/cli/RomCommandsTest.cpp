@@ -116,6 +116,27 @@ TEST_F(WholeRom, ExtractNotesEachPointerItSkipsUnlessQuiet) {
                        "0x120, outside its WINDOW=; skipped\n"))
       << r.err;
   EXPECT_FALSE(Contains(r.out, "#STRING 0x120 "));
+  // A pointer into the free space, or to bytes no end code ends, is noted
+  // and skipped too: build would write over its string.
+  std::string bytes = ReadFile(rom_);
+  bytes.replace(0x10C, 2, "\xF0\x82");  // 0x300
+  bytes.replace(0x300, 3, "Hi\xFF");
+  bytes.replace(0x10A, 2, "\xF0\x83");  // 0x400: past the end
+  bytes.replace(0x108, 2, "\xEF\x83");  // 0x3FF: a 0 and then the end
+  r = RunTool(
+      {"-t", table_, "extract", layout_, dir_.Write("free.rom", bytes)});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, layout_ +
+                       ":6: pointer at 0x108 (value 0x83EF) leads to 0x3FF, "
+                       "but no end code follows before the end of the ROM; "
+                       "skipped\n" +
+                       layout_ +
+                       ":6: pointer at 0x10A (value 0x83F0) leads to "
+                       "0x400, past the end of the ROM; skipped\n" +
+                       layout_ +
+                       ":6: pointer at 0x10C (value 0x82F0) leads to "
+                       "0x300, but its string lies in #FREE "
+                       "0x300-0x3FF; skipped\n");
 }
 
 TEST_F(WholeRom, BuildMovesWhatGrowsRewritesItsPointersAndPadsWhatIsLeft) {
@@ -318,6 +339,41 @@ TEST_F(WholeRom, RefusesATextThatNoLongerEndsWithItsEndCode) {
     EXPECT_EQ(r.status, 2);
     EXPECT_TRUE(Contains(r.err, c.message)) << r.err;
   }
+}
+
+// With a table where the end code begins a longer code, the bytes after a
+// string decide where it ends: a build that would carry a string on past
+// its end code is refused.
+TEST_F(WholeRom, RefusesToPlaceAStringWhereItsEndCodeWouldReadOn) {
+  const std::string table =
+      dir_.Write("ff.tbl", ReadFile(table_) + "FFFE=\xC3\xBF\n");
+  std::string bytes = ReadFile(rom_);
+  bytes[0x313] = '\xFE';  // right after where "Farewell" goes
+  const std::string rom = dir_.Write("ff.rom", bytes);
+  ASSERT_EQ(
+      RunTool({"-t", table, "extract", "-o", script_, layout_, rom}).status, 0);
+  const std::string script = Replaced(ReadFile(script_), "\nGoodbye.[END]\n",
+                                      "\nFarewell, brave Hero![END]\n");
+  ToolResult r = RunTool({"-t", table, "build", "-o", out_,
+                          dir_.Write("edited.txt", script), rom});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(Contains(r.err,
+                       "line 40: the string at 0x15A (9 bytes), at 0x300 in "
+                       "the new ROM, would not end at its end code"))
+      << r.err;
+  EXPECT_FALSE(std::filesystem::exists(out_));
+  // Where the byte after it does not continue the end code, it builds.
+  bytes[0x313] = '\0';
+  const std::string plain = dir_.Write("ff.rom", bytes);
+  ASSERT_EQ(
+      RunTool({"-t", table, "extract", "-o", script_, layout_, plain}).status,
+      0);
+  r = RunTool(
+      {"-t", table, "build", "-o", out_,
+       dir_.Write("edited.txt", Replaced(ReadFile(script_), "\nGoodbye.[END]\n",
+                                         "\nFarewell, brave Hero![END]\n")),
+       plain});
+  EXPECT_EQ(r.status, 0) << r.err;
 }
 
 TEST_F(WholeRom, StatsTellPerBlockWhatChangedMovedAndWhatSpaceIsLeft) {

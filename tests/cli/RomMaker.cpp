@@ -44,7 +44,7 @@ RomSyntax::RomSyntax(bool extended) : extended_(extended) {
              "*FE\n/FF=[END]\n$F0=<color>,1\n!F1=Kana,0\n@Kana\nA0=ア\nA1=イ\n";
     end_ = {"\xFF", "[END]\n"};
   } else {
-    table_ = LetterLines() + "8081=ch\n90FF=ü\nFF=[END]\n";
+    table_ = LetterLines() + "8081=ch\n90FF=ü\nFFFE=ÿ\nFF=[END]\n";
     end_ = {"\xFF", "[END]"};
   }
 }
@@ -68,8 +68,9 @@ RomUnit RomSyntax::Unit(std::mt19937& random) const {
     return {std::string(1, static_cast<char>(b)), Token(b)};
   }
   if (!extended_) {
-    if (pick < 17) return {"\x80\x81", "ch"};
-    return {"\x90\xFF", "ü"};
+    if (pick < 16) return {"\x80\x81", "ch"};
+    if (pick < 18) return {"\x90\xFF", "ü"};
+    return {"\xFF\xFE", "ÿ"};
   }
   if (pick < 15) return {"\xFE", "\n"};
   if (pick < 17) {
@@ -88,13 +89,15 @@ RomUnit RomSyntax::Unit(std::mt19937& random) const {
 
 std::optional<std::string> RomSyntax::Read(const std::string& rom,
                                            std::uint64_t at,
-                                           std::uint64_t* length) const {
+                                           std::uint64_t* length,
+                                           std::uint64_t limit) const {
   std::string text;
   bool kana = false;
   const auto byte = [&rom](std::uint64_t i) {
     return static_cast<unsigned char>(rom[i]);
   };
-  for (std::uint64_t pos = at; pos < rom.size();) {
+  const std::uint64_t end = std::min<std::uint64_t>(limit, rom.size());
+  for (std::uint64_t pos = at; pos < end;) {
     const unsigned char b = byte(pos);
     if (kana) {
       if (b == 0xA0 || b == 0xA1) {
@@ -104,7 +107,12 @@ std::optional<std::string> RomSyntax::Read(const std::string& rom,
       }
       kana = false;
     }
-    const bool next = pos + 1 < rom.size();
+    const bool next = pos + 1 < end;
+    if (!extended_ && b == 0xFF && next && byte(pos + 1) == 0xFE) {
+      text += "ÿ";
+      pos += 2;
+      continue;
+    }
     if (b == 0xFF) {
       *length = pos + 1 - at;
       return text + end_.text;
@@ -252,9 +260,16 @@ RomPointers Family(unsigned kind, std::mt19937& random, std::uint64_t* base) {
   return p;
 }
 
+// A byte of code or data: any but FE, which after the end code FF would
+// read as the plain table's code FF FE and carry a string on.
+char JunkByte(std::mt19937& random) {
+  const auto b = static_cast<unsigned char>(random());
+  return static_cast<char>(b == 0xFE ? 0xFD : b);
+}
+
 void Junk(std::string& rom, std::mt19937& random, std::uint64_t most) {
   for (std::uint64_t n = random() % (most + 1); n > 0; --n) {
-    rom.push_back(static_cast<char>(random()));
+    rom.push_back(JunkByte(random));
   }
 }
 
@@ -294,7 +309,7 @@ GeneratedRom MakeRom(const RomSyntax& syntax, std::uint32_t seed,
   std::uint64_t base = 0;
   RomPointers& p = g.pointers = Family(kind, random, &base);
   std::string& rom = g.rom;
-  while (rom.size() < base + 0x40) rom.push_back(static_cast<char>(random()));
+  while (rom.size() < base + 0x40) rom.push_back(JunkByte(random));
   Junk(rom, random, 0xC0);
   // The #TEXT block, perhaps with a last string that has no end code.
   const std::uint64_t textStart = rom.size();
@@ -332,18 +347,20 @@ GeneratedRom MakeRom(const RomSyntax& syntax, std::uint32_t seed,
   if (p.map != 0 && p.size > 2) {
     const std::uint64_t bank = p.BankSize();
     const std::uint64_t add = static_cast<std::uint64_t>(p.add);
+    const std::uint64_t before = 4 + random() % 0x40;
     const std::uint64_t boundary =
-        ((freeStart + 0x180 - add) / bank + 1) * bank + add;
-    freeStart = boundary - 0x180;
+        ((freeStart + before - add) / bank + 1) * bank + add;
+    freeStart = boundary - before;
   }
-  while (rom.size() < freeStart) rom.push_back(static_cast<char>(random()));
+  while (rom.size() < freeStart) rom.push_back(JunkByte(random));
   g.freeStart = freeStart;
   rom.resize(freeStart + 0x300 + random() % 0x500, '\0');
   for (std::uint64_t i = freeStart; i < rom.size(); ++i) {
-    rom[i] = static_cast<char>(random() % 3 == 0 ? random() : 0);
+    rom[i] = random() % 3 == 0 ? JunkByte(random) : '\0';
   }
   g.freeEnd = rom.size() - 1;
   Junk(rom, random, 0x40);
+  g.textEnd = textEnd;
   if (p.map == 0 && random() % 4 == 0) {
     p.window = std::make_pair(stringsStart, g.freeEnd);
   }

@@ -25,7 +25,8 @@ struct RomUnit {
 class RomSyntax {
  public:
   // Plain: letters, a blank, "ch" (80 81), "ü" (90 FF: FF inside a code),
-  // bytes 01 to 05 that no code covers, and the end code FF=[END].
+  // "ÿ" (FF FE: a code that the end code begins), bytes 01 to 05 that no
+  // code covers, and the end code FF=[END].
   // Extended: the same letters and blank, a line-break code FE, the end
   // code /FF=[END], a colour code F0 with one parameter byte (any byte, FF
   // too), a switch F1 into a kana table until a byte it does not cover, and
@@ -41,11 +42,12 @@ class RomSyntax {
   [[nodiscard]] RomUnit Unit(std::mt19937& random) const;
   // What ends a string.
   [[nodiscard]] const RomUnit& End() const { return end_; }
-  // The text of the string at `at` as dump reads it up to its end code, and
-  // its length in `*length`; nothing when no end code follows.
-  [[nodiscard]] std::optional<std::string> Read(const std::string& rom,
-                                                std::uint64_t at,
-                                                std::uint64_t* length) const;
+  // The text of the string at `at` as dump reads it up to its end code,
+  // reading no further than `limit`, and its length in `*length`; nothing
+  // when no end code follows.
+  [[nodiscard]] std::optional<std::string> Read(
+      const std::string& rom, std::uint64_t at, std::uint64_t* length,
+      std::uint64_t limit = UINT64_MAX) const;
 
  private:
   bool extended_;
@@ -97,6 +99,8 @@ struct GeneratedRom {
   std::string rom;
   std::string layout;
   RomPointers pointers;
+  // The last byte of the #TEXT block.
+  std::uint64_t textEnd = 0;
   std::uint64_t tableStart = 0;
   std::uint64_t slots = 0;
   // The string each slot leads to (an index into `strings`), or nothing for

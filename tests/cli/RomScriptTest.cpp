@@ -170,7 +170,7 @@ void ExpectEdited(
       continue;
     }
     std::uint64_t length = 0;
-    const auto text = syntax.Read(after, s.offset, &length);
+    const auto text = syntax.Read(after, s.offset, &length, g.textEnd + 1);
     ASSERT_TRUE(text);
     EXPECT_EQ(*text, textOf(i)) << "#TEXT string at " << s.offset;
     for (std::uint64_t b = s.offset; b < s.offset + length; ++b) used[b] = true;
