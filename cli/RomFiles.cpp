@@ -32,10 +32,12 @@ CStatus CheckWritesApart(std::string_view option, const std::string& output,
     struct stat in {};
     if (input == "-" || ::stat(input.c_str(), &in) != 0) continue;
     if (in.st_dev == out.st_dev && in.st_ino == out.st_ino) {
-      return CStatus::UsageError(std::string(option) + " '" + output +
-                                 "' is '" + input +
-                                 "', which this command reads: write the "
-                                 "result to another file");
+      std::string message(option);
+      message += " '" + output + "' is '";
+      message += input;
+      message += "', which this command reads: write the result to another "
+                 "file";
+      return CStatus::UsageError(std::move(message));
     }
   }
   return {};

@@ -112,7 +112,11 @@ void CStringFinder::FindByPointers(const CLayout::Block& block) {
       why = "leads to " + HexOffset(*target) + ", outside its WINDOW=";
     }
     if (!why.empty()) {
-      Note(block, pointer + " " + why + "; skipped");
+      std::string note = pointer;
+      note += ' ';
+      note += why;
+      note += "; skipped";
+      Note(block, std::move(note));
       continue;
     }
     auto [it, added] = byTarget.try_emplace(*target);
