@@ -82,11 +82,4 @@ std::string Crc32Text(std::uint32_t crc) {
   return text;
 }
 
-std::string ByteCodeText(std::string_view bytes) {
-  std::string text(bytes.size() * 2, '0');
-  WriteHex({reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()},
-           text.data());
-  return text;
-}
-
 }  // namespace dalvren

@@ -37,7 +37,4 @@ namespace dalvren {
 // A CRC-32 as ROM tools quote it: 8 upper-case hexadecimal digits.
 [[nodiscard]] std::string Crc32Text(std::uint32_t crc);
 
-// The upper-case hexadecimal digits of `bytes`, two per byte.
-[[nodiscard]] std::string ByteCodeText(std::string_view bytes);
-
 }  // namespace dalvren

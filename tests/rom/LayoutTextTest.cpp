@@ -67,7 +67,6 @@ TEST(LayoutText, WritesOffsetsCodesAndCrcsAsTheReaderReadsThem) {
   EXPECT_EQ(HexOffset(0x8123), "0x8123");
   EXPECT_EQ(HexOffset(0xABCDEF), "0xABCDEF");
   EXPECT_EQ(ParseLayoutNumber(HexOffset(UINT64_MAX)), UINT64_MAX);
-  EXPECT_EQ(ByteCodeText("\x0A\xFF"), "0AFF");
   EXPECT_EQ(Crc32Text(0x5F1A2B3C), "5F1A2B3C");
   EXPECT_EQ(Crc32Text(0xA), "0000000A");
 }
