@@ -27,7 +27,13 @@ using test::TempDir;
 using test::ToolResult;
 
 // ROMs per syntax; each runs extract and two builds.
+// Under AddressSanitizer every process starts several times slower, and
+// half the ROMs still meet every path.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr unsigned kRounds = 50;
+#else
 constexpr unsigned kRounds = 100;
+#endif
 
 std::vector<std::string> Args(const RomSyntax& syntax, const std::string& table,
                               std::vector<std::string> more) {
@@ -242,8 +248,8 @@ TEST_P(RomScripts, UneditedBuildsTheSameRomAndEditsLandWherePointersLead) {
     if (HasFatalFailure()) return;
   }
   EXPECT_GT(seen.moved, kRounds);
-  EXPECT_GT(seen.shared, 5u);
-  EXPECT_GT(seen.movedUnderBanks, 10u);
+  EXPECT_GT(seen.shared, kRounds / 20);
+  EXPECT_GT(seen.movedUnderBanks, kRounds / 10);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothSyntaxes, RomScripts, testing::Values(false, true),
