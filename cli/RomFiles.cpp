@@ -35,8 +35,9 @@ CStatus CheckWritesApart(std::string_view option, const std::string& output,
       std::string message(option);
       message += " '" + output + "' is '";
       message += input;
-      message += "', which this command reads: write the result to another "
-                 "file";
+      message +=
+          "', which this command reads: write the result to another "
+          "file";
       return CStatus::UsageError(std::move(message));
     }
   }
