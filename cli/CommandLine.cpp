@@ -285,8 +285,11 @@ CStatus TakeFiles(const std::vector<std::string>& operands, const CGiven& given,
     return Usage(word + " needs -o");
   }
   if (line.command == Command::kDiff) return CheckPatchName("-o", line.output);
-  if (given.patch) return CheckPatchName("--patch", line.patch);
-  return {};
+  if (!given.patch) return {};
+  if (line.patch == line.output) {
+    return Usage("--patch and -o name the same file");
+  }
+  return CheckPatchName("--patch", line.patch);
 }
 
 // The command and INPUT from the operands, once every option is read, and
