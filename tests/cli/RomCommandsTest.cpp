@@ -550,6 +550,8 @@ TEST(WholeRomCommandLine, RefusesFilesAndOptionsTheCommandsDoNotTake) {
        "--patch names the patch"},
       {{"-t", "x.tbl", "diff", "-o", "p.ips", "a", "b"},
        "diff does not take -t"},
+      {{"-t", "x.tbl", "build", "-o", "n.ips", "--patch", "n.ips", "s", "r"},
+       "--patch and -o name the same file"},
       {{"patch", "--table-syntax=extended", "-o", "n", "p", "r"},
        "patch does not take --table-syntax"},
       {{"-t", "x.tbl", "extract", "--force", "l", "r"},
