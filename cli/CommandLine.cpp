@@ -1,5 +1,6 @@
 #include "cli/CommandLine.h"
 
+#include <algorithm>
 #include <charconv>
 #include <utility>
 #include <vector>
@@ -16,8 +17,16 @@ struct CCommandWord {
 constexpr CCommandWord kCommandWords[] = {
     {"dump", Command::kDump},     {"insert", Command::kInsert},
     {"check", Command::kCheck},   {"roundtrip", Command::kRoundTrip},
-    {"search", Command::kSearch},
+    {"search", Command::kSearch}, {"extract", Command::kExtract},
+    {"build", Command::kBuild},   {"diff", Command::kDiff},
+    {"patch", Command::kPatch},
 };
+
+// The commands that work on whole ROMs, with two files each.
+bool TakesTwoFiles(Command command) {
+  return command == Command::kExtract || command == Command::kBuild ||
+         command == Command::kDiff || command == Command::kPatch;
+}
 
 bool IsCommandWord(std::string_view word, Command& command) {
   for (const CCommandWord& c : kCommandWords) {
@@ -37,6 +46,7 @@ struct CGiven {
   bool syntax = false;
   bool width = false;
   bool tableOut = false;
+  bool patch = false;
 };
 
 // One option word, "--name=value" and "-tvalue" split; only the options with
@@ -61,7 +71,8 @@ struct COptionWord {
            name == "--length" || name == "--unknown" ||
            name == "--table-encoding" || name == "--table-syntax" ||
            name == "--relative" || name == "--width" || name == "--alphabet" ||
-           name == "--context" || name == "--table-out" || name == "--hit";
+           name == "--context" || name == "--table-out" || name == "--hit" ||
+           name == "--patch";
   }
 
   std::string_view name;
@@ -127,6 +138,14 @@ CStatus CheckFitsCommand(const CCommandLine& line, const CGiven& given,
   constexpr unsigned kDump = Bit(Command::kDump);
   constexpr unsigned kInsert = Bit(Command::kInsert);
   constexpr unsigned kRoundTrip = Bit(Command::kRoundTrip);
+  constexpr unsigned kBuild = Bit(Command::kBuild);
+  constexpr unsigned kWholeRom = Bit(Command::kExtract) | kBuild |
+                                 Bit(Command::kDiff) | Bit(Command::kPatch);
+  // Every command but diff and patch converts through a table (search
+  // without one is told apart from search with one by --relative).
+  constexpr unsigned kTable = kDump | kInsert | kRoundTrip |
+                              Bit(Command::kCheck) | Bit(Command::kExtract) |
+                              kBuild | Bit(Command::kSearch);
   const struct {
     const char* option;
     bool given;
@@ -136,17 +155,23 @@ CStatus CheckFitsCommand(const CCommandLine& line, const CGiven& given,
       {"--hex-out", line.hexOut, kDump | kInsert},
       {"--offset", line.offset.has_value(), kDump | kRoundTrip},
       {"--length", line.length.has_value(), kDump | kRoundTrip},
-      {"-o", given.output, kDump | kInsert},
+      {"-o", given.output, kDump | kInsert | kWholeRom},
+      {"-t", given.table, kTable},
+      {"--table-encoding", !line.tableEncoding.empty(), kTable},
+      {"--table-syntax", given.syntax, kTable},
       {"--unknown", given.unknown, kDump | kInsert | kRoundTrip},
       {"--optimal", line.optimal, kInsert | kRoundTrip},
-      {"--stats", line.stats, kInsert},
-      {"--strict", line.strict, kDump | kInsert | Bit(Command::kCheck)},
+      {"--stats", line.stats, kInsert | kBuild},
+      {"--strict", line.strict,
+       kDump | kInsert | Bit(Command::kCheck) | kBuild},
       {"--relative", line.relative.has_value(), Bit(Command::kSearch)},
       {"--width", given.width, Bit(Command::kSearch)},
       {"--alphabet", !line.alphabet.empty(), Bit(Command::kSearch)},
       {"--context", line.context.has_value(), Bit(Command::kSearch)},
       {"--table-out", given.tableOut, Bit(Command::kSearch)},
       {"--hit", line.hit.has_value(), Bit(Command::kSearch)},
+      {"--patch", given.patch, kBuild},
+      {"--force", line.force, kBuild},
   };
   for (const auto& o : options) {
     if (o.given && (o.takenBy & Bit(line.command)) == 0) {
@@ -245,6 +270,8 @@ bool SetFlag(std::string_view name, CCommandLine& line) {
     line.stats = true;
   } else if (name == "--strict") {
     line.strict = true;
+  } else if (name == "--force") {
+    line.force = true;
   } else {
     return false;
   }
@@ -256,6 +283,7 @@ CStatus SetValue(std::string_view name, const std::string& value,
                  CCommandLine& line, CGiven& given) {
   if (name == "-t") return SetOnce("-t", line.table, given.table, value);
   if (name == "-o") return SetOnce("-o", line.output, given.output, value);
+  if (name == "--patch") return SetOnce(name, line.patch, given.patch, value);
   if (name == "--offset") {
     return SetCount(name, line.offset, line.offsetText, value);
   }
@@ -320,12 +348,62 @@ CStatus TakeSearchOperands(const std::vector<std::string>& operands,
   return {};
 }
 
+// What a command word stands for in messages about its files.
+const char* FilesOf(Command command) {
+  switch (command) {
+    case Command::kExtract:
+      return "LAYOUT and ROM";
+    case Command::kBuild:
+      return "SCRIPT and ROM";
+    case Command::kDiff:
+      return "ORIGINAL and NEW";
+    default:
+      return "PATCH and ORIGINAL";
+  }
+}
+
+CStatus CheckPatchName(std::string_view option, const std::string& path) {
+  bool bps = false;
+  if (PatchFormatOf(path, bps)) return {};
+  return Usage(
+      std::string(option) +
+      " names the patch, which ends in .ips or .bps (the format), not '" +
+      path + "'");
+}
+
+// The two files of extract, build, diff and patch.
+CStatus TakeFiles(const std::vector<std::string>& operands, const CGiven& given,
+                  CCommandLine& line) {
+  const std::string word = CommandWord(line.command);
+  if (operands.size() != 3) {
+    return Usage(word + " takes two files, " + FilesOf(line.command));
+  }
+  line.files.assign(operands.begin() + 1, operands.end());
+  const auto stdinUses = std::count(line.files.begin(), line.files.end(), "-") +
+                         (line.table == "-" ? 1 : 0);
+  if (stdinUses > 1) {
+    return Usage("standard input can be only one of " + word +
+                 "'s files and the table");
+  }
+  if (!given.output && line.command != Command::kExtract) {
+    return Usage(word + " needs -o");
+  }
+  if (line.command == Command::kDiff) return CheckPatchName("-o", line.output);
+  if (!given.patch) return {};
+  if (line.patch == line.output) {
+    return Usage("--patch and -o name the same file");
+  }
+  return CheckPatchName("--patch", line.patch);
+}
+
 // The command and INPUT from the operands, once every option is read, and
 // whether they go together with the options given.
 CStatus TakeOperands(const std::vector<std::string>& operands,
                      const CGiven& given, CCommandLine& line) {
   if (operands.empty()) {
-    return Usage("no command given (dump, insert, check, roundtrip or search)");
+    return Usage(
+        "no command given (dump, insert, check, roundtrip, search, extract, "
+        "build, diff or patch)");
   }
   if (!IsCommandWord(operands.front(), line.command)) {
     return Usage("unknown command '" + operands.front() + "'");
@@ -333,11 +411,17 @@ CStatus TakeOperands(const std::vector<std::string>& operands,
   if (line.command == Command::kSearch) {
     return TakeSearchOperands(operands, given, line);
   }
-  if (!given.table) return Usage("no table given (-t TABLE)");
-  if (CStatus fits = CheckFitsCommand(line, given, operands.size() - 1);
+  const bool whole = TakesTwoFiles(line.command);
+  if (!given.table && line.command != Command::kDiff &&
+      line.command != Command::kPatch) {
+    return Usage("no table given (-t TABLE)");
+  }
+  if (CStatus fits =
+          CheckFitsCommand(line, given, whole ? 0 : operands.size() - 1);
       !fits.IsOk()) {
     return fits;
   }
+  if (whole) return TakeFiles(operands, given, line);
   if (operands.size() == 2) line.input = operands[1];
   // Standard input can be read only once: the table would take all of it
   // and leave an empty input that converts, without a word, to nothing.
@@ -419,6 +503,19 @@ CStatus ParseCommandLine(std::span<const char* const> args,
   }
   if (line->command == Command::kVersion) return {};
   return ParseWords(args, *line);
+}
+
+bool PatchFormatOf(std::string_view path, bool& bps) {
+  const auto endsWith = [path](std::string_view extension) {
+    if (path.size() < extension.size()) return false;
+    const std::string_view end = path.substr(path.size() - extension.size());
+    return std::equal(end.begin(), end.end(), extension.begin(),
+                      [](char a, char b) {
+                        return (a >= 'A' && a <= 'Z' ? a - 'A' + 'a' : a) == b;
+                      });
+  };
+  bps = endsWith(".bps");
+  return bps || endsWith(".ips");
 }
 
 std::string FileInMessages(const std::string& path, std::string_view kind,

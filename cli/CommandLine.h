@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/Status.h"
 
@@ -19,6 +20,10 @@ enum class Command {
   kCheck,
   kRoundTrip,
   kSearch,
+  kExtract,
+  kBuild,
+  kDiff,
+  kPatch,
   kHelp,
   kVersion
 };
@@ -76,6 +81,14 @@ struct CCommandLine {
   // (from 1); `hit` is given only with `tableOut`.
   std::string tableOut;
   std::optional<std::uint64_t> hit;
+  // extract, build, diff and patch: their two files, in the order given
+  // (LAYOUT ROM, SCRIPT ROM, ORIGINAL NEW, PATCH ORIGINAL); at most one is
+  // "-".
+  std::vector<std::string> files;
+  // build: the patch written beside the new ROM (--patch); empty for none.
+  std::string patch;
+  // build: builds even for a ROM other than the script's.
+  bool force = false;
 };
 
 // The most bytes of context search shows on each side of a hit.
@@ -92,8 +105,10 @@ inline constexpr std::uint64_t kMaxContext = 1024;
 // roundtrip or search. search takes TEXT and ROM with -t, or ROM alone with
 // --relative (and then no table options); --width, --alphabet and
 // --table-out need --relative, --hit needs --table-out, and --width is 1 or
-// 2, --context at most kMaxContext and --hit at least 1. `*line` is
-// unspecified then.
+// 2, --context at most kMaxContext and --hit at least 1. For extract, build,
+// diff and patch also other than two files, standard input named twice (the
+// table included), no -o for build, diff and patch, and a patch (diff's -o,
+// build's --patch) not named .ips or .bps. `*line` is unspecified then.
 [[nodiscard]] CStatus ParseCommandLine(std::span<const char* const> args,
                                        CCommandLine* line);
 
@@ -102,6 +117,10 @@ inline constexpr std::uint64_t kMaxContext = 1024;
 // for anything else: empty text, a sign, blanks, stray characters, "0x"
 // without digits, or a value beyond 64 bits.
 [[nodiscard]] bool ParseCount(std::string_view text, std::uint64_t& value);
+
+// Whether `path` names an IPS or a BPS patch, by its extension (.ips or
+// .bps, in either case); false for neither.
+[[nodiscard]] bool PatchFormatOf(std::string_view path, bool& bps);
 
 // How messages name the file `path` given on the command line: `stream` for
 // "-", else `kind` and the path in quotes ("input file 'a.bin'").

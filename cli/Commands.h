@@ -36,6 +36,23 @@ namespace dalvren {
 // cannot be loaded or cannot spell TEXT, or the ROM cannot be read.
 [[nodiscard]] CStatus RunTableSearch(const CCommandLine& line);
 
+// extract: writes the script of the ROM for the layout to the output, and
+// notes on what it skipped to standard error unless -q.
+[[nodiscard]] CStatus RunExtract(const CCommandLine& line);
+
+// build: writes the new ROM (and with --patch the patch) only when every
+// string fitted; reports dropped characters (unless -q), the strings that
+// did not fit (failing with kExitNoRoom) and with --stats the figures on
+// standard error. With --strict a dropped character fails it.
+[[nodiscard]] CStatus RunBuild(const CCommandLine& line);
+
+// diff: writes the IPS or BPS patch (by -o's extension) from the original
+// to the new ROM.
+[[nodiscard]] CStatus RunDiff(const CCommandLine& line);
+
+// patch: writes the original with the IPS or BPS patch applied.
+[[nodiscard]] CStatus RunPatch(const CCommandLine& line);
+
 // Flushes the report on standard output; fails when it could not be
 // written, so that a full disk or a closed pipe is not a success.
 [[nodiscard]] CStatus FlushStandardOutput();

@@ -35,6 +35,12 @@ const char* UsageText() {
          "[--alphabet LETTERS]\n"
          "           [--context N] [--table-out TABLE [--hit K]] ROM\n"
          "       dalvren-convert -t TABLE search [--context N] TEXT ROM\n"
+         "       dalvren-convert -t TABLE extract [-q] [-o SCRIPT] LAYOUT ROM\n"
+         "       dalvren-convert -t TABLE build -o NEW_ROM [--patch PATCH] "
+         "[--stats]\n"
+         "           [--force] [--strict] [-q] SCRIPT ROM\n"
+         "       dalvren-convert diff -o PATCH ORIGINAL NEW\n"
+         "       dalvren-convert patch -o NEW PATCH ORIGINAL\n"
          "       dalvren-convert --help | --version\n"
          "Every command with -t TABLE also takes --table-encoding NAME and\n"
          "--table-syntax=plain|extended.\n";
@@ -64,6 +70,14 @@ CStatus Run(std::span<const char* const> args) {
       return RunRoundTrip(line);
     case Command::kSearch:
       return line.relative ? RunRelativeSearch(line) : RunTableSearch(line);
+    case Command::kExtract:
+      return RunExtract(line);
+    case Command::kBuild:
+      return RunBuild(line);
+    case Command::kDiff:
+      return RunDiff(line);
+    case Command::kPatch:
+      return RunPatch(line);
     case Command::kNone:
       break;
   }

@@ -15,6 +15,9 @@ inline constexpr int kExitDiffers = 1;
 inline constexpr int kExitDrops = 1;
 // search found nothing.
 inline constexpr int kExitNoHit = 1;
+// build: a string did not fit the room its rules give it; a patch could not
+// hold its target.
+inline constexpr int kExitNoRoom = 1;
 // Bad usage, a file that cannot be opened, read or written, an output that
 // is the table file, a bad range, a table encoding that cannot be used, or
 // running out of memory.

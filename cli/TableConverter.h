@@ -65,6 +65,8 @@ class CTableConverter {
   [[nodiscard]] const CExtendedTable* Extended() const {
     return extended_.get();
   }
+  // The plain table, or null for an extended one.
+  [[nodiscard]] const CCodeTable* Plain() const { return plain_; }
 
   // The characters the texts insert reads hold (with `tokens`, also those a
   // token is spelled with), for reports of what it dropped.

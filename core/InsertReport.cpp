@@ -132,18 +132,8 @@ std::string CInsertReport::Describe(const Finding& finding) {
   const std::string_view text =
       Text(script_.subspan(finding.from, finding.to - finding.from));
   switch (finding.kind) {
-    case Finding::Kind::kDropped: {
-      if (static_cast<unsigned char>(text[0]) < 0x80 || IsValidUtf8(text)) {
-        char code[16];
-        std::snprintf(code, sizeof code, "U+%04X", CodePoint(text));
-        const bool held = held_.Holds(text);
-        return "dropped \"" + QuotedBytes(text) + "\" (" + code + "): " +
-               (held ? "no table entry takes it here"
-                     : "no table entry holds it");
-      }
-      return "dropped byte " + Hex2(static_cast<unsigned char>(text[0])) +
-             " (not UTF-8): no table entry holds it";
-    }
+    case Finding::Kind::kDropped:
+      return DroppedCharacter(text, held_.Holds(text));
     case Finding::Kind::kToken: {
       const std::string quoted = "\"" + QuotedBytes(text) + "\"";
       if (text.size() == kByteTokenLength) {
@@ -190,19 +180,36 @@ std::vector<std::string> CInsertReport::Lines(
     lines.push_back(std::string(name) + ": and " +
                     std::to_string(findingCount_ - findings_.size()) + " more");
   }
-  std::string total = std::string(name) + ": ";
-  if (dropped_ > 0) {
-    total += std::to_string(dropped_) +
-             (dropped_ == 1 ? " character" : " characters") + " dropped";
+  lines.push_back(DroppedTotal(name, dropped_, inexact_));
+  return lines;
+}
+
+std::string DroppedCharacter(std::string_view c, bool held) {
+  const char* why =
+      held ? "no table entry takes it here" : "no table entry holds it";
+  if (static_cast<unsigned char>(c[0]) >= 0x80 && !IsValidUtf8(c)) {
+    return "dropped byte " + Hex2(static_cast<unsigned char>(c[0])) +
+           " (not UTF-8): " + why;
   }
-  if (inexact_ > 0) {
-    if (dropped_ > 0) total += ", ";
-    total += std::to_string(inexact_) +
-             (inexact_ == 1 ? " place that does" : " places that do") +
+  char code[16];
+  std::snprintf(code, sizeof code, "U+%04X", CodePoint(c));
+  return "dropped \"" + QuotedBytes(c) + "\" (" + code + "): " + why;
+}
+
+std::string DroppedTotal(std::string_view name, std::uint64_t dropped,
+                         std::uint64_t inexact) {
+  std::string total = std::string(name) + ": ";
+  if (dropped > 0) {
+    total += std::to_string(dropped) +
+             (dropped == 1 ? " character" : " characters") + " dropped";
+  }
+  if (inexact > 0) {
+    if (dropped > 0) total += ", ";
+    total += std::to_string(inexact) +
+             (inexact == 1 ? " place that does" : " places that do") +
              " not read back as written";
   }
-  lines.push_back(total);
-  return lines;
+  return total;
 }
 
 }  // namespace dalvren

@@ -84,6 +84,17 @@ class CInsertReport {
   std::size_t lastFrom_ = 0;
 };
 
+// What a report says of a dropped character `c` (one character as
+// core/Utf8.h splits text): dropped "剣" (U+5263): and why, by `held`
+// (whether some text of the table holds it).
+[[nodiscard]] std::string DroppedCharacter(std::string_view c, bool held);
+
+// The last line of a report: NAME: 3 characters dropped, 1 place that does
+// not read back as written.
+[[nodiscard]] std::string DroppedTotal(std::string_view name,
+                                       std::uint64_t dropped,
+                                       std::uint64_t inexact);
+
 // The text `bytes` as a message quotes it: characters as themselves,
 // control characters escaped (\n, \r, \t, \xNN), bytes that are not UTF-8
 // as \xNN.

@@ -89,13 +89,15 @@ mkdir tables
 touch game.tbl OLD.TBL notes.txt tables/sjis.tbl
 
 # Commands, once the table is given and before.
-expect 'dalvren-convert -t game.tbl ' check dump insert roundtrip search
-expect 'dalvren-convert ' check dump insert roundtrip search
+expect 'dalvren-convert -t game.tbl ' build check diff dump extract insert \
+  patch roundtrip search
+expect 'dalvren-convert ' build check diff dump extract insert patch \
+  roundtrip search
 expect 'dalvren-convert -q -t game.tbl ro' roundtrip
-expect 'dalvren-convert --hex-in --offset 4 d' dump
+expect 'dalvren-convert --hex-in --offset 4 d' diff dump
 # An option's value is no command, and "--" ends the options, not the command.
 expect 'dalvren-convert -o check -t game.tbl ch' check
-expect 'dalvren-convert -t game.tbl -- d' dump
+expect 'dalvren-convert -t game.tbl -- d' diff dump
 expect 'dalvren-convert -t game.tbl -- dump --' '@-o filenames'
 # Options, those of the command given, and every command's own.
 expect 'dalvren-convert -t game.tbl insert --o' --optimal
@@ -104,6 +106,13 @@ expect_some 'dalvren-convert -t game.tbl check --' +--strict \
   +--table-encoding +--help -- -hex-in -- -optimal
 expect_some 'dalvren-convert -t game.tbl roundtrip -' +--optimal +--offset \
   +-q -- -o -- -hex-out -- -strict
+# The whole-ROM commands' own options, and no table options after diff.
+expect_some 'dalvren-convert -t game.tbl build --' +--patch +--force \
+  +--stats +--strict -- -optimal -- -hex-in
+expect_some 'dalvren-convert diff -' +-o -- --patch -- --force -- --strict
+expect 'dalvren-convert -t game.tbl build --p' --patch
+expect 'dalvren-convert -t game.tbl build --patch ' notes.txt OLD.TBL \
+  game.tbl tables '@-o filenames'
 # Option values, with "=" splitting words and without.
 expect 'dalvren-convert -t game.tbl dump --unknown=' hex skip
 expect 'dalvren-convert -t game.tbl dump --unknown=h' hex

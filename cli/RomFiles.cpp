@@ -1,0 +1,54 @@
+#include "cli/RomFiles.h"
+
+#include <memory>
+#include <sys/stat.h>
+
+#include "cli/CommandLine.h"
+#include "cli/ExitStatus.h"
+#include "cli/InputFile.h"
+#include "core/ByteString.h"
+
+namespace dalvren {
+
+CStatus ReadWholeFile(const std::string& path, std::string_view kind,
+                      CInputBytes* bytes) {
+  const std::string named = FileInMessages(path, kind, "standard input");
+  std::unique_ptr<CInputFile> file;
+  if (CStatus status = CInputFile::Open(path, {}, &file); !status.IsOk()) {
+    return status.WithContext("Unable to open " + named);
+  }
+  if (CStatus status = file->ReadAll(kMaxByteStringLength, bytes);
+      !status.IsOk()) {
+    return status.WithContext("Unable to read " + named);
+  }
+  return {};
+}
+
+CStatus CheckWritesApart(std::string_view option, const std::string& output,
+                         const std::vector<std::string>& inputs) {
+  struct stat out {};
+  if (output == "-" || ::stat(output.c_str(), &out) != 0) return {};
+  for (const std::string& input : inputs) {
+    struct stat in {};
+    if (input == "-" || ::stat(input.c_str(), &in) != 0) continue;
+    if (in.st_dev == out.st_dev && in.st_ino == out.st_ino) {
+      std::string message(option);
+      message += " '" + output + "' is '";
+      message += input;
+      message +=
+          "', which this command reads: write the result to another "
+          "file";
+      return CStatus::UsageError(std::move(message));
+    }
+  }
+  return {};
+}
+
+CStatus StatusOf(const CError& error) {
+  if (error.IsOk()) return {};
+  return CStatus::Failure(
+      error.GetKind() == CError::Kind::kNoRoom ? kExitNoRoom : kExitError,
+      error.Message());
+}
+
+}  // namespace dalvren
