@@ -6,7 +6,6 @@
 #include "cli/SpacedHex.h"
 #include "core/KeyMatch.h"
 #include "core/Lossless.h"
-#include "core/ReadingSearch.h"
 
 namespace dalvren {
 
@@ -61,11 +60,6 @@ std::string LosslessLine(const CExtendedTable& table) {
     case CLosslessVerdict::Kind::kScript:
       return "lossless: yes: insert gives, for every dump, bytes that dump to "
              "the same script (with switch codes of its own choosing)";
-    case CLosslessVerdict::Kind::kUnknown:
-      return "lossless: unknown: with " +
-             Plural(verdict.switches, "switch code", "switch codes") +
-             " (more than " + std::to_string(kWideSwitches) +
-             "), insert does not try every way through them";
     case CLosslessVerdict::Kind::kNo:
       break;
   }

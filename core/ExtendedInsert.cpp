@@ -178,8 +178,17 @@ bool InsertExtended(const CExtendedTable& table, std::ostream& out,
   std::vector<CReadingStep> steps;
   std::size_t pos = 0;
   CReadingStates::Id state = states.Start();
+  // The search tries only the switch codes the text asks for, which is
+  // quick on tables of many sections; where that finds no reading, the
+  // stretch is searched again with every switch code tried, a little past
+  // where the first search stopped.
+  constexpr std::size_t kWiderBy = 64;
   while (true) {
-    const CReadingSearch::Outcome reached = search.Run(pos, state);
+    CReadingSearch::Outcome reached = search.Run(pos, state, 0, true);
+    if (reached.retry) {
+      reached = search.Run(reached.from, reached.fromState,
+                           reached.pos + kWiderBy, false);
+    }
     if (reached.pos == script.size()) break;
     const CReadingStates::State& at = states.Get(reached.state);
     if (at.parametersLeft > 0) {

@@ -35,7 +35,7 @@ struct CExtendedInsertOptions {
   // The bounds of the search (core/ReadingSearch.h): the most readings kept
   // at one script position, and the most steps held while they disagree.
   // Tests make them small.
-  std::size_t openChoices = 256;
+  std::size_t openChoices = 64;
   std::size_t heldSteps = std::size_t{1} << 16;
   // A simple table is read as the plain syntax reads it where that dumps
   // back; tests turn this off to run the search on such a table too, which

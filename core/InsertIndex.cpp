@@ -36,7 +36,6 @@ CInsertIndex::CInsertIndex(const CExtendedTable& table, bool tokens)
     for (const std::uint32_t id : section.switches) {
       (table.entries[id].count > 0 ? counted_ : open_)[s].push_back(id);
     }
-    switchCount_ += section.switches.size();
     // What dump writes for each code it reads.
     ForEachKey(*section.codes, [&](std::string_view, const CByteString& id) {
       const std::uint32_t entry = CExtendedTable::IdOf({id.data.get(), 4});

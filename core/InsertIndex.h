@@ -52,9 +52,6 @@ class CInsertIndex {
   // character `c`: one no text holds can only be dropped.
   [[nodiscard]] bool Holds(std::string_view c);
 
-  // The number of switch codes in effect in all sections.
-  [[nodiscard]] std::size_t SwitchCount() const { return switchCount_; }
-
   // Switch codes of a section that are in effect, in file order: all of
   // them, those with N above 0, and those with N = 0.
   [[nodiscard]] std::span<const std::uint32_t> Switches(
@@ -106,7 +103,6 @@ class CInsertIndex {
   std::vector<std::vector<Reading>> readings_;
   std::unordered_map<std::string, std::uint32_t> listOf_;
   CHeldCharacters held_;
-  std::size_t switchCount_ = 0;
   std::vector<std::vector<std::uint32_t>> counted_;
   std::vector<std::vector<std::uint32_t>> open_;
   std::vector<std::vector<std::uint32_t>> closable_;

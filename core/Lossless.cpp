@@ -11,9 +11,7 @@
 #include "core/ByteToken.h"
 #include "core/ExtendedDump.h"
 #include "core/ExtendedInsert.h"
-#include "core/InsertIndex.h"
 #include "core/KeyMatch.h"
-#include "core/ReadingSearch.h"
 
 namespace dalvren {
 
@@ -49,11 +47,7 @@ class CJudge {
     // Other sections are reached only through the start table's switch
     // codes.
     if (!table_.sections[table_.start].switches.empty()) {
-      CInsertIndex index(table_, true);
-      verdict.switches = index.SwitchCount();
-      verdict.kind = verdict.switches <= kWideSwitches
-                         ? CLosslessVerdict::Kind::kScript
-                         : CLosslessVerdict::Kind::kUnknown;
+      verdict.kind = CLosslessVerdict::Kind::kScript;
       return verdict;
     }
     if (!CollectPieces(verdict)) return verdict;

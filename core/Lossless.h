@@ -5,8 +5,7 @@
 //     the same script;
 //   - through one that reaches switch codes, insert gives bytes that dump
 //     to the same script (the switch codes it chooses may differ from the
-//     ROM's), as long as it tries every way through them: that is, up to
-//     kWideSwitches switch codes in all (core/ReadingSearch.h).
+//     ROM's), since it tries the ways through them (core/ReadingSearch.h).
 // The verdict is worked out, not assumed: a "no" comes with a ROM whose
 // dump inserts as other bytes, found by following the texts that can spell
 // one script two ways (Sardinas and Patterson's test of a code) and
@@ -22,10 +21,9 @@ namespace dalvren {
 
 struct CLosslessVerdict {
   enum class Kind {
-    kBytes,    // insert gives back the bytes of every dump
-    kScript,   // insert gives bytes that dump to the same script
-    kUnknown,  // switch codes insert does not try every way through
-    kNo,       // `rom` dumps to `script`, which inserts as `inserted`
+    kBytes,   // insert gives back the bytes of every dump
+    kScript,  // insert gives bytes that dump to the same script
+    kNo,      // `rom` dumps to `script`, which inserts as `inserted`
   };
   Kind kind = Kind::kBytes;
   // kNo: what begins the spelling of `script` that `rom` dumps to, and
@@ -40,8 +38,6 @@ struct CLosslessVerdict {
   std::string rom;
   std::string script;
   std::string inserted;
-  // kUnknown: how many switch codes the table has.
-  std::size_t switches = 0;
 };
 
 // Judges `table`; costs a dump and an insert per spelling it tries, and a

@@ -46,9 +46,13 @@ class CStepTree {
     std::uint32_t parent = kNoNode;
     std::uint32_t refs = 0;
     std::size_t depth = 0;
+    // Where the reading stood after the step.
+    std::size_t pos = 0;
+    Id state = 0;
   };
 
-  std::uint32_t Make(std::uint32_t parent, const Step& step) {
+  std::uint32_t Make(std::uint32_t parent, const Step& step, std::size_t pos,
+                     Id state) {
     std::uint32_t id;
     if (!free_.empty()) {
       id = free_.back();
@@ -62,11 +66,15 @@ class CStepTree {
     node.parent = parent;
     node.refs = 0;
     node.depth = parent == kNoNode ? 0 : nodes_[parent].depth + 1;
+    node.pos = pos;
+    node.state = state;
     if (parent != kNoNode) ++nodes_[parent].refs;
     return id;
   }
 
   void Hold(std::uint32_t id) { ++nodes_[id].refs; }
+
+  [[nodiscard]] std::size_t Size() const { return nodes_.size(); }
 
   void Release(std::uint32_t id) {
     while (id != kNoNode) {
@@ -87,25 +95,54 @@ class CStepTree {
 
   [[nodiscard]] const Node& Get(std::uint32_t id) const { return nodes_[id]; }
 
-  // The latest node both `a` and `b` come from.
-  [[nodiscard]] std::uint32_t Common(std::uint32_t a, std::uint32_t b) const {
-    while (nodes_[a].depth > nodes_[b].depth) a = nodes_[a].parent;
-    while (nodes_[b].depth > nodes_[a].depth) b = nodes_[b].parent;
-    while (a != b) {
-      a = nodes_[a].parent;
-      b = nodes_[b].parent;
+  // The latest node that every node of `ids` (not empty) comes from. Each
+  // node is looked at once: the first's line of steps is marked up to the
+  // root, and each other climbs only until it meets a marked node.
+  [[nodiscard]] std::uint32_t CommonOf(std::span<const std::uint32_t> ids) {
+    if (mark_.size() < nodes_.size()) {
+      mark_.resize(nodes_.size());
+      junction_.resize(nodes_.size());
     }
-    return a;
+    ++epoch_;
+    std::uint32_t common = ids.front();
+    for (std::uint32_t at = common; at != kNoNode; at = nodes_[at].parent) {
+      mark_[at] = epoch_;
+      junction_[at] = at;
+    }
+    for (const std::uint32_t id : ids.subspan(1)) {
+      climbed_.clear();
+      std::uint32_t at = id;
+      while (mark_[at] != epoch_) {
+        climbed_.push_back(at);
+        at = nodes_[at].parent;
+      }
+      const std::uint32_t joined = junction_[at];
+      for (const std::uint32_t c : climbed_) {
+        mark_[c] = epoch_;
+        junction_[c] = joined;
+      }
+      if (nodes_[joined].depth < nodes_[common].depth) common = joined;
+    }
+    return common;
   }
 
  private:
   std::vector<Node> nodes_;
   std::vector<std::uint32_t> free_;
+  // For CommonOf: the nodes marked in the current call (by `epoch_`), and
+  // for each the node of the first line of steps it joins.
+  std::vector<std::uint32_t> mark_;
+  std::vector<std::uint32_t> junction_;
+  std::uint32_t epoch_ = 0;
+  std::vector<std::uint32_t> climbed_;
 };
 
 // A reading at a script position.
 struct Arrival {
   Id state = 0;
+  // CReadingStates::Likeness of `state`: at a position, one reading of
+  // each.
+  std::uint64_t like = 0;
   Cost cost;
   std::uint32_t node = kNoNode;
   // Where its last piece of script started, for the choice among equals.
@@ -126,34 +163,36 @@ Arrival Reading(Id state, const Cost& cost, std::uint32_t node,
   return arrival;
 }
 
-// The readings at one position, each state once.
+// The readings at one position, each likeness once.
 struct Bucket {
   std::vector<Arrival> items;
-  std::unordered_map<Id, std::uint32_t> index;
+  std::unordered_map<std::uint64_t, std::uint32_t> index;
 
-  [[nodiscard]] Arrival* Find(Id state) {
+  [[nodiscard]] Arrival* Find(std::uint64_t like) {
     if (items.size() <= kIndexed) {
       for (Arrival& a : items) {
-        if (a.state == state) return &a;
+        if (a.like == like) return &a;
       }
       return nullptr;
     }
-    const auto found = index.find(state);
+    const auto found = index.find(like);
     return found == index.end() ? nullptr : &items[found->second];
   }
 
-  void Add(const Arrival& arrival) {
+  void Add(const Arrival& arrival, std::size_t& total) {
+    ++total;
     items.push_back(arrival);
     if (items.size() == kIndexed + 1) {
       for (std::uint32_t i = 0; i < items.size(); ++i) {
-        index[items[i].state] = i;
+        index[items[i].like] = i;
       }
     } else if (items.size() > kIndexed) {
-      index[arrival.state] = static_cast<std::uint32_t>(items.size() - 1);
+      index[arrival.like] = static_cast<std::uint32_t>(items.size() - 1);
     }
   }
 
-  void Clear() {
+  void Clear(std::size_t& total) {
+    total -= items.size();
     items.clear();
     index.clear();
   }
@@ -180,17 +219,16 @@ class CReadingSearch::CImpl {
         bounds_(bounds),
         write_(std::move(write)),
         finder_(index.Texts(), script),
-        wide_(index.SwitchCount() <= kWideSwitches),
         ring_(std::max<std::size_t>(index.Texts().LongestKey(),
                                     kByteTokenLength) +
               1),
         inexact_(std::move(inexact)) {}
 
-  Outcome Run(std::size_t pos, Id state) {
+  Outcome Run(std::size_t pos, Id state, std::size_t wideTo, bool retry) {
     bounded_ = false;
     toldBounded_ = false;
     for (Bucket& bucket : ring_) Clear(bucket);
-    root_ = tree_.Make(kNoNode, Step{});
+    root_ = tree_.Make(kNoNode, Step{}, pos, state);
     tree_.Hold(root_);
     Arrive(pos, Reading(state, Cost{}, root_, pos));
     std::size_t sinceCheck = 0;
@@ -198,9 +236,10 @@ class CReadingSearch::CImpl {
       Bucket& bucket = At(q);
       if (bucket.items.empty()) continue;
       if (q == script_.size()) return Stop(q, bucket);
+      wide_ = q <= wideTo;
       Expand(q, bucket);
       const bool alive = AnyAfter(q);
-      if (!alive) return Stop(q, bucket);
+      if (!alive) return retry ? Retry(q) : Stop(q, bucket);
       Clear(bucket);
       if (++sinceCheck >= kCheckEvery) {
         sinceCheck = 0;
@@ -222,7 +261,7 @@ class CReadingSearch::CImpl {
 
   void Clear(Bucket& bucket) {
     for (const Arrival& a : bucket.items) tree_.Release(a.node);
-    bucket.Clear();
+    bucket.Clear(arrivals_);
   }
 
   // Takes `arrival` at `pos` unless a better reading of its state is
@@ -230,7 +269,8 @@ class CReadingSearch::CImpl {
   // (a return writes nothing).
   void Arrive(std::size_t pos, Arrival arrival, const Step* step = nullptr) {
     Bucket& bucket = At(pos);
-    Arrival* old = bucket.Find(arrival.state);
+    arrival.like = states_.Likeness(arrival.state);
+    Arrival* old = bucket.Find(arrival.like);
     const auto better = [&](const Arrival& than) {
       return arrival.cost < than.cost ||
              (arrival.cost == than.cost && arrival.origin > than.origin);
@@ -248,22 +288,23 @@ class CReadingSearch::CImpl {
       if (worst->expanded || !better(*worst)) return;
       old = &*worst;
       if (bucket.items.size() > Bucket::kIndexed) {
-        bucket.index.erase(old->state);
-        bucket.index[arrival.state] =
+        bucket.index.erase(old->like);
+        bucket.index[arrival.like] =
             static_cast<std::uint32_t>(old - bucket.items.data());
       }
     }
     const std::uint32_t node =
-        step != nullptr ? tree_.Make(arrival.node, *step) : arrival.node;
+        step != nullptr ? tree_.Make(arrival.node, *step, pos, arrival.state)
+                        : arrival.node;
     tree_.Hold(node);
     arrival.node = node;
     if (old != nullptr) {
       tree_.Release(old->node);
       *old = arrival;
     } else {
-      bucket.Add(arrival);
+      bucket.Add(arrival, arrivals_);
     }
-    if (pos == current_) queue_.push({arrival.cost, arrival.state});
+    if (pos == current_) queue_.push({arrival.cost, arrival.like});
   }
 
   struct Here {
@@ -316,12 +357,12 @@ class CReadingSearch::CImpl {
     Look(q);
     current_ = q;
     queue_ = {};
-    for (const Arrival& a : bucket.items) queue_.push({a.cost, a.state});
+    for (const Arrival& a : bucket.items) queue_.push({a.cost, a.like});
     std::size_t tried = 0;
     while (!queue_.empty()) {
-      const auto [cost, state] = queue_.top();
+      const auto [cost, like] = queue_.top();
       queue_.pop();
-      Arrival* a = bucket.Find(state);
+      Arrival* a = bucket.Find(like);
       if (a == nullptr || a->expanded || a->cost != cost) continue;
       if (++tried > bounds_.tried) {
         bounded_ = true;
@@ -357,12 +398,16 @@ class CReadingSearch::CImpl {
       return true;
     }
     bool read = false;
+    blocked_ = false;
     const std::uint32_t top = state.frames.Top().section;
     for (const CKeyFinder::Key& key : here_.keys) {
       for (const CInsertIndex::Reading& r : index_.Readings(key.value)) {
         if (r.section != top) continue;
         const Id next = states_.WriteCode(a.state, r.entry);
-        if (next == CReadingStates::kBlocked) continue;
+        if (next == CReadingStates::kBlocked) {
+          blocked_ = true;
+          continue;
+        }
         const std::size_t bytes = table_.entries[r.entry].code.size();
         Take(q, a, next, q + key.length, r.penalty, optimal_ ? bytes : 0,
              {StepKind::kCode, 0, r.entry, q, q + key.length, r.penalty > 0});
@@ -371,6 +416,7 @@ class CReadingSearch::CImpl {
     }
     if (here_.token && !state.frames.CanReturn()) {
       const Id next = states_.RawByte(a.state, here_.byte);
+      blocked_ = blocked_ || next == CReadingStates::kBlocked;
       if (next != CReadingStates::kBlocked) {
         Take(q, a, next, q + kByteTokenLength, here_.upper ? 0 : 1,
              optimal_ ? 1 : 0,
@@ -391,14 +437,11 @@ class CReadingSearch::CImpl {
   // N = 0, and the switch codes that may lead to a reading.
   void SwitchOrReturn(std::size_t q, const Arrival& a, bool read) {
     const CReadingStates::State& state = states_.Get(a.state);
-    if (state.frames.CanReturn()) {
-      Arrive(q, Reading(states_.Return(a.state), a.cost, a.node, a.origin,
-                        a.hops));
-    }
+    if (state.frames.CanReturn()) ReturnFrom(q, a, read);
     if (a.hops >= kMostHops) return;
     const std::uint32_t top = state.frames.Top().section;
     switches_.clear();
-    if (wide_) {
+    if (wide_ && a.hops == 0) {
       // A switch code with N = 0 into the section already read, from a
       // frame that is not counted, changes nothing dump does, unless it
       // stands between two codes that would join.
@@ -428,16 +471,13 @@ class CReadingSearch::CImpl {
     // would multiply without end.
     for (const std::uint32_t target : here_.targets) {
       add(index_.FirstSwitches(top, target));
-      if (a.hops > 0) continue;
       for (const std::uint32_t id : index_.CountedSwitches(top)) {
         if (index_.Reaches(table_.entries[id].target, target)) add({&id, 1});
       }
     }
     // Into a counted section that may not cover the byte of a token, or
     // toward one that has such a switch code.
-    if (here_.token &&
-        (state.frames.CanReturn() ||
-         states_.RawByte(a.state, here_.byte) == CReadingStates::kBlocked)) {
+    if (here_.token) {
       for (const std::uint32_t id : index_.CountedSwitches(top)) {
         if (index_.Skips(table_.entries[id].target, here_.byte)) {
           add({&id, 1});
@@ -458,8 +498,117 @@ class CReadingSearch::CImpl {
     // Where nothing could be read because the bytes would join a code
     // written before into a longer one, any switch code may stand between
     // them.
-    if (!read && !state.pending.empty()) add(index_.Switches(top));
+    if (blocked_ && !state.pending.empty()) add(index_.Switches(top));
     AddSwitches(q, a, switches_);
+  }
+
+  // Leaving N = 0 switches. A frame left is worth a reading of its own
+  // where the section below takes what is here, where that section can
+  // switch toward one that does, where a token's byte is skipped, and (when
+  // the section read now cannot take it) right after the first: a switch
+  // code written and left at once stands between codes. A section already
+  // left would refuse the same bytes again, so the return goes on past it.
+  void ReturnFrom(std::size_t q, const Arrival& a, bool read) {
+    // The frames are looked at first, top down, and only those chosen are
+    // returned to: a stack of many N = 0 frames is walked once.
+    const std::span<const CSwitchState::Frame> frames =
+        states_.Get(a.state).frames.Frames();
+    if (popped_.size() < table_.sections.size()) {
+      popped_.assign(table_.sections.size(), 0);
+    }
+    ++poppedMark_;
+    bool led = false;
+    for (std::size_t depth = 1; depth < frames.size(); ++depth) {
+      const CSwitchState::Frame& above = frames[frames.size() - depth];
+      if (above.counted) break;
+      popped_[above.section] = poppedMark_;
+      const CSwitchState::Frame& frame = frames[frames.size() - depth - 1];
+      const bool left = popped_[frame.section] == poppedMark_;
+      const bool target = !left && IsTarget(frame.section);
+      const bool skips = here_.token && frame.counted;
+      // A switch code from there stands between the bytes before and the
+      // text, so a section already left may be switched to again; the first
+      // section below that leads toward the text is as good as any deeper.
+      const bool leads = !led && LeadsToTarget(frame.section);
+      led = led || leads;
+      const bool bottom = depth + 1 == frames.size();
+      const bool filler = depth == 1 && !read;
+      if (target || skips || leads || (bottom && here_.token) || filler) {
+        const Id at = states_.ReturnTimes(a.state, depth);
+        // Only a reading that can go on here is worth keeping: by what it
+        // was left for.
+        if (at != CReadingStates::kBlocked &&
+            (CanRead(at) ||
+             CanSwitch(at, !leads || target || skips || filler || bottom))) {
+          Arrive(q, Reading(at, a.cost, a.node, a.origin, a.hops));
+        }
+      }
+      if (target || skips) return;
+    }
+  }
+
+  // Whether `state` can read what is here (a return's pending codes may
+  // forbid it).
+  bool CanRead(Id state) {
+    const CReadingStates::State& at = states_.Get(state);
+    // Nothing pending blocks no code.
+    if (at.pending.empty()) return true;
+    const std::uint32_t top = at.frames.Top().section;
+    if (here_.token && !at.frames.CanReturn() &&
+        states_.RawByte(state, here_.byte) != CReadingStates::kBlocked) {
+      return true;
+    }
+    for (const CKeyFinder::Key& key : here_.keys) {
+      for (const CInsertIndex::Reading& r : index_.Readings(key.value)) {
+        if (r.section == top &&
+            states_.WriteCode(state, r.entry) != CReadingStates::kBlocked) {
+          return true;
+        }
+      }
+    }
+    return false;
+  }
+
+  // Whether `state` can write a switch code toward a section that reads what
+  // is here, or with `any`, any switch code at all.
+  bool CanSwitch(Id state, bool any) {
+    const CReadingStates::State& at = states_.Get(state);
+    if (at.pending.empty()) return true;
+    const std::uint32_t top = at.frames.Top().section;
+    if (!any) {
+      for (const std::uint32_t target : here_.targets) {
+        for (const std::uint32_t id : index_.FirstSwitches(top, target)) {
+          if (!states_.Blocks(state, id)) return true;
+        }
+      }
+      return false;
+    }
+    // Whether any switch code can be written depends only on the section
+    // and the pending codes, which many states share.
+    std::uint64_t key = top;
+    for (const CReadingStates::Pending& p : at.pending) {
+      key = key * 0x9E3779B97F4A7C15ull +
+            ((std::uint64_t{p.section} << 32) | p.node);
+    }
+    const auto [known, fresh] = switchable_.try_emplace(key, false);
+    if (fresh) {
+      known->second = std::any_of(
+          index_.Switches(top).begin(), index_.Switches(top).end(),
+          [&](std::uint32_t id) { return !states_.Blocks(state, id); });
+    }
+    return known->second;
+  }
+
+  bool IsTarget(std::uint32_t section) const {
+    return std::find(here_.targets.begin(), here_.targets.end(), section) !=
+           here_.targets.end();
+  }
+
+  bool LeadsToTarget(std::uint32_t section) {
+    return std::any_of(here_.targets.begin(), here_.targets.end(),
+                       [&](std::uint32_t target) {
+                         return !index_.FirstSwitches(section, target).empty();
+                       });
   }
 
   void AddSwitches(std::size_t q, const Arrival& a,
@@ -476,25 +625,22 @@ class CReadingSearch::CImpl {
     }
   }
 
-  bool AnyAfter(std::size_t q) {
-    for (std::size_t k = 1; k < ring_.size(); ++k) {
-      if (!At(q + k).items.empty()) return true;
-    }
-    return false;
-  }
+  // Whether a reading has gone on past `q`.
+  bool AnyAfter(std::size_t q) { return arrivals_ > At(q).items.size(); }
 
   // Hands on the steps every open reading shares; once they have disagreed
   // for too long, takes the best reading and drops the others.
   void CommitCommon(std::size_t q) {
-    std::uint32_t common = kNoNode;
     const Arrival* best = nullptr;
+    live_.clear();
     for (std::size_t k = 1; k < ring_.size(); ++k) {
       for (const Arrival& a : At(q + k).items) {
-        common = common == kNoNode ? a.node : tree_.Common(common, a.node);
+        live_.push_back(a.node);
         if (best == nullptr || a.cost < best->cost) best = &a;
       }
     }
-    if (common == kNoNode) return;
+    if (live_.empty()) return;
+    const std::uint32_t common = tree_.CommonOf(live_);
     if (common != root_) Commit(common);
     if (tree_.Get(best->node).depth - tree_.Get(root_).depth <=
         bounds_.heldSteps) {
@@ -516,7 +662,7 @@ class CReadingSearch::CImpl {
                         [kept](const Arrival& a) { return a.node == kept; });
       tree_.Hold(only.node);
       Clear(bucket);
-      bucket.Add(only);
+      bucket.Add(only, arrivals_);
     }
     tree_.Release(kept);
     bounded_ = true;
@@ -545,12 +691,23 @@ class CReadingSearch::CImpl {
     root_ = node;
   }
 
+  // Gives up what the readings did not agree on, to be searched again from
+  // the last step they did.
+  Outcome Retry(std::size_t q) {
+    const CStepTree::Node& root = tree_.Get(root_);
+    const Outcome outcome{q, 0, bounded_, true, root.pos, root.state};
+    for (Bucket& b : ring_) Clear(b);
+    tree_.Release(root_);
+    root_ = kNoNode;
+    return outcome;
+  }
+
   Outcome Stop(std::size_t q, Bucket& bucket) {
     const Arrival* best = &bucket.items.front();
     for (const Arrival& a : bucket.items) {
       if (a.cost < best->cost) best = &a;
     }
-    const Outcome outcome{q, best->state, bounded_};
+    const Outcome outcome{q, best->state, bounded_, false, 0, 0};
     Commit(best->node);
     for (Bucket& b : ring_) Clear(b);
     tree_.Release(root_);
@@ -567,20 +724,32 @@ class CReadingSearch::CImpl {
   CReadingBounds bounds_;
   std::function<void(const CReadingStep&)> write_;
   CKeyFinder finder_;
-  // Whether every switch code is tried between two pieces of script.
-  bool wide_;
+  // Whether every switch code is tried between two pieces of script at the
+  // position being expanded.
+  bool wide_ = false;
   std::vector<Bucket> ring_;
   CStepTree tree_;
   std::uint32_t root_ = kNoNode;
   bool bounded_ = false;
   bool toldBounded_ = false;
+  // The readings in the ring, at every position.
+  std::size_t arrivals_ = 0;
   std::function<void(std::size_t, bool)> inexact_;
   std::size_t current_ = SIZE_MAX;
-  std::priority_queue<std::pair<Cost, Id>, std::vector<std::pair<Cost, Id>>,
+  std::priority_queue<std::pair<Cost, std::uint64_t>,
+                      std::vector<std::pair<Cost, std::uint64_t>>,
                       std::greater<>>
       queue_;
   Here here_;
   std::vector<std::uint32_t> switches_;
+  // The sections a return has left, marked with `poppedMark_`.
+  std::vector<std::uint32_t> popped_;
+  std::uint32_t poppedMark_ = 0;
+  // CanSwitch's answer about any switch code, by section and pending codes.
+  std::unordered_map<std::uint64_t, bool> switchable_;
+  std::vector<std::uint32_t> live_;
+  // Whether the pending codes kept a reading at the position expanded.
+  bool blocked_ = false;
   std::vector<std::uint32_t> path_;
 };
 
@@ -597,8 +766,9 @@ CReadingSearch::CReadingSearch(const CExtendedTable& table,
 
 CReadingSearch::~CReadingSearch() = default;
 
-CReadingSearch::Outcome CReadingSearch::Run(std::size_t pos, Id state) {
-  return impl_->Run(pos, state);
+CReadingSearch::Outcome CReadingSearch::Run(std::size_t pos, Id state,
+                                            std::size_t wideTo, bool retry) {
+  return impl_->Run(pos, state, wideTo, retry);
 }
 
 }  // namespace dalvren

@@ -50,15 +50,9 @@ struct CReadingStep {
   bool accepted = false;
 };
 
-// Up to this many switch codes in a table, the search tries every one of
-// them between two pieces of script; beyond, only those that lead toward a
-// section that reads the next piece, and the few others a reading may need
-// (core/ReadingSearch.cpp).
-inline constexpr std::size_t kWideSwitches = 32;
-
 struct CReadingBounds {
   // The most states kept at one script position.
-  std::size_t states = 256;
+  std::size_t states = 64;
   // The most states one position may try to reach through switch codes and
   // returns before it reads on.
   std::size_t tried = 4096;
@@ -74,10 +68,18 @@ class CReadingSearch {
   // position some reading reached when none could go on; `state` is the
   // best reading's there, whose steps up to it are handed on. `bounded` tells
   // that a bound dropped readings since the search began.
+  //
+  // A search told to `retry` that stops short of the end hands on only the
+  // steps every reading agreed on, and says from where (`from`, `fromState`)
+  // it should be run again: the second time with every switch code tried
+  // (up to `wideTo`), not only those that lead toward the text.
   struct Outcome {
     std::size_t pos = 0;
     Id state = 0;
     bool bounded = false;
+    bool retry = false;
+    std::size_t from = 0;
+    Id fromState = 0;
   };
 
   // All of these must outlive the search. `write` receives the steps;
@@ -95,7 +97,11 @@ class CReadingSearch {
   CReadingSearch& operator=(const CReadingSearch&) = delete;
 
   // Reads the script exactly from `pos` in `state`, as far as it goes.
-  [[nodiscard]] Outcome Run(std::size_t pos, Id state);
+  // Up to the position `wideTo`, every switch code is tried between two
+  // pieces of script; after it, only those the text needs. With `retry`, a
+  // search that stops short asks to be run again (Outcome::retry).
+  [[nodiscard]] Outcome Run(std::size_t pos, Id state, std::size_t wideTo,
+                            bool retry);
 
  private:
   class CImpl;

@@ -17,6 +17,7 @@ enum Move : std::uint32_t {
   kRawByteMove = 2u << 29,
   kParameterMove = 3u << 29,
   kForgetMove = 4u << 29,
+  kReturnsMove = 5u << 29,
 };
 
 void Mix(std::size_t& seed, std::size_t value) {
@@ -65,6 +66,18 @@ CReadingStates::Id CReadingStates::Intern(State&& state) {
   const auto found = ids_.find(state);
   if (found != ids_.end()) return found->second;
   const auto id = static_cast<Id>(states_.size());
+  std::size_t like = state.pending.size();
+  const std::span<const CSwitchState::Frame> frames = state.frames.Frames();
+  const std::size_t kept = std::min(frames.size(), kLikeFrames);
+  for (std::size_t i = frames.size() - kept; i < frames.size(); ++i) {
+    Mix(like, frames[i].section);
+    Mix(like, (std::size_t{frames[i].left} << 1) | (frames[i].counted ? 1 : 0));
+  }
+  for (const Pending& p : state.pending) {
+    Mix(like, (std::size_t{p.section} << 32) | p.node);
+  }
+  Mix(like, (std::size_t{state.control} << 32) | state.parametersLeft);
+  likeness_.push_back(like);
   states_.push_back(std::move(state));
   ids_.emplace(states_.back(), id);
   return id;
@@ -104,8 +117,10 @@ bool CReadingStates::Feed(std::vector<Pending>& pending,
     }
     pending.resize(kept);
     // Two positions may have reached the same node.
-    std::sort(pending.begin(), pending.end());
-    pending.erase(std::unique(pending.begin(), pending.end()), pending.end());
+    if (pending.size() > 1) {
+      std::sort(pending.begin(), pending.end());
+      pending.erase(std::unique(pending.begin(), pending.end()), pending.end());
+    }
   }
   return true;
 }
@@ -120,7 +135,21 @@ void CReadingStates::AddRoot(State& state) const {
   if (!tries_[section].empty) AddPending(state.pending, {section, 0});
 }
 
+bool CReadingStates::Blocks(Id from, std::uint32_t entry) const {
+  const State& state = states_[from];
+  if (state.pending.empty()) return false;
+  std::vector<Pending> pending = state.pending;
+  return !Feed(pending, table_.entries[entry].code);
+}
+
 CReadingStates::Id CReadingStates::WriteCode(Id from, std::uint32_t entry) {
+  // A blocked code is found without copying the state (its frames may be
+  // many).
+  const std::uint64_t key = (std::uint64_t{from} << 32) | kWriteCode | entry;
+  if (moves_.find(key) == moves_.end() && Blocks(from, entry)) {
+    moves_.emplace(key, kBlocked);
+    return kBlocked;
+  }
   return Remember(from, kWriteCode | entry, [&](State& state) {
     const CExtendedTable::Entry& written = table_.entries[entry];
     assert(written.section == state.frames.Top().section);
@@ -146,6 +175,19 @@ CReadingStates::Id CReadingStates::Return(Id from) {
     state.frames.Return();
     return true;
   });
+}
+
+CReadingStates::Id CReadingStates::ReturnTimes(Id from, std::size_t times) {
+  if (times == 1) return Return(from);
+  const std::uint64_t key = (std::uint64_t{from} << 32) | kReturnsMove |
+                            static_cast<std::uint32_t>(times);
+  if (const auto found = moves_.find(key); found != moves_.end()) {
+    return found->second;
+  }
+  Id at = from;
+  for (std::size_t i = 0; i < times; ++i) at = Return(at);
+  moves_.emplace(key, at);
+  return at;
 }
 
 CReadingStates::Id CReadingStates::RawByte(Id from, unsigned char byte) {

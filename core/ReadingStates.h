@@ -67,7 +67,19 @@ class CReadingStates {
   // The start table, nothing pending.
   [[nodiscard]] Id Start() { return start_; }
   [[nodiscard]] const State& Get(Id id) const { return states_[id]; }
+
+  // What a state is for the future of a search, as one number: its pending
+  // codes and parameters, and its top kLikeFrames frames. Two states alike
+  // in them differ only in frames that many returns below the top, which a
+  // search keeping one of them loses only where the script leaves that
+  // many sections in a row; a search keeps the better of two alike states.
+  static constexpr std::size_t kLikeFrames = 16;
+  [[nodiscard]] std::uint64_t Likeness(Id id) const { return likeness_[id]; }
   [[nodiscard]] std::size_t Count() const { return states_.size(); }
+
+  // Whether writing the code of `entry` in `from` would complete a pending
+  // code (so WriteCode would be kBlocked); cheaper than making the state.
+  [[nodiscard]] bool Blocks(Id from, std::uint32_t entry) const;
 
   // Writes the code of `entry`, an entry of the top section: dump must read
   // it as that entry. A control code with parameter bytes then waits for
@@ -76,6 +88,8 @@ class CReadingStates {
   // Leaves the top frame, a switch with N = 0: dump must find no code of its
   // section at the bytes that follow. CanReturn must hold.
   [[nodiscard]] Id Return(Id from);
+  // Return `times` times in a row (each must be possible).
+  [[nodiscard]] Id ReturnTimes(Id from, std::size_t times);
   // Writes `byte` as one that dump skips: no code of the top section (which
   // must be one dump cannot return from) may start there.
   [[nodiscard]] Id RawByte(Id from, unsigned char byte);
@@ -110,6 +124,7 @@ class CReadingStates {
   static constexpr std::uint32_t kNoNode = UINT32_MAX;
   std::vector<std::uint32_t> codeNode_;
   std::deque<State> states_;
+  std::vector<std::uint64_t> likeness_;
   std::unordered_map<State, Id, Hash> ids_;
   std::unordered_map<std::uint64_t, Id> moves_;
   Id start_ = 0;

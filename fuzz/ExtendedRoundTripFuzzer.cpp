@@ -88,8 +88,6 @@ int TestOneInput(const std::uint8_t* data, std::size_t size) {
       }
       return 0;
     }
-    case CLosslessVerdict::Kind::kUnknown:
-      return 0;
     case CLosslessVerdict::Kind::kBytes:
     case CLosslessVerdict::Kind::kScript:
       break;

@@ -9,7 +9,7 @@ export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 
 cmake --preset release >/dev/null
 cmake --build --preset release
-for bench in core_bench extended_bench process_bench rom_bench search_bench window_bench; do
+for bench in core_bench extended_bench process_bench rom_bench search_bench switch_bench window_bench; do
   program=build/release/bench/$bench
   [ -x "$program" ] || continue
   echo "== $bench"
