@@ -17,3 +17,7 @@ PACKAGE_PACKAGES=(dpkg-dev)
 # Its tests: lintian for the package, desktop-file-validate and appstreamcli
 # for the desktop metadata, man and groff for the manual pages.
 PACKAGE_TEST_PACKAGES=(lintian desktop-file-utils appstream man-db groff-base)
+# The Windows converter: the MinGW-w64 cross compiler (POSIX threads, for
+# std::thread and the rest of the standard library), Wine to run its tests,
+# and zip for the package it ships in (unzip to check that package).
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine64 zip unzip)
