@@ -15,11 +15,12 @@ case "${LC_ALL:-${LC_CTYPE:-${LANG:-}}}" in
   *.UTF-8 | *.utf8) ;;
   *) export LC_ALL=C.UTF-8 ;;
 esac
-# Debian's wine64 package puts the loader here; the wine package adds
-# /usr/bin/wine.
-loader=/usr/lib/wine/wine64
+# Debian's wine64 package puts the loader and the server here; the wine
+# package adds /usr/bin/wine.
+loader=/usr/lib/wine/wine64 server=/usr/lib/wine/wineserver
 [ -x "$loader" ] || loader=$(command -v wine || true)
-if [ -z "$loader" ]; then
+[ -x "$server" ] || server=$(command -v wineserver || true)
+if [ -z "$loader" ] || [ -z "$server" ]; then
   echo "$0: Wine is not installed (Debian: apt install wine64)" >&2
   exit 127
 fi
@@ -31,5 +32,12 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     [ -f "$WINEPREFIX/system.reg" ] ||
       "$loader" wineboot --init >/dev/null 2>&1
   ) 9>"$WINEPREFIX.lock"
+fi
+# The first program of a Wine session starts its services, which inherit
+# its standard streams and keep them open for seconds after it ends: a
+# pipe from the program would not end with it. They start here instead,
+# with no streams of ours.
+if ! "$server" -k0 2>/dev/null; then
+  "$loader" cmd /c exit </dev/null >/dev/null 2>&1 || true
 fi
 exec "$loader" "$@"

@@ -15,11 +15,14 @@
 
 namespace dalvren {
 
-// What Windows' code page reads differently from the set of the name.
+namespace {
+
+// What Windows' code page reads otherwise than the set of the name.
 enum CodePageRule : unsigned {
   // Windows reads bytes that the set leaves undefined as C1 controls.
   kNoC1Controls = 1,
-  // ... and user-defined codes as characters for private use.
+  // Windows reads user-defined codes, which the set lacks, as characters
+  // for private use.
   kNoPrivateUse = 2,
   // Shift_JIS is JIS X 0208 alone: code page 932 adds NEC's and IBM's
   // characters, and maps 5C, 7E and six double-byte codes to other
@@ -31,6 +34,8 @@ enum CodePageRule : unsigned {
   // Known, but a table cannot be read in it (not ASCII-based).
   kUnusable = 16,
 };
+
+}  // namespace
 
 struct CCodePageSet {
   // The names, the first as messages give it; any case matches.
@@ -113,7 +118,7 @@ const CCodePageSet* FindSet(std::string_view name) {
   return nullptr;
 }
 
-// "Shift_JIS, CP932, ... and UTF-8": the first name of each usable set.
+// "Shift_JIS, CP932, ..., UTF-8": the first name of each usable set.
 std::string KnownNames() {
   std::string known;
   for (const CCodePageSet& set : kSets) {
@@ -145,9 +150,9 @@ std::size_t CharacterLength(const CCodePageSet& set, unsigned char lead) {
                          : 6;
   }
   const unsigned char* leads = set.leads;
-  const bool double_byte = (lead >= leads[0] && lead <= leads[1]) ||
-                           (lead >= leads[2] && lead <= leads[3]);
-  return double_byte && lead != 0 ? 2 : 1;
+  const bool doubleByte = (lead >= leads[0] && lead <= leads[1]) ||
+                          (lead >= leads[2] && lead <= leads[3]);
+  return doubleByte && lead != 0 ? 2 : 1;
 }
 
 // Whether `partial`, a character cut short by the end of the text, is an

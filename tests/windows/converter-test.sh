@@ -269,8 +269,10 @@ case_CtrlCRemovesTheTemporaryFile() {
 
 # A name the Windows build has no code page for is an error that lists the
 # names it has, those the manual gives for Windows; each of them loads a
-# table; and a set that is not based on ASCII is refused as on Linux.
-case_UnknownTableEncodingNamesWhatWindowsHas() {
+# table; a set that is not based on ASCII is refused as on Linux; and a
+# JIS X 0212 character of EUC-JP, which Windows cannot convert, is an error
+# that says so.
+case_TableEncodingsWindowsLacksAreClearErrors() {
   put ascii.tbl '41=A\n42=B\n'
   local r names manual name
   r=$(windows -t ascii.tbl --table-encoding KOI8-R check 2>&1)
@@ -289,6 +291,10 @@ case_UnknownTableEncodingNamesWhatWindowsHas() {
   done
   both utf-16 -t ascii.tbl --table-encoding UTF-16 check
   both sjis -t ascii.tbl --table-encoding sjis check
+  put jis-x-0212.tbl '41=A\x8f\xb0\xa1\n'
+  r=$(windows -t jis-x-0212.tbl --table-encoding EUC-JP dump 2>&1)
+  [ "$r" = "Error! Line 1 of table file 'jis-x-0212.tbl' does not convert from EUC-JP: JIS X 0212 character at text byte 2, which only the Linux build converts: 8F B0 A1" ] ||
+    fail "JIS X 0212: $r"
 }
 
 # One program that runs alone: it imports nothing but Windows' own DLLs,
