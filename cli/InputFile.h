@@ -61,7 +61,8 @@ class CInputFile : public std::streambuf {
   int_type underflow() override;
 
  private:
-  // One read(2), retried when interrupted; records the error.
+  // One read from the system (read(2), retried when interrupted; Windows:
+  // ReadFile, where a pipe whose writer closed it ends); records the error.
   long ReadSome(char* into, std::size_t count);
   // The size of a regular file; 0 for anything else, or when it is empty or
   // unknown.
