@@ -6,7 +6,8 @@ source scripts/packages.sh
 # The package test builds the release preset, benchmarks included.
 scripts/ensure-packages.sh "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" \
   "${FUZZ_PACKAGES[@]}" "${GUI_PACKAGES[@]}" "${TIDY_PACKAGES[@]}" \
-  "${BENCH_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}" "${PACKAGE_TEST_PACKAGES[@]}"
+  "${BENCH_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}" "${PACKAGE_TEST_PACKAGES[@]}" \
+  "${WINDOWS_PACKAGES[@]}"
 
 # Includes keep to their layers before anything is built.
 scripts/check-layers.sh
@@ -27,5 +28,7 @@ build_and_test() {
 build_and_test debug
 echo "== clang-tidy over the sources"
 scripts/tidy.sh build/debug
+# The Windows converter, its tests under Wine compared with the debug build.
+build_and_test windows
 build_and_test fuzz
 build_and_test asan

@@ -3,67 +3,16 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "cli/ExitStatus.h"
 
 namespace dalvren {
 
-namespace {
-
-CStatus SystemFailure(int error) {
+CStatus CInputFile::SystemFailure(int error) {
   return CStatus::Failure(kExitError, std::strerror(error));
 }
 
-}  // namespace
-
-CStatus CInputFile::Open(const std::string& path, const Options& options,
-                         std::unique_ptr<CInputFile>* file) {
-  if (path == "-") {
-    *file = std::make_unique<CInputFile>(Key(), 0, false);
-    return {};
-  }
-  // Opening without blocking lets the type be checked first: opening a FIFO
-  // for reading waits for a writer.
-  const int flags =
-      O_RDONLY | O_CLOEXEC | (options.regularOnly ? O_NONBLOCK : 0);
-  const int fd = ::open(path.c_str(), flags);
-  if (fd < 0) return SystemFailure(errno);
-  struct stat st {};
-  const int refusal = ::fstat(fd, &st) != 0 ? errno
-                      : S_ISDIR(st.st_mode) ? EISDIR
-                                            : 0;
-  if (refusal != 0 || (options.regularOnly && !S_ISREG(st.st_mode))) {
-    ::close(fd);
-    return refusal != 0 ? SystemFailure(refusal)
-                        : CStatus::Failure(kExitError, "Not a regular file");
-  }
-  // Reads block as usual from here on.
-  if (options.regularOnly) {
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  }
-  *file = std::make_unique<CInputFile>(Key(), fd, true);
-  return {};
-}
-
 CInputFile::CInputFile(Key, int fd, bool owned) : fd_(fd), owned_(owned) {}
-
-CInputFile::~CInputFile() {
-  if (owned_) ::close(fd_);
-}
-
-long CInputFile::ReadSome(char* into, std::size_t count) {
-  for (;;) {
-    const ssize_t got = ::read(fd_, into, count);
-    if (got >= 0) return static_cast<long>(got);
-    if (errno != EINTR) {
-      if (error_ == 0) error_ = errno;
-      return -1;
-    }
-  }
-}
 
 CStatus CInputFile::ReadAll(std::size_t limit, CInputBytes* bytes) {
   const auto tooLarge = [limit](std::size_t size) {
@@ -73,12 +22,8 @@ CStatus CInputFile::ReadAll(std::size_t limit, CInputBytes* bytes) {
             (size > 0 ? " (" + std::to_string(size) + " bytes)" : "") +
             ", the most one run can convert");
   };
-  struct stat st {};
-  std::size_t expected = 0;
-  if (::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-    expected = static_cast<std::size_t>(st.st_size);
-    if (expected > limit) return tooLarge(expected);
-  }
+  const std::size_t expected = RegularFileSize();
+  if (expected > limit) return tooLarge(expected);
   // Left uninitialised: zero-filling a whole ROM first would cost as much as
   // reading it. One byte is always kept free for the terminator, and one
   // more lets the end of a regular file be seen without growing.

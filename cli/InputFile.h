@@ -1,5 +1,9 @@
 // A file opened for reading, or standard input, taken byte for byte with no
 // conversion of any kind.
+//
+// The reading is shared; opening, reading and closing are the system's
+// (cli/posix/InputFile.cpp, cli/windows/InputFile.cpp). On Windows the file
+// name is UTF-8, and the descriptor is the file's handle.
 #pragma once
 
 #include <cstddef>
@@ -57,8 +61,14 @@ class CInputFile : public std::streambuf {
   int_type underflow() override;
 
  private:
-  // One read(2), retried when interrupted; records the error.
+  // One read from the system (read(2), retried when interrupted; Windows:
+  // ReadFile, where a pipe whose writer closed it ends); records the error.
   long ReadSome(char* into, std::size_t count);
+  // The size of a regular file; 0 for anything else, or when it is empty or
+  // unknown.
+  [[nodiscard]] std::size_t RegularFileSize() const;
+  // The failure with the text of the C library's error number `error`.
+  [[nodiscard]] static CStatus SystemFailure(int error);
 
   int fd_;
   bool owned_;

@@ -9,6 +9,13 @@
 // /dev/null, a FIFO) cannot be replaced and is written directly.
 // SIGINT, SIGTERM or SIGHUP while the temporary file exists remove it before
 // they end the program (cli/RemovalOnSignal.h).
+//
+// The buffering is shared; the files are the system's (cli/posix/,
+// cli/windows/OutputFile.cpp). On Windows the path is UTF-8, the temporary
+// file replaces the target by the rename that overwrites, Ctrl+C, Ctrl+Break
+// or closing the console remove it, a read-only file is refused, a device
+// such as NUL is written directly, and "-" goes through std::cout, so that a
+// console shows the text as text.
 #pragma once
 
 #include <cstddef>

@@ -11,11 +11,19 @@
 //
 // The program may hold kSlots registered files at once; beyond them a file
 // is left as without this class. Not for use from several threads.
+//
+// On Windows (cli/windows/RemovalOnSignal.cpp) the events are Ctrl+C,
+// Ctrl+Break and the closing of the console, whose handler runs on a thread
+// of its own: it removes every registered file and ends the program with
+// the status of Ctrl+C, 0xC000013A. A Ctrl+C that the program was started to
+// ignore stays ignored there too. Blocking holds the lock the handler takes.
 #pragma once
 
 #include <cstddef>
 #include <memory>
+#ifndef _WIN32
 #include <signal.h>
+#endif
 #include <string>
 
 namespace dalvren {
@@ -55,7 +63,9 @@ class CRemovalOnSignal {
     BlockSignals& operator=(const BlockSignals&) = delete;
 
    private:
+#ifndef _WIN32
     sigset_t saved_{};
+#endif
   };
 
  private:

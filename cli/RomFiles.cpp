@@ -1,11 +1,11 @@
 #include "cli/RomFiles.h"
 
 #include <memory>
-#include <sys/stat.h>
 
 #include "cli/CommandLine.h"
 #include "cli/ExitStatus.h"
 #include "cli/InputFile.h"
+#include "cli/SameFile.h"
 #include "core/ByteString.h"
 
 namespace dalvren {
@@ -26,12 +26,9 @@ CStatus ReadWholeFile(const std::string& path, std::string_view kind,
 
 CStatus CheckWritesApart(std::string_view option, const std::string& output,
                          const std::vector<std::string>& inputs) {
-  struct stat out {};
-  if (output == "-" || ::stat(output.c_str(), &out) != 0) return {};
+  if (output == "-") return {};
   for (const std::string& input : inputs) {
-    struct stat in {};
-    if (input == "-" || ::stat(input.c_str(), &in) != 0) continue;
-    if (in.st_dev == out.st_dev && in.st_ino == out.st_ino) {
+    if (input != "-" && IsSameFile(input, output)) {
       std::string message(option);
       message += " '" + output + "' is '";
       message += input;

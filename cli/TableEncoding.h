@@ -1,10 +1,15 @@
 // The character set a table's texts are written in, when it is not UTF-8:
 // converts each text to UTF-8 as the table loads, through iconv from the C
-// library.
+// library (cli/posix/TableEncoding.cpp). On Windows, through the system's
+// code pages, made to read as the C library's sets of the same names read
+// (cli/windows/TableEncoding.cpp); names that Windows has no such set for
+// are unknown there.
 #pragma once
 
 #include <cstddef>
+#ifndef _WIN32
 #include <iconv.h>
+#endif
 #include <memory>
 #include <string>
 
@@ -12,6 +17,11 @@
 #include "core/Status.h"
 
 namespace dalvren {
+
+#ifdef _WIN32
+// A code page and what makes it read as the set of its name.
+struct CCodePageSet;
+#endif
 
 class CTableEncoding {
  public:
@@ -44,10 +54,16 @@ class CTableEncoding {
     friend class CTableEncoding;
     Key() = default;
   };
-  CTableEncoding(Key, iconv_t cd, std::string name, const Options& options);
+#ifdef _WIN32
+  // Static data, never freed.
+  using Descriptor = const CCodePageSet*;
+#else
+  using Descriptor = iconv_t;
+#endif
+  CTableEncoding(Key, Descriptor cd, std::string name, const Options& options);
   ~CTableEncoding();
 
-  // Owns an iconv descriptor.
+  // Owns an iconv descriptor (Windows: none).
   CTableEncoding(const CTableEncoding&) = delete;
   CTableEncoding& operator=(const CTableEncoding&) = delete;
 
@@ -67,6 +83,13 @@ class CTableEncoding {
   // boundaries.
   static constexpr std::size_t kLongestCharacter = 4;
 
+  // Opens the system's conversion from `name` into `*encoding`, or fails
+  // with the message for a name it does not know.
+  [[nodiscard]] static CStatus OpenConverter(
+      const std::string& name, const Options& options,
+      std::unique_ptr<CTableEncoding>* encoding);
+  // The failure for a known set that cannot read a table.
+  [[nodiscard]] static CStatus Unusable(const std::string& name);
   // Appends the conversion of `text` from `at` to its end to `out` and sets
   // `at` to the end; fails as Convert does.
   CStatus ConvertRun(std::string& text, std::size_t& at, std::string& out);
@@ -84,7 +107,7 @@ class CTableEncoding {
   [[nodiscard]] CStatus Fault(const std::string& text, std::size_t at,
                               int error) const;
 
-  iconv_t cd_;
+  Descriptor cd_;
   std::string name_;
   Options options_;
 };

@@ -5,11 +5,11 @@
 #include <iostream>
 #include <istream>
 #include <string>
-#include <sys/stat.h>
 
 #include "cli/ExitStatus.h"
 #include "cli/InputFile.h"
 #include "cli/Plural.h"
+#include "cli/SameFile.h"
 #include "cli/TableEncoding.h"
 #include "core/ExtendedTable.h"
 
@@ -172,14 +172,8 @@ CStatus LoadExtendedChecked(const CCommandLine& line, CTableCheck& check,
 }
 
 CStatus RefuseTableAsOutput(const CCommandLine& line) {
-  if (line.output == "-" || line.table == "-") return {};
-  struct stat output {};
-  struct stat table {};
-  if (::stat(line.output.c_str(), &output) != 0 ||
-      ::stat(line.table.c_str(), &table) != 0) {
-    return {};
-  }
-  if (output.st_dev != table.st_dev || output.st_ino != table.st_ino) {
+  if (line.output == "-" || line.table == "-" ||
+      !IsSameFile(line.output, line.table)) {
     return {};
   }
   return CStatus::Failure(kExitError, "Output file '" + line.output +

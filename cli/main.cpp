@@ -1,8 +1,9 @@
-#include <span>
-
 #include "cli/ConvertTool.h"
+#include "cli/ProgramArguments.h"
+#include "cli/StandardStreams.h"
 
 int main(int argc, char** argv) {
-  return dalvren::RunConvertTool(std::span<const char* const>(
-      argv + 1, static_cast<std::size_t>(argc - 1)));
+  const dalvren::CStandardStreams streams;
+  const dalvren::CProgramArguments arguments(argc, argv);
+  return dalvren::RunConvertTool(arguments.Get());
 }

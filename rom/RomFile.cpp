@@ -75,7 +75,9 @@ CError MakeTempBeside(const fs::path& target, fs::path* temp, CFilePtr* file) {
     fs::path candidate = target;
     candidate.replace_filename("." + target.filename().string() + suffix);
     errno = 0;
-    if (std::FILE* made = std::fopen(candidate.c_str(), "wbx")) {
+    // string(): the path's own characters are wide on Windows, which
+    // std::fopen does not take.
+    if (std::FILE* made = std::fopen(candidate.string().c_str(), "wbx")) {
       *temp = candidate;
       file->reset(made);
       return {};

@@ -17,3 +17,9 @@ PACKAGE_PACKAGES=(dpkg-dev)
 # Its tests: lintian for the package, desktop-file-validate and appstreamcli
 # for the desktop metadata, man and groff for the manual pages.
 PACKAGE_TEST_PACKAGES=(lintian desktop-file-utils appstream man-db groff-base)
+# The Windows converter (the windows preset): the MinGW-w64 cross compiler
+# (POSIX threads, for the thread support of its standard library), Wine to
+# run its tests, unzip to check the zip it ships in, and the locale sources
+# from which a test makes a Japanese locale, so that Wine runs with code
+# page 932. GoogleTest comes from TEST_PACKAGES' sources.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine64 unzip locales)

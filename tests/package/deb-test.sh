@@ -28,7 +28,7 @@ fail() {
 
 # The nested build must not pick up the sanitizer settings of this one.
 deb=$(env -u ASAN_OPTIONS -u UBSAN_OPTIONS "$source_dir/scripts/package.sh" \
-  "$scratch" | tail -n 1)
+  --deb "$scratch" | tail -n 1)
 arch=$(dpkg --print-architecture)
 [ "$(basename "$deb")" = "dalvren_${version}_${arch}.deb" ] ||
   fail "the package is named $(basename "$deb")"

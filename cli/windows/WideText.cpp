@@ -1,0 +1,30 @@
+#include "cli/windows/WideText.h"
+
+#include <windows.h>
+
+namespace dalvren {
+
+// Both sizes fit an int: the texts are file names, arguments and the blocks
+// a console is written in.
+std::wstring WideFromUtf8(std::string_view text) {
+  if (text.empty()) return {};
+  const int bytes = static_cast<int>(text.size());
+  const int length =
+      ::MultiByteToWideChar(CP_UTF8, 0, text.data(), bytes, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, 0, text.data(), bytes, wide.data(), length);
+  return wide;
+}
+
+std::string Utf8FromWide(std::wstring_view text) {
+  if (text.empty()) return {};
+  const int units = static_cast<int>(text.size());
+  const int length = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), units,
+                                           nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(length), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), units, utf8.data(), length,
+                        nullptr, nullptr);
+  return utf8;
+}
+
+}  // namespace dalvren
