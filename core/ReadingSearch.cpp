@@ -639,7 +639,7 @@ class CReadingSearch::CImpl {
         if (best == nullptr || a.cost < best->cost) best = &a;
       }
     }
-    if (live_.empty()) return;
+    if (best == nullptr) return;
     const std::uint32_t common = tree_.CommonOf(live_);
     if (common != root_) Commit(common);
     if (tree_.Get(best->node).depth - tree_.Get(root_).depth <=
