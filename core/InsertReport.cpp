@@ -107,14 +107,24 @@ void CInsertReport::Dropped(std::size_t offset) {
   const CUtf8Char c = Utf8CharAt(script_, offset);
   droppedTo_ = c.end;
   ++dropped_;
-  if (offset < tokenTo_) return;
+  if (offset < tokenTo_) {
+    // Only the token finding shown last can still be told more precisely.
+    if (findingCount_ <= kShownFindings && !findings_.empty() &&
+        findings_.back().kind == Finding::Kind::kToken) {
+      findings_.back().dropped.append(
+          Text(script_.subspan(c.start, c.end - c.start)));
+      described_.back() = Describe(findings_.back());
+    }
+    return;
+  }
   const std::size_t spelling = TokenSpelling(script_.subspan(c.start));
   if (spelling > 0) {
     unsigned char byte = 0;
     const bool whole = ReadByteToken(script_.subspan(c.start), byte);
     if (!whole || !options_.tokens) {
       tokenTo_ = c.start + spelling;
-      Add({Finding::Kind::kToken, c.start, tokenTo_});
+      Add({Finding::Kind::kToken, c.start, tokenTo_,
+           std::string(Text(script_.subspan(c.start, c.end - c.start)))});
       return;
     }
   }
@@ -136,16 +146,22 @@ std::string CInsertReport::Describe(const Finding& finding) {
       return DroppedCharacter(text, held_.Holds(text));
     case Finding::Kind::kToken: {
       const std::string quoted = "\"" + QuotedBytes(text) + "\"";
+      // Characters of the spelling that a table entry holds are read as
+      // text; say which were lost.
+      const std::string lost =
+          finding.dropped == text
+              ? std::string("dropped")
+              : "\"" + QuotedBytes(finding.dropped) + "\" dropped";
       if (text.size() == kByteTokenLength) {
         return quoted + " is a token, but tokens are not read" +
                (options_.tokensHint.empty()
                     ? std::string()
                     : " without " + options_.tokensHint) +
-               ": dropped";
+               ": " + lost;
       }
       return quoted + " is not a token: it needs " +
              (text.size() == 4 ? "\">\"" : "two hexadecimal digits and \">\"") +
-             "; dropped";
+             "; " + lost;
     }
     case Finding::Kind::kInexact:
     case Finding::Kind::kGaveUp: {

@@ -62,6 +62,9 @@ class CInsertReport {
     Kind kind = Kind::kDropped;
     std::size_t from = 0;
     std::size_t to = 0;
+    // kToken: the characters of the spelling that were dropped; the others
+    // were read as text.
+    std::string dropped;
   };
 
   void Add(const Finding& finding);
