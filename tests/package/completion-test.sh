@@ -102,6 +102,8 @@ expect 'dalvren-convert -t game.tbl -- dump --' '@-o filenames'
 # Options, those of the command given, and every command's own.
 expect 'dalvren-convert -t game.tbl insert --o' --optimal
 expect 'dalvren-convert -t game.tbl dump --hex' --hex-in --hex-out
+expect 'dalvren-convert -t game.tbl insert --st' --stats --strict
+expect 'dalvren-convert -t game.tbl dump --s' --strict
 expect_some 'dalvren-convert -t game.tbl check --' +--strict \
   +--table-encoding +--help -- -hex-in -- -optimal
 expect_some 'dalvren-convert -t game.tbl roundtrip -' +--optimal +--offset \
