@@ -98,10 +98,10 @@ class CStepWriter {
   std::size_t parameters_ = 0;
 };
 
-// The hooks through which the plain translation reads tokens for a simple
-// table: a token is its byte, unless it is an end code spelled by its
+// The hooks through which the plain translation reads tokens through the
+// start table: a token is its byte, unless it is an end code spelled by its
 // tokens.
-CTranslateHooks SimpleHooks(const CExtendedTable& table, bool tokens) {
+CTranslateHooks PlainHooks(const CExtendedTable& table, bool tokens) {
   CTranslateHooks hooks;
   if (!tokens) return hooks;
   const CExtendedTable::Section& start = table.sections[table.start];
@@ -121,12 +121,13 @@ CTranslateHooks SimpleHooks(const CExtendedTable& table, bool tokens) {
   return hooks;
 }
 
-// A simple table's greedy (or shortest) reading, when its bytes dump back
+// The start table's greedy (or shortest) reading, when its bytes dump back
 // to exactly the script; nothing otherwise.
-bool InsertSimple(const CExtendedTable& table, std::ostream& out,
-                  std::span<const unsigned char> script,
-                  const CExtendedInsertOptions& options) {
-  const CTranslateHooks hooks = SimpleHooks(table, options.tokens);
+bool InsertPlain(const CExtendedTable& table, std::ostream& out,
+                 std::span<const unsigned char> script,
+                 const CExtendedInsertOptions& options) {
+  if (table.insertCodes == nullptr) return false;
+  const CTranslateHooks hooks = PlainHooks(table, options.tokens);
   std::ostringstream read;
   if (options.optimal) {
     table.insertCodes->TranslateShortest(read, script, hooks);
@@ -134,6 +135,11 @@ bool InsertSimple(const CExtendedTable& table, std::ostream& out,
     table.insertCodes->Translate(read, script, hooks);
   }
   const std::string bytes = std::move(read).str();
+  // Checking costs a dump of the bytes, while the search costs in step with
+  // the script: where long codes make the bytes many times the script, the
+  // search is the cheaper way to the same reading.
+  constexpr std::size_t kMostBytesPerScriptByte = 4;
+  if (bytes.size() > kMostBytesPerScriptByte * script.size()) return false;
   CExtendedDumpOptions dump;
   if (options.tokens) {
     dump.onSkip = [](std::size_t, unsigned char byte, std::string& emit) {
@@ -161,8 +167,7 @@ bool InsertExtended(const CExtendedTable& table, std::ostream& out,
                     std::span<const unsigned char> script,
                     const CExtendedInsertOptions& options,
                     CScriptFault* fault) {
-  if (table.Simple() && options.plainWhenSimple &&
-      InsertSimple(table, out, script, options)) {
+  if (options.plainFirst && InsertPlain(table, out, script, options)) {
     return true;
   }
   CReadingStates states(table);

@@ -29,18 +29,20 @@ struct CExtendedInsertOptions {
   // Called with the script position from which insert reads one piece
   // greedily, each time no reading from there on dumps back to exactly the
   // script (`exhausted` false), or the bounds below dropped readings that
-  // might have (true). A simple table (CExtendedTable::Simple) whose
-  // greedy reading dumps back never reports.
+  // might have (true). A script whose plain reading dumps back (see
+  // `plainFirst`) never reports.
   std::function<void(std::size_t offset, bool exhausted)> onInexact;
   // The bounds of the search (core/ReadingSearch.h): the most readings kept
   // at one script position, and the most steps held while they disagree.
   // Tests make them small.
   std::size_t openChoices = 64;
   std::size_t heldSteps = std::size_t{1} << 16;
-  // A simple table is read as the plain syntax reads it where that dumps
-  // back; tests turn this off to run the search on such a table too, which
-  // must give the same bytes.
-  bool plainWhenSimple = true;
+  // A script is first read as the plain syntax reads it, through the start
+  // table's words alone (unless a control code there takes parameters); where
+  // those bytes dump back to exactly the script they are taken (no switch code
+  // is fewer), and the search runs only otherwise. Tests turn this off to run
+  // the search on such scripts too, which must give the same bytes.
+  bool plainFirst = true;
 };
 
 // Where a script cannot be inserted: the control code whose label starts at

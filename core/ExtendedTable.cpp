@@ -431,7 +431,8 @@ class CTableBuilder {
 
   void Finish() {
     CExtendedTable& table = *table_;
-    bool startNeedsState = false;
+    bool startSwitches = false;
+    bool startParameters = false;
     for (std::uint32_t id = 0; id < table.entries.size(); ++id) {
       CExtendedTable::Entry& entry = table.entries[id];
       CExtendedTable::Section& section = table.sections[entry.section];
@@ -445,26 +446,29 @@ class CTableBuilder {
       }
       const bool hasParameters =
           entry.kind == EntryKind::kControl && entry.count > 0;
-      if (entry.section == table.start &&
-          (entry.kind == EntryKind::kSwitch || hasParameters)) {
-        startNeedsState = true;
+      if (entry.section == table.start) {
+        startSwitches = startSwitches || entry.kind == EntryKind::kSwitch;
+        startParameters = startParameters || hasParameters;
       }
     }
-    if (startNeedsState) return;
-    // Without state, dump and insert are the plain longest-match translation
-    // through two dictionaries made from the start table.
+    // Insert first tries the plain longest-match translation through the
+    // start table's words, unless a control code there must be followed by
+    // its parameters; without switch codes either, dump is the plain
+    // translation too.
+    if (startParameters) return;
     const CExtendedTable::Section& start = table.sections[table.start];
-    table.dumpText = std::make_unique<CCodeDictionary>();
     table.insertCodes = std::make_unique<CCodeDictionary>();
-    ForEachKey(*start.codes, [&](std::string_view code, const CByteString& id) {
-      bool replaced = false;
-      (void)table.dumpText->Insert(
-          *Bytes(code), *Bytes(DumpTextOf(table.EntryOf(id))), replaced);
-    });
     ForEachKey(*start.words, [&](std::string_view word, const CByteString& id) {
       bool replaced = false;
       (void)table.insertCodes->Insert(*Bytes(word),
                                       *Bytes(table.EntryOf(id).code), replaced);
+    });
+    if (startSwitches) return;
+    table.dumpText = std::make_unique<CCodeDictionary>();
+    ForEachKey(*start.codes, [&](std::string_view code, const CByteString& id) {
+      bool replaced = false;
+      (void)table.dumpText->Insert(
+          *Bytes(code), *Bytes(DumpTextOf(table.EntryOf(id))), replaced);
     });
   }
 

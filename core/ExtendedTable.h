@@ -112,8 +112,8 @@ class CExtendedTable {
 
   // True when translation never leaves the start table and needs no state:
   // the start table has no switch code and no control code with parameter
-  // bytes. Dump and insert then are the plain translation through
-  // `dumpText` and `insertCodes`.
+  // bytes. Dump then is the plain translation through `dumpText`, and
+  // insert that through `insertCodes` wherever its bytes dump back.
   [[nodiscard]] bool Simple() const { return dumpText != nullptr; }
 
   // True when some section has a switch code.
@@ -128,7 +128,8 @@ class CExtendedTable {
   std::uint32_t start = 0;
 
   // Only for a simple table: the start table's codes to what dump writes
-  // for them, and every word of it to its code.
+  // for them. For every table whose start table has no control code with
+  // parameter bytes: every word of the start table to its code.
   std::unique_ptr<CCodeDictionary> dumpText;
   std::unique_ptr<CCodeDictionary> insertCodes;
 };

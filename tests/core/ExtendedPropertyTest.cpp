@@ -257,15 +257,21 @@ TEST(ExtendedPaths, PlainTranslationAndTheGeneralOneAgreeWhereBothApply) {
         options.onSkip = [&skipped](std::size_t offset) {
           skipped += std::to_string(offset) + " ";
         };
-        const test::Inserted a = InsertToString(*simple, script, options);
-        const std::string skippedBySimple = std::exchange(skipped, "");
-        options.plainWhenSimple = false;
-        const test::Inserted b = InsertToString(*simple, script, options);
-        ASSERT_TRUE(a.ok);
-        ASSERT_TRUE(b.ok);
-        ASSERT_EQ(HexOfBytes(a.bytes), HexOfBytes(b.bytes))
-            << made.file << testing::PrintToString(script);
-        ASSERT_EQ(skippedBySimple, skipped);
+        // The same on the table with the switch code, where the plain
+        // reading is tried before the search.
+        for (const auto* table : {simple.get(), stateful.get()}) {
+          options.plainFirst = true;
+          const test::Inserted a = InsertToString(*table, script, options);
+          const std::string skippedByPlain = std::exchange(skipped, "");
+          options.plainFirst = false;
+          const test::Inserted b = InsertToString(*table, script, options);
+          ASSERT_TRUE(a.ok);
+          ASSERT_TRUE(b.ok);
+          ASSERT_EQ(HexOfBytes(a.bytes), HexOfBytes(b.bytes))
+              << made.file << testing::PrintToString(script);
+          ASSERT_EQ(skippedByPlain, skipped);
+          skipped.clear();
+        }
       }
     }
   }
