@@ -196,6 +196,22 @@ bool InsertExtended(const CExtendedTable& table, std::ostream& out,
     }
     if (reached.pos == script.size()) break;
     const CReadingStates::State& at = states.Get(reached.state);
+    unsigned char parameter = 0;
+    if (at.parametersLeft > 0 &&
+        ReadByteToken(script.subspan(reached.pos), parameter)) {
+      // The search's bounds dropped the readings that went on through the
+      // parameter tokens here; a parameter is whatever byte its token
+      // says, so take it as dump reads it and search on after it.
+      if (options.onInexact) options.onInexact(reached.pos, reached.bounded);
+      writer.Write({.kind = StepKind::kParameter,
+                    .byte = parameter,
+                    .from = reached.pos,
+                    .to = reached.pos + kByteTokenLength});
+      state = states.Forget(
+          states.Parameter(states.Forget(reached.state), parameter));
+      pos = reached.pos + kByteTokenLength;
+      continue;
+    }
     if (at.parametersLeft > 0) {
       // The best reading stopped inside a control code's parameters: its
       // tokens are missing where the script goes on.

@@ -30,6 +30,7 @@ CInsertIndex::CInsertIndex(const CExtendedTable& table, bool tokens)
       texts_(std::make_unique<CCodeDictionary>()),
       counted_(table.sections.size()),
       open_(table.sections.size()),
+      silent_(table.sections.size()),
       closable_(table.sections.size()) {
   for (std::uint32_t s = 0; s < table.sections.size(); ++s) {
     const CExtendedTable::Section& section = table.sections[s];
@@ -40,8 +41,11 @@ CInsertIndex::CInsertIndex(const CExtendedTable& table, bool tokens)
     ForEachKey(*section.codes, [&](std::string_view, const CByteString& id) {
       const std::uint32_t entry = CExtendedTable::IdOf({id.data.get(), 4});
       const CExtendedTable::Entry& read = table.entries[entry];
-      if (read.kind != EntryKind::kSwitch && !read.word.empty()) {
+      if (read.kind == EntryKind::kSwitch) return;
+      if (!read.word.empty()) {
         AddText(DumpTextOf(read), {s, entry, 0});
+      } else if (read.kind == EntryKind::kText) {
+        silent_[s].push_back(entry);
       }
     });
     // What insert also takes for an entry, and writes as its code.
@@ -59,7 +63,10 @@ CInsertIndex::CInsertIndex(const CExtendedTable& table, bool tokens)
   }
   for (std::uint32_t s = 0; s < table.sections.size(); ++s) {
     for (const std::uint32_t id : counted_[s]) {
-      if (!open_[table.entries[id].target].empty()) closable_[s].push_back(id);
+      const std::uint32_t target = table.entries[id].target;
+      if (!open_[target].empty() || !silent_[target].empty()) {
+        closable_[s].push_back(id);
+      }
     }
   }
   for (auto& list : readings_) {

@@ -64,8 +64,15 @@ class CInsertIndex {
       std::uint32_t section) const {
     return open_[section];
   }
+  // The codes of a section whose text is empty: dump writes nothing for
+  // them, but each counts as a code of a counted frame.
+  [[nodiscard]] std::span<const std::uint32_t> SilentCodes(
+      std::uint32_t section) const {
+    return silent_[section];
+  }
   // The switch codes of a section with N above 0 into a section that has a
-  // switch code with N = 0: a frame that can run out without reading text.
+  // switch code with N = 0, or a code with an empty text: a frame that can
+  // run out without reading text.
   [[nodiscard]] std::span<const std::uint32_t> ClosableSwitches(
       std::uint32_t section) const {
     return closable_[section];
@@ -105,6 +112,7 @@ class CInsertIndex {
   CHeldCharacters held_;
   std::vector<std::vector<std::uint32_t>> counted_;
   std::vector<std::vector<std::uint32_t>> open_;
+  std::vector<std::vector<std::uint32_t>> silent_;
   std::vector<std::vector<std::uint32_t>> closable_;
   std::unordered_map<std::uint32_t, std::vector<std::uint16_t>> distances_;
   std::unordered_map<std::uint64_t, std::vector<std::uint32_t>> firstSwitches_;

@@ -490,10 +490,12 @@ class CReadingSearch::CImpl {
     // A switch code counts as a code of a counted frame, which may have to
     // run out before the text can be read: a switch whose section is left
     // at once, or one into a counted section that such switch codes can
-    // run out in turn.
+    // run out in turn. So does a code whose text is empty, which dump
+    // reads and writes nothing for.
     if (state.frames.Top().counted) {
       add(index_.OpenSwitches(top));
       add(index_.ClosableSwitches(top));
+      add(index_.SilentCodes(top));
     }
     // Where nothing could be read because the bytes would join a code
     // written before into a longer one, any switch code may stand between

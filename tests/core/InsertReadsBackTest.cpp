@@ -62,6 +62,36 @@ TEST(InsertReadsBack, ATokenOfAByteTheSectionCoversGoesWhereItDoesNot) {
       "F1 41 41 42 FD F3 41 F2 41 41 42 F2 FC 41");
 }
 
+TEST(InsertReadsBack, ACodeWithAnEmptyTextEndsACountedFrame) {
+  // Kanji counts one code; the token's byte is one it does not cover and
+  // does not count, so only 4142, which dump writes nothing for, ends the
+  // frame before "A/" is read in the start table again.
+  ExpectReadBack(Lines({"41=A/", "!F2=Kanji,1", "@Kanji", "4142="}),
+                 "F2 41 41 42 41");
+}
+
+TEST(InsertReadsBack, ParameterTokensAfterTheSearchGaveUpAreParameters) {
+  // With a single reading kept, the search drops the one that goes on
+  // through the control code's parameter tokens; insert takes them as the
+  // parameters they are instead of failing as if they were missing.
+  const auto table = test::LoadExtendedFromString(
+      Lines({"@S0", "!13=S2,2", "$8181=<xxx>,2", "$81=<xxx>,2", "@S1",
+             "$81=<xxx>,2", "81=xイ\\n", "82=>[E]", "$8013=<cab>,2", "1112=$",
+             "$F0=<<$<>,0", "$13=<a>,0", "@S2", "$13=<a>,0", "$11=<$$>,1",
+             "$11=<>éx>,2", "80=\\naa", "$81=<ア>,0"}));
+  const std::string script =
+      DumpToString(*table, Hex("81 81 81 0A 3C 82 F0 0A 12 F1 FF 12 0A"));
+  CExtendedInsertOptions options = test::WithTokens();
+  options.openChoices = 1;
+  bool bounded = false;
+  options.onInexact = [&bounded](std::size_t, bool b) { bounded = b; };
+  const test::Inserted inserted = InsertToString(*table, script, options);
+  ASSERT_TRUE(inserted.ok);
+  EXPECT_TRUE(bounded);
+  // "<xxx>" and its two parameters, 81 and 0A.
+  EXPECT_EQ(HexOf(inserted.bytes).substr(0, 6), "81810A");
+}
+
 TEST(InsertReadsBack, TheLineBreakAfterATextlessEndCodeIsTheEndCodes) {
   // From an editor (CR LF), or with the end code's tokens in lower case,
   // the line break still belongs to the end code: no line-break code FE.
