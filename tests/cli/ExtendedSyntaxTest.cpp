@@ -195,6 +195,33 @@ TEST_F(ExtendedSyntax, RoundtripReportsBytesAndScriptAndKeepsThePromise) {
       << other.out;
 }
 
+TEST_F(ExtendedSyntax, SwitchCodesNestedPastTheLimitAreNotedOnce) {
+  // K switches to itself: the 65th switch in effect at once takes the
+  // place of the innermost one, told once for the input, and -q silences
+  // it.
+  const std::string table =
+      dir_.Write("deep.tbl", "41=A\n!F0=K,0\n@K\n!F0=K,0\n41=a\n");
+  const std::string rom = dir_.Write(
+      "deep.rom", std::string(70, '\xF0') + "A" + std::string(3, '\xF0') + "A");
+  const ToolResult r =
+      RunTool({"-t", table, "--table-syntax=extended", "dump", rom});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "aa");
+  EXPECT_EQ(r.err,
+            "Note: the switch code at offset 64 (0x40) is the 65th in effect "
+            "at once: it takes the place of the innermost one, here and "
+            "wherever switch codes nest so deep\n");
+  EXPECT_EQ(
+      RunTool({"-t", table, "--table-syntax=extended", "dump", "-q", rom}).err,
+      "");
+  // 64 at once is within the limit.
+  const std::string within =
+      dir_.Write("within.rom", std::string(64, '\xF0') + "A");
+  EXPECT_EQ(
+      RunTool({"-t", table, "--table-syntax=extended", "dump", within}).err,
+      "");
+}
+
 TEST_F(ExtendedSyntax, StatsAndOptimalWorkAsInThePlainSyntax) {
   const std::string words =
       dir_.Write("words.tbl",
