@@ -35,11 +35,14 @@ class CStepWriter {
     switch (step.kind) {
       case StepKind::kCode: {
         const CExtendedTable::Entry& entry = table_.entries[step.entry];
-        block_.Append(entry.code);
         if (entry.kind == EntryKind::kControl && entry.count > 0) {
           control_ = step.entry;
           label_ = step.from;
+          before_ = step.before;
           parameters_ = 0;
+          held_ = entry.code;
+        } else {
+          block_.Append(entry.code);
         }
         break;
       }
@@ -48,7 +51,7 @@ class CStepWriter {
         break;
       case StepKind::kParameter:
         ++parameters_;
-        block_.Append(static_cast<char>(step.byte));
+        held_.push_back(static_cast<char>(step.byte));
         break;
       case StepKind::kByte:
         block_.Append(static_cast<char>(step.byte));
@@ -71,8 +74,23 @@ class CStepWriter {
   // Writes what is gathered where the script cannot be inserted, without
   // telling of the control code it stops in.
   void Stop() {
+    block_.Append(held_);
+    held_.clear();
     control_ = CReadingStates::kNoEntry;
     block_.Flush();
+  }
+
+  // Takes back the latest control code with parameters and the parameters
+  // written after it, which are held until the next step that is none;
+  // gives where its label starts and the state before it.
+  struct Retracted {
+    std::size_t from = 0;
+    CReadingStates::Id state = 0;
+  };
+  Retracted Retract() {
+    held_.clear();
+    control_ = CReadingStates::kNoEntry;
+    return {label_, before_};
   }
 
   // Where the label of the latest control code with parameters starts.
@@ -87,6 +105,8 @@ class CStepWriter {
     if (parameters_ < need && options_.onShortParameters) {
       options_.onShortParameters(label_, parameters_, need);
     }
+    block_.Append(held_);
+    held_.clear();
     control_ = CReadingStates::kNoEntry;
   }
 
@@ -95,7 +115,10 @@ class CStepWriter {
   CBlockWriter block_;
   std::uint32_t control_ = CReadingStates::kNoEntry;
   std::size_t label_ = 0;
+  CReadingStates::Id before_ = 0;
   std::size_t parameters_ = 0;
+  // The latest control code with parameters and those written so far.
+  std::string held_;
 };
 
 // The hooks through which the plain translation reads tokens through the
@@ -212,7 +235,14 @@ bool InsertExtended(const CExtendedTable& table, std::ostream& out,
       pos = reached.pos + kByteTokenLength;
       continue;
     }
-    if (at.parametersLeft > 0) {
+    CReadingStates::Id from = reached.state;
+    if (at.parametersLeft > 0 && reached.bounded) {
+      // The bounds dropped the readings that read the label otherwise;
+      // take the control code back and read greedily from its label.
+      const CStepWriter::Retracted back = writer.Retract();
+      reached.pos = back.from;
+      from = back.state;
+    } else if (at.parametersLeft > 0) {
       // The best reading stopped inside a control code's parameters: its
       // tokens are missing where the script goes on.
       writer.Stop();
@@ -224,8 +254,7 @@ bool InsertExtended(const CExtendedTable& table, std::ostream& out,
     }
     if (options.onInexact) options.onInexact(reached.pos, reached.bounded);
     steps.clear();
-    const CGreedyReading::Result read =
-        greedy.Step(reached.pos, reached.state, steps);
+    const CGreedyReading::Result read = greedy.Step(reached.pos, from, steps);
     for (const CReadingStep& step : steps) writer.Write(step);
     if (!read.ok) {
       writer.Stop();

@@ -678,7 +678,8 @@ class CReadingSearch::CImpl {
       path_.push_back(at);
     }
     for (auto it = path_.rbegin(); it != path_.rend(); ++it) {
-      const Step& step = tree_.Get(*it).step;
+      Step step = tree_.Get(*it).step;
+      step.before = tree_.Get(tree_.Get(*it).parent).state;
       // A reading that does not dump back exactly was taken where the
       // bounds may have dropped one that does.
       if (step.accepted && bounded_ && !toldBounded_) {

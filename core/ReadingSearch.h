@@ -48,6 +48,9 @@ struct CReadingStep {
   // A piece insert takes although dump writes it otherwise
   // (CInsertIndex::Reading::penalty).
   bool accepted = false;
+  // The reading's state before the step (a CReadingStates::Id), as the
+  // search hands the step on.
+  std::uint32_t before = 0;
 };
 
 struct CReadingBounds {

@@ -92,6 +92,52 @@ TEST(InsertReadsBack, ParameterTokensAfterTheSearchGaveUpAreParameters) {
   EXPECT_EQ(HexOf(inserted.bytes).substr(0, 6), "81810A");
 }
 
+TEST(InsertReadsBack, AControlCodeLeftShortByTheBoundsIsReadAgain) {
+  // With a single reading kept, the search reads the last "<cab>"s as S2's
+  // code of two parameters and finds the next label where the second should
+  // be; the code is taken back and its label read greedily as S0's, of one
+  // parameter, instead of failing as if the script lacked a token.
+  const auto table = test::LoadExtendedFromString(Lines({"@S0",
+                                                         "80=<éx",
+                                                         "F1=ア",
+                                                         "!80=S1,2",
+                                                         "!13=S2,1",
+                                                         "!13=S0,2",
+                                                         "$10=<cab>,1",
+                                                         "81=イ\\n",
+                                                         "*13",
+                                                         "!82=S2,0",
+                                                         "@S1",
+                                                         "*10",
+                                                         "$82F0=<\\n[E]b>,0",
+                                                         "$81=<a>,0",
+                                                         "13=ア",
+                                                         "11=<$4",
+                                                         "$F110=<cab>,1",
+                                                         "81=イ\\n",
+                                                         "13=4>",
+                                                         "F0=\\n[E] ",
+                                                         "@S2",
+                                                         "/11",
+                                                         "80=abc",
+                                                         "$1213=<cab>,2",
+                                                         "!1112=S2,2",
+                                                         "F1=[E]",
+                                                         "8081=é"}));
+  const std::string script = DumpToString(
+      *table,
+      Hex("11 12 F1 FF 10 81 3C F1 24 F1 24 82 80 80 81 10 10 10 10 10"));
+  CExtendedInsertOptions options = test::WithTokens();
+  options.openChoices = 1;
+  bool bounded = false;
+  options.onInexact = [&bounded](std::size_t, bool b) { bounded = b; };
+  const test::Inserted inserted = InsertToString(*table, script, options);
+  ASSERT_TRUE(inserted.ok);
+  EXPECT_TRUE(bounded);
+  EXPECT_EQ(DumpToString(*table, inserted.bytes), script)
+      << HexOf(inserted.bytes);
+}
+
 TEST(InsertReadsBack, TheLineBreakAfterATextlessEndCodeIsTheEndCodes) {
   // From an editor (CR LF), or with the end code's tokens in lower case,
   // the line break still belongs to the end code: no line-break code FE.
