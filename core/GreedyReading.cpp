@@ -26,6 +26,23 @@ std::uint32_t ReadAs(const CExtendedTable& table,
 
 }  // namespace
 
+std::uint32_t CGreedyReading::ControlOfAtMost(
+    const CExtendedTable::Entry& meant, std::size_t tokens) const {
+  // Rare (a label whose parameter tokens run short where the script goes
+  // on), so a walk over the entries costs nothing that matters.
+  std::uint32_t best = kNoControl;
+  for (std::uint32_t id = 0; id < table_.entries.size(); ++id) {
+    const CExtendedTable::Entry& e = table_.entries[id];
+    if (!e.current || e.kind != EntryKind::kControl ||
+        e.section != meant.section || e.word != meant.word ||
+        e.count > tokens) {
+      continue;
+    }
+    if (best == kNoControl || e.count > table_.entries[best].count) best = id;
+  }
+  return best;
+}
+
 CGreedyReading::CGreedyReading(const CExtendedTable& table,
                                CReadingStates& states,
                                std::span<const unsigned char> script,
@@ -74,24 +91,36 @@ CGreedyReading::Outcome CGreedyReading::Apply(
   const CKeyMatch word =
       LongestKeyAt(*table_.sections[section].words, script_.subspan(pos));
   const CExtendedTable::Entry& meant = table_.EntryOf(*word.value);
-  const std::uint32_t read = ReadAs(table_, meant);
-  const CExtendedTable::Entry& entry = table_.entries[read];
+  std::uint32_t read = ReadAs(table_, meant);
   std::size_t q = pos + word.length;
   std::string parameters;
-  if (entry.kind == EntryKind::kControl) {
+  if (table_.entries[read].kind == EntryKind::kControl) {
     unsigned char byte = 0;
-    while (parameters.size() < entry.count &&
-           ReadByteToken(script_.subspan(q), byte)) {
+    std::size_t tokens = 0;
+    while (
+        tokens < table_.entries[read].count &&
+        ReadByteToken(script_.subspan(q + tokens * kByteTokenLength), byte)) {
       parameters.push_back(static_cast<char>(byte));
-      q += kByteTokenLength;
+      ++tokens;
     }
     // Short of tokens only at the end of the script, as dump writes a
-    // control code whose input ends too soon.
-    if (parameters.size() < entry.count && q < script_.size()) {
-      result.fault = {pos, read, parameters.size()};
-      return Outcome::kFault;
+    // control code whose input ends too soon; elsewhere another control
+    // code of the same label may take no more than there are.
+    if (tokens < table_.entries[read].count &&
+        q + tokens * kByteTokenLength < script_.size()) {
+      const std::uint32_t fewer = ControlOfAtMost(meant, tokens);
+      if (fewer == kNoControl) {
+        result.fault = {pos, read, tokens};
+        return Outcome::kFault;
+      }
+      read = fewer;
     }
+    parameters.resize(table_.entries[read].count < tokens
+                          ? table_.entries[read].count
+                          : tokens);
+    q += parameters.size() * kByteTokenLength;
   }
+  const CExtendedTable::Entry& entry = table_.entries[read];
   state = states_.Forget(states_.WriteCode(states_.Forget(state), read));
   steps.push_back({StepKind::kCode, 0, read, pos, pos + word.length});
   for (std::size_t i = 0; i < parameters.size(); ++i) {

@@ -50,6 +50,11 @@ class CGreedyReading {
   // The texts and tokens the section at the top of `state` can take at
   // `pos`, in order of preference.
   std::vector<Option> Options(std::size_t pos, Id state) const;
+  static constexpr std::uint32_t kNoControl = UINT32_MAX;
+  // The current control code of `meant`'s section and label that takes
+  // the most parameters, but no more than `tokens`; kNoControl if none.
+  [[nodiscard]] std::uint32_t ControlOfAtMost(
+      const CExtendedTable::Entry& meant, std::size_t tokens) const;
   Outcome Apply(std::size_t pos, Id state, Option option, Result& result,
                 std::vector<CReadingStep>& steps);
   Outcome Direct(std::size_t pos, Id state, Result& result,

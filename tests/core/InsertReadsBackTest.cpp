@@ -138,6 +138,24 @@ TEST(InsertReadsBack, AControlCodeLeftShortByTheBoundsIsReadAgain) {
       << HexOf(inserted.bytes);
 }
 
+TEST(InsertReadsBack, AGreedyLabelShortOfTokensTakesItsControlCodeOfFewer) {
+  // "<a>" is 12 with two parameters and 13 with none. Where the search's
+  // bounds leave the label to greedy reading and fewer tokens follow, it
+  // is 13, which dump writes the same way, not a missing token.
+  const auto table = test::LoadExtendedFromString(
+      Lines({"@S0", "12=b x", "8210= c", "$12=<ab>,0", "$13=<a>,0", "$12=<a>,2",
+             "/1212=ccc", "1212=c<$", "!1011=S0,0"}));
+  const std::string script =
+      DumpToString(*table, Hex("12 F1 12 12 10 11 10 10 11 00 00 13 3C 12 12 "
+                               "12 12 F1 12 12 12 12"));
+  CExtendedInsertOptions options = test::WithTokens();
+  options.openChoices = 1;
+  const test::Inserted inserted = InsertToString(*table, script, options);
+  ASSERT_TRUE(inserted.ok) << testing::PrintToString(script);
+  EXPECT_NE(HexOf(inserted.bytes).find("133C"), std::string::npos)
+      << HexOf(inserted.bytes);
+}
+
 TEST(InsertReadsBack, TheLineBreakAfterATextlessEndCodeIsTheEndCodes) {
   // From an editor (CR LF), or with the end code's tokens in lower case,
   // the line break still belongs to the end code: no line-break code FE.
