@@ -184,6 +184,45 @@ bool InsertPlain(const CExtendedTable& table, std::ostream& out,
   return true;
 }
 
+// What insert does where the best reading stopped inside a control code's
+// parameters.
+enum class Inside {
+  // A parameter token follows, which the search's bounds kept it from
+  // reading on: written as the parameter it is; `reached` and `from` move
+  // past it.
+  kSearch,
+  // The bounds dropped the readings that read the label otherwise: the
+  // control code is taken back; `reached` and `from` move to its label and
+  // the state before it, to be read greedily.
+  kGreedy,
+  // The tokens are missing where the script goes on.
+  kFault,
+};
+
+Inside StoppedInside(CReadingStates& states, CStepWriter& writer,
+                     std::span<const unsigned char> script,
+                     const CExtendedInsertOptions& options,
+                     CReadingSearch::Outcome& reached,
+                     CReadingStates::Id& from) {
+  unsigned char parameter = 0;
+  if (ReadByteToken(script.subspan(reached.pos), parameter)) {
+    if (options.onInexact) options.onInexact(reached.pos, reached.bounded);
+    writer.Write({.kind = StepKind::kParameter,
+                  .byte = parameter,
+                  .from = reached.pos,
+                  .to = reached.pos + kByteTokenLength});
+    from = states.Forget(
+        states.Parameter(states.Forget(reached.state), parameter));
+    reached.pos += kByteTokenLength;
+    return Inside::kSearch;
+  }
+  if (!reached.bounded) return Inside::kFault;
+  const CStepWriter::Retracted back = writer.Retract();
+  reached.pos = back.from;
+  from = back.state;
+  return Inside::kGreedy;
+}
+
 }  // namespace
 
 bool InsertExtended(const CExtendedTable& table, std::ostream& out,
@@ -218,39 +257,23 @@ bool InsertExtended(const CExtendedTable& table, std::ostream& out,
                            reached.pos + kWiderBy, false);
     }
     if (reached.pos == script.size()) break;
-    const CReadingStates::State& at = states.Get(reached.state);
-    unsigned char parameter = 0;
-    if (at.parametersLeft > 0 &&
-        ReadByteToken(script.subspan(reached.pos), parameter)) {
-      // The search's bounds dropped the readings that went on through the
-      // parameter tokens here; a parameter is whatever byte its token
-      // says, so take it as dump reads it and search on after it.
-      if (options.onInexact) options.onInexact(reached.pos, reached.bounded);
-      writer.Write({.kind = StepKind::kParameter,
-                    .byte = parameter,
-                    .from = reached.pos,
-                    .to = reached.pos + kByteTokenLength});
-      state = states.Forget(
-          states.Parameter(states.Forget(reached.state), parameter));
-      pos = reached.pos + kByteTokenLength;
-      continue;
-    }
     CReadingStates::Id from = reached.state;
-    if (at.parametersLeft > 0 && reached.bounded) {
-      // The bounds dropped the readings that read the label otherwise;
-      // take the control code back and read greedily from its label.
-      const CStepWriter::Retracted back = writer.Retract();
-      reached.pos = back.from;
-      from = back.state;
-    } else if (at.parametersLeft > 0) {
-      // The best reading stopped inside a control code's parameters: its
-      // tokens are missing where the script goes on.
-      writer.Stop();
-      if (fault != nullptr) {
-        *fault = {writer.Label(), at.control,
-                  table.entries[at.control].count - at.parametersLeft};
+    const CReadingStates::State& at = states.Get(reached.state);
+    if (at.parametersLeft > 0) {
+      const std::uint32_t control = at.control;
+      const std::size_t have = table.entries[control].count - at.parametersLeft;
+      switch (StoppedInside(states, writer, script, options, reached, from)) {
+        case Inside::kSearch:
+          pos = reached.pos;
+          state = from;
+          continue;
+        case Inside::kGreedy:
+          break;
+        case Inside::kFault:
+          writer.Stop();
+          if (fault != nullptr) *fault = {writer.Label(), control, have};
+          return false;
       }
-      return false;
     }
     if (options.onInexact) options.onInexact(reached.pos, reached.bounded);
     steps.clear();
