@@ -172,8 +172,9 @@ bool CGreedyReading::Progresses(std::uint32_t section, std::size_t pos) const {
   return word.length == entry.word.size() + 1 && rest[word.length - 1] == '\n';
 }
 
-std::vector<std::uint32_t> CGreedyReading::SwitchChain(std::size_t pos,
-                                                       Id state) const {
+bool CGreedyReading::AnySwitchChain(
+    std::size_t pos, Id state,
+    const std::function<bool(std::span<const std::uint32_t>)>& attempt) const {
   const std::size_t count = table_.sections.size();
   std::vector<std::uint32_t> via(count, UINT32_MAX);
   std::vector<bool> seen(count);
@@ -195,12 +196,12 @@ std::vector<std::uint32_t> CGreedyReading::SwitchChain(std::size_t pos,
           chain.push_back(via[at]);
         }
         std::reverse(chain.begin(), chain.end());
-        return chain;
+        if (attempt(chain)) return true;
       }
       queue.push_back(target);
     }
   }
-  return {};
+  return false;
 }
 
 CGreedyReading::Result CGreedyReading::Step(std::size_t pos, Id state,
@@ -219,18 +220,23 @@ CGreedyReading::Result CGreedyReading::Step(std::size_t pos, Id state,
     Outcome outcome = Direct(pos, level, result, steps);
     if (outcome == Outcome::kOk) return result;
     if (outcome == Outcome::kFault && !fault) fault = result.fault;
-    const std::vector<std::uint32_t> chain = SwitchChain(pos, level);
-    if (chain.empty()) continue;
-    const std::size_t before = steps.size();
-    Id at = level;
-    for (const std::uint32_t id : chain) {
-      at = states_.Forget(states_.WriteCode(at, id));
-      steps.push_back({StepKind::kSwitch, 0, id, pos, pos});
-    }
-    outcome = Direct(pos, at, result, steps);
-    if (outcome == Outcome::kOk) return result;
-    if (outcome == Outcome::kFault && !fault) fault = result.fault;
-    steps.resize(before);
+    // A section that cannot take the text after all (its label's tokens
+    // run short) leaves the next nearest to try.
+    const bool switched =
+        AnySwitchChain(pos, level, [&](std::span<const std::uint32_t> chain) {
+          const std::size_t before = steps.size();
+          Id at = level;
+          for (const std::uint32_t id : chain) {
+            at = states_.Forget(states_.WriteCode(at, id));
+            steps.push_back({StepKind::kSwitch, 0, id, pos, pos});
+          }
+          const Outcome tried = Direct(pos, at, result, steps);
+          if (tried == Outcome::kOk) return true;
+          if (tried == Outcome::kFault && !fault) fault = result.fault;
+          steps.resize(before);
+          return false;
+        });
+    if (switched) return result;
   }
   if (fault) return {false, pos, state, *fault};
   // Nothing is written, so what the codes before must not be followed by

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -59,9 +60,12 @@ class CGreedyReading {
                 std::vector<CReadingStep>& steps);
   Outcome Direct(std::size_t pos, Id state, Result& result,
                  std::vector<CReadingStep>& steps);
-  // The shortest run of switch codes from the top section of `state` to one
-  // that takes the script at `pos` as dump writes it; empty when none does.
-  std::vector<std::uint32_t> SwitchChain(std::size_t pos, Id state) const;
+  // Calls `attempt` with the shortest run of switch codes from the top
+  // section of `state` to each section that takes the script at `pos` as
+  // dump writes it, nearest first, until it returns true; whether one did.
+  bool AnySwitchChain(
+      std::size_t pos, Id state,
+      const std::function<bool(std::span<const std::uint32_t>)>& attempt) const;
   bool Progresses(std::uint32_t section, std::size_t pos) const;
 
   const CExtendedTable& table_;

@@ -277,15 +277,27 @@ class CReadingSearch::CImpl {
     };
     if (old != nullptr && (old->expanded || !better(*old))) return;
     if (old == nullptr && bucket.items.size() >= bounds_.states) {
-      // Full: the new reading takes the place of the worst, if it is better.
+      // Full: the new reading takes the place of the worst that has not
+      // gone on yet, if it is better. (One that has gone on keeps its
+      // place: taking it again would go on from it twice.) While the
+      // position goes on, only a reading as good as every one that has
+      // gone on may do so, such as a return from the best, which costs
+      // nothing; the others would only churn.
       auto worst = std::max_element(
           bucket.items.begin(), bucket.items.end(),
           [](const Arrival& a, const Arrival& b) {
-            return a.expanded < b.expanded ||
+            return a.expanded > b.expanded ||
                    (a.expanded == b.expanded && a.cost < b.cost);
           });
       bounded_ = true;
       if (worst->expanded || !better(*worst)) return;
+      if (pos == current_ &&
+          std::any_of(bucket.items.begin(), bucket.items.end(),
+                      [&arrival](const Arrival& a) {
+                        return a.expanded && a.cost < arrival.cost;
+                      })) {
+        return;
+      }
       old = &*worst;
       if (bucket.items.size() > Bucket::kIndexed) {
         bucket.index.erase(old->like);

@@ -156,6 +156,38 @@ TEST(InsertReadsBack, AGreedyLabelShortOfTokensTakesItsControlCodeOfFewer) {
       << HexOf(inserted.bytes);
 }
 
+TEST(InsertReadsBack, ReadingsThatHaveNotGoneOnMakeRoomForABetterOne) {
+  // Kana switches to itself, counted and not: each position fills with
+  // readings of ever deeper stacks. The one reading that returns to the
+  // start table for the tokens arrives last, at a position full of
+  // readings already gone on, and must still find a place.
+  ExpectReadBack(Lines({"42=B", "!F0=Kana,0", "@Kana", "41=ア", "42=B",
+                        "!F0=Kana,0", "!F3=Kana,6"}),
+                 "FE F0 41 42 FD 41");
+}
+
+TEST(InsertReadsBack, AGreedyLabelTriesEverySectionThatHoldsIt) {
+  // "<xxx>" is S1's with two parameters and S2's with none, both one switch
+  // code away from S0. Where the search's bounds leave the labels to
+  // greedy reading, the nearer S1 cannot take them without tokens; S2 can.
+  const auto table = test::LoadExtendedFromString(
+      Lines({"@S0",        "!11=S1,0",     "$82=<a>,1",     "13=c4",
+             "!13=S2,0",   "$F0=<>アé>,0", "!12=S2,0",      "81=ab$ ",
+             "!1112=S1,0", "*10",          "/1311",         "@S1",
+             "F0=<b ",     "80=baa",       "12= イ",        "80=<bx",
+             "1010=a",     "10=a",         "$1313=<xxx>,2", "$12=<xxx>,2",
+             "@S2",        "$12=<xxx>,0",  "!13=S2,2",      "10=aa",
+             "$1010=<a>,0"}));
+  const std::string script =
+      DumpToString(*table, Hex("00 10 11 10 10 FF 12 12 12 12 12 12 12 12 12"));
+  CExtendedInsertOptions options = test::WithTokens();
+  options.openChoices = 1;
+  const test::Inserted inserted = InsertToString(*table, script, options);
+  ASSERT_TRUE(inserted.ok) << testing::PrintToString(script);
+  EXPECT_EQ(DumpToString(*table, inserted.bytes), script)
+      << HexOf(inserted.bytes);
+}
+
 TEST(InsertReadsBack, TheLineBreakAfterATextlessEndCodeIsTheEndCodes) {
   // From an editor (CR LF), or with the end code's tokens in lower case,
   // the line break still belongs to the end code: no line-break code FE.
