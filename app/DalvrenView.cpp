@@ -171,7 +171,7 @@ void CDalvrenView::Convert(ConvertDirection direction) {
   options.sourceHex = FieldIsHex(from);
   options.targetHex = FieldIsHex(to);
   const CDalvrenDoc* document = GetDocument();
-  CStatus status;
+  CError status;
   CConvertReport report;
   bool done = false;
   std::uint64_t romBefore = 0;
