@@ -26,9 +26,7 @@ Checked Check(const std::string& file) {
   std::istringstream in(file);
   std::ostringstream report;
   CTableCheck check(report);
-  testing::internal::CaptureStderr();
   const auto table = check.Run(in);
-  testing::internal::GetCapturedStderr();
   EXPECT_NE(table, nullptr);
   return {report.str(),   check.entries,  check.ignored,
           check.cut,      check.aliases,  check.duplicates,

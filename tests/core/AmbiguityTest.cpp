@@ -61,9 +61,7 @@ TEST(FindAmbiguity, NamesThePairThatBreaksTheCondition) {
       {"41=a\n41=b\n42=ab\n", true, Kind::kWordPrefix, 1, 3},
   };
   for (const AmbiguityCase& c : cases) {
-    testing::internal::CaptureStderr();
     const auto table = test::LoadExtendedFromString(c.file);
-    testing::internal::GetCapturedStderr();
     const auto found = FindAmbiguity(*table);
     ASSERT_EQ(found.has_value(), c.ambiguous) << c.file;
     if (!found) continue;

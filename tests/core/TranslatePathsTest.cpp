@@ -85,7 +85,6 @@ TEST(CodeDictionaryTranslatePaths, AgreeOnLongKeysSharingPrefixes) {
     }
     Model model;
     CCodeDictionary dict;
-    testing::internal::CaptureStderr();
     for (int i = 0, keys = 1 + static_cast<int>(pick(8)); i < keys; ++i) {
       const std::string& stem = stems[pick(stems.size())];
       const std::string key =
@@ -95,7 +94,6 @@ TEST(CodeDictionaryTranslatePaths, AgreeOnLongKeysSharingPrefixes) {
       model[key] = value;
       Put(dict, key, value);
     }
-    testing::internal::GetCapturedStderr();
     for (int i = 0; i < 3; ++i) {
       std::string input;
       while (input.size() < 600) {
