@@ -203,6 +203,15 @@ class CCompiledTrie {
   void ForEachKey(Visit&& visit) const;
 
  private:
+  // Numbers the nodes of the trie under `root` and lays out their steps and
+  // values; returns whether every value is at most one byte long.
+  bool Flatten(const CTrieNode& root);
+  // Sets first_[b] from the root's step by `b`; returns the value of the key
+  // `b` when that step ends at a leaf.
+  std::optional<std::string_view> SetFirst(unsigned char b);
+  // Whether the layout holds the invariants at the top of this file (checked
+  // by assert when a form is made).
+  [[nodiscard]] bool LayoutHolds() const;
   // A step that ends at a key with `value` and goes no further.
   Step LeafStep(const CByteString& value);
   std::uint32_t AddValue(const CByteString& value);
