@@ -210,7 +210,10 @@ CWalkEnd WalkOn(const CCompiledTrie::View& trie, const First& first,
 // to go on because the walk has read too many bytes again.
 // Kept out of line, like the other paths: in one function together they
 // would compete for registers, and the walk's loop would lose its own.
+// One loop that keeps its state in registers: split into calls, it would
+// lose them as the paths would together.
 template <bool kHooked>
+// NOLINTNEXTLINE(readability-function-size): the translation's hot loop
 [[gnu::noinline]] std::size_t Walk(const CGreedyRun& run, char*& cursorRef,
                                    bool handOver) {
   using Step = CCompiledTrie::Step;

@@ -2,6 +2,7 @@
 // automaton of reversed keys in blocks, the walk handing over to it) must
 // all give what the longest-match rule gives, hooks included.
 #include <algorithm>
+#include <latch>
 #include <map>
 #include <random>
 #include <sstream>
@@ -225,8 +226,11 @@ TEST(CodeDictionaryTranslatePaths, FirstTranslationsOnSeveralThreads) {
   const std::string expected = NaiveLongestMatch(model, input);
   std::vector<std::string> results(6);
   std::vector<std::thread> threads;
+  // All start together, so that several find the compiled form missing.
+  std::latch start(static_cast<std::ptrdiff_t>(results.size()));
   for (std::size_t t = 0; t < results.size(); ++t) {
     threads.emplace_back([&, t] {
+      start.arrive_and_wait();
       std::ostringstream out;
       if (t % 2 == 0) {
         dict.Translate(out, AsBytes(input));
