@@ -270,9 +270,10 @@ class CTableBuilder {
     section.name = std::move(name);
     section.line = line;
     sections_.push_back(std::move(section));
-    dictionaries_.push_back({std::make_unique<CCodeDictionary>(),
-                             std::make_unique<CCodeDictionary>(),
-                             std::make_unique<CCodeDictionary>()});
+    Dictionaries& dictionaries = dictionaries_.emplace_back();
+    dictionaries.codes = std::make_unique<CCodeDictionary>();
+    dictionaries.words = std::make_unique<CCodeDictionary>();
+    dictionaries.texts = std::make_unique<CCodeDictionary>();
     primaries_.emplace_back();
   }
 
