@@ -522,15 +522,16 @@ std::unique_ptr<CExtendedTable> LoadWith(std::istream& in,
 
 }  // namespace
 
-CExtendedTable::CExtendedTable(
-    std::vector<Entry> entries, std::vector<Section> sections,
-    std::uint32_t start, std::unique_ptr<const CCodeDictionary> dumpText,
-    std::unique_ptr<const CCodeDictionary> insertCodes)
-    : entries(std::move(entries)),
-      sections(std::move(sections)),
-      start(start),
-      dumpText(std::move(dumpText)),
-      insertCodes(std::move(insertCodes)) {
+CExtendedTable::CExtendedTable(std::vector<Entry> allEntries,
+                               std::vector<Section> allSections,
+                               std::uint32_t startSection,
+                               std::unique_ptr<const CCodeDictionary> dump,
+                               std::unique_ptr<const CCodeDictionary> insert)
+    : entries(std::move(allEntries)),
+      sections(std::move(allSections)),
+      start(startSection),
+      dumpText(std::move(dump)),
+      insertCodes(std::move(insert)) {
   assert(InvariantsHold());
 }
 
