@@ -13,9 +13,6 @@ namespace dalvren {
 
 namespace {
 
-// The window shows its refusals; there is no exit status to choose.
-CStatus Refusal(const char* message) { return CStatus::Failure(1, message); }
-
 // Takes the bytes a translation writes and appends them to a text as
 // hexadecimal digits in rows, as they arrive: the bytes themselves are never
 // held whole.
@@ -164,11 +161,13 @@ std::string HexRows(std::span<const unsigned char> bytes) {
   return text;
 }
 
-CStatus ConvertText(const CCodeTable* table, ConvertDirection direction,
-                    const std::string& source, const CConvertOptions& options,
-                    std::string* text, CConvertReport* report) {
-  if (table == nullptr) return Refusal(kNoTableMessage);
-  if (source.size() > kMaxByteStringLength) return Refusal(kTooLargeMessage);
+CError ConvertText(const CCodeTable* table, ConvertDirection direction,
+                   const std::string& source, const CConvertOptions& options,
+                   std::string* text, CConvertReport* report) {
+  if (table == nullptr) return CError::Invalid(kNoTableMessage);
+  if (source.size() > kMaxByteStringLength) {
+    return CError::NoRoom(kTooLargeMessage);
+  }
 
   // In text mode the input is the source up to its first zero byte, read
   // where it lies.
@@ -191,7 +190,7 @@ CStatus ConvertText(const CCodeTable* table, ConvertDirection direction,
   std::string result;
   const std::uint64_t written =
       Translate(dictionary, input, options.targetHex, hooks, &result);
-  if (written > kMaxByteStringLength) return Refusal(kTooLargeMessage);
+  if (written > kMaxByteStringLength) return CError::NoRoom(kTooLargeMessage);
   *text = std::move(result);
   if (report != nullptr) {
     *report = CConvertReport();

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "core/CodeTable.h"
-#include "core/Status.h"
+#include "core/Error.h"
 
 namespace dalvren {
 
@@ -69,12 +69,12 @@ struct CConvertReport {
 // mode, in rows of kHexRowBytes bytes separated by line feeds, else the
 // bytes themselves up to the first zero byte among them. The translation is
 // written straight into the target text (as digits as it comes, in hex
-// mode). Refuses, leaving `*text` alone, with kNoTableMessage when `table`
-// is null and with kTooLargeMessage when the input or the result would not
-// fit a byte string. When `report` is given, it tells what was read,
-// written and skipped.
-CStatus ConvertText(const CCodeTable* table, ConvertDirection direction,
-                    const std::string& source, const CConvertOptions& options,
-                    std::string* text, CConvertReport* report = nullptr);
+// mode). Refuses, leaving `*text` alone: with kNoTableMessage (an invalid
+// request) when `table` is null, and with kTooLargeMessage (no room) when
+// the input or the result would not fit a byte string. When `report` is
+// given, it tells what was read, written and skipped.
+CError ConvertText(const CCodeTable* table, ConvertDirection direction,
+                   const std::string& source, const CConvertOptions& options,
+                   std::string* text, CConvertReport* report = nullptr);
 
 }  // namespace dalvren

@@ -5,10 +5,10 @@
 #include "app/DalvrenView.h"
 #include "app/MainFrame.h"
 #include "app/ResourceIds.h"
-#include "framework/Afx.h"
 #include "framework/CommandLineInfo.h"
 #include "framework/CommandMap.h"
 #include "framework/DocTemplate.h"
+#include "framework/StandardIds.h"
 
 namespace dalvren {
 

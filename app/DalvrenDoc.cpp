@@ -9,7 +9,7 @@
 #include <system_error>
 
 #include "core/TableReport.h"
-#include "framework/Afx.h"
+#include "framework/ModalHooks.h"
 
 namespace dalvren {
 

@@ -17,12 +17,12 @@
 #include "app/TableReportDialog.h"
 #include "core/Plural.h"
 #include "core/SpacedHex.h"
-#include "framework/Afx.h"
 #include "framework/CommandMap.h"
 #include "framework/DataExchange.h"
 #include "framework/EditField.h"
 #include "framework/FieldText.h"
 #include "framework/FrameWnd.h"
+#include "framework/ModalHooks.h"
 #include "framework/Resource.h"
 #include "framework/StatusBar.h"
 #include "framework/WaitCursor.h"
@@ -171,7 +171,7 @@ void CDalvrenView::Convert(ConvertDirection direction) {
   options.sourceHex = FieldIsHex(from);
   options.targetHex = FieldIsHex(to);
   const CDalvrenDoc* document = GetDocument();
-  CStatus status;
+  CError status;
   CConvertReport report;
   bool done = false;
   std::uint64_t romBefore = 0;

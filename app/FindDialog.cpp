@@ -3,8 +3,8 @@
 #include <QLineEdit>
 
 #include "app/ResourceIds.h"
-#include "framework/Afx.h"
 #include "framework/EditField.h"
+#include "framework/StandardIds.h"
 
 namespace dalvren {
 

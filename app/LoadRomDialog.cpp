@@ -8,7 +8,7 @@
 
 #include "app/ResourceIds.h"
 #include "core/Plural.h"
-#include "framework/Afx.h"
+#include "framework/ModalHooks.h"
 
 namespace dalvren {
 

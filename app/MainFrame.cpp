@@ -1,7 +1,7 @@
 #include "app/MainFrame.h"
 
 #include "app/ResourceIds.h"
-#include "framework/Afx.h"
+#include "framework/StandardIds.h"
 
 namespace dalvren {
 

@@ -9,7 +9,7 @@
 #include "app/ResourceIds.h"
 #include "core/Plural.h"
 #include "core/SpacedHex.h"
-#include "framework/Afx.h"
+#include "framework/ModalHooks.h"
 
 namespace dalvren {
 

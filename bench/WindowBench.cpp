@@ -279,8 +279,8 @@ void BM_ConvertTextHexInHexOut(benchmark::State& state) {
   options.targetHex = true;
   for (auto _ : state) {
     std::string text;
-    const CStatus status = ConvertText(
-        table.get(), ConvertDirection::kRomToDump, hex, options, &text);
+    const CError status = ConvertText(table.get(), ConvertDirection::kRomToDump,
+                                      hex, options, &text);
     benchmark::DoNotOptimize(status.IsOk());
     benchmark::DoNotOptimize(text.data());
   }

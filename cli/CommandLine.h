@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/Status.h"
+#include "cli/Status.h"
 
 namespace dalvren {
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "cli/CommandLine.h"
-#include "core/Status.h"
+#include "cli/Status.h"
 
 namespace dalvren {
 

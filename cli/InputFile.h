@@ -12,7 +12,7 @@
 #include <string>
 
 #include "cli/InputBytes.h"
-#include "core/Status.h"
+#include "cli/Status.h"
 
 namespace dalvren {
 

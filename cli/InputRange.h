@@ -7,8 +7,8 @@
 
 #include "cli/CommandLine.h"
 #include "cli/InputBytes.h"
+#include "cli/Status.h"
 #include "core/ByteString.h"
-#include "core/Status.h"
 
 namespace dalvren {
 

@@ -24,7 +24,7 @@
 #include <string>
 
 #include "cli/RemovalOnSignal.h"
-#include "core/Status.h"
+#include "cli/Status.h"
 
 namespace dalvren {
 

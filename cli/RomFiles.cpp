@@ -3,7 +3,6 @@
 #include <memory>
 
 #include "cli/CommandLine.h"
-#include "cli/ExitStatus.h"
 #include "cli/InputFile.h"
 #include "cli/SameFile.h"
 #include "core/ByteString.h"
@@ -39,13 +38,6 @@ CStatus CheckWritesApart(std::string_view option, const std::string& output,
     }
   }
   return {};
-}
-
-CStatus StatusOf(const CError& error) {
-  if (error.IsOk()) return {};
-  return CStatus::Failure(
-      error.GetKind() == CError::Kind::kNoRoom ? kExitNoRoom : kExitError,
-      error.Message());
 }
 
 }  // namespace dalvren

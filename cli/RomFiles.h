@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "cli/InputBytes.h"
+#include "cli/Status.h"
 #include "core/Error.h"
-#include "core/Status.h"
 
 namespace dalvren {
 
@@ -25,11 +25,5 @@ namespace dalvren {
 [[nodiscard]] CStatus CheckWritesApart(std::string_view option,
                                        const std::string& output,
                                        const std::vector<std::string>& inputs);
-
-// The status a failure of the whole-ROM layer ends the converter with:
-// kExitNoRoom when the work could not be done as asked (text that does not
-// fit, a target too large for a patch format), kExitError for anything else;
-// its message as it is.
-[[nodiscard]] CStatus StatusOf(const CError& error);
 
 }  // namespace dalvren

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "cli/CommandLine.h"
+#include "cli/Status.h"
 #include "core/Error.h"
-#include "core/Status.h"
 #include "rom/RomScan.h"
 
 namespace dalvren {

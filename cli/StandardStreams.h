@@ -28,11 +28,12 @@ class CStandardStreams {
   CStandardStreams& operator=(const CStandardStreams&) = delete;
 
  private:
-  // Empty unless a console took the stream's place.
+  // Empty unless a console took the stream's place. Only the Windows parts
+  // use them.
   std::unique_ptr<std::streambuf> out_;
   std::unique_ptr<std::streambuf> err_;
-  std::streambuf* savedOut_ = nullptr;
-  std::streambuf* savedErr_ = nullptr;
+  [[maybe_unused]] std::streambuf* savedOut_ = nullptr;
+  [[maybe_unused]] std::streambuf* savedErr_ = nullptr;
 };
 
 }  // namespace dalvren

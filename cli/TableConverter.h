@@ -9,10 +9,10 @@
 #include <ostream>
 #include <span>
 
+#include "cli/Status.h"
 #include "core/CodeTable.h"
 #include "core/ExtendedTable.h"
 #include "core/HeldCharacters.h"
-#include "core/Status.h"
 
 namespace dalvren {
 

@@ -13,8 +13,8 @@
 #include <memory>
 #include <string>
 
+#include "cli/Status.h"
 #include "core/CharsetGuess.h"
-#include "core/Status.h"
 
 namespace dalvren {
 

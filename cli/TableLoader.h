@@ -8,10 +8,10 @@
 
 #include "cli/CommandLine.h"
 #include "cli/InputRange.h"
+#include "cli/Status.h"
 #include "cli/TableCheck.h"
 #include "cli/TableConverter.h"
 #include "core/CodeTable.h"
-#include "core/Status.h"
 
 namespace dalvren {
 

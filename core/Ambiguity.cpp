@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 #include <utility>
+#include <variant>
 #include <vector>
 
 #include "core/ByteToken.h"
@@ -14,10 +15,6 @@ namespace dalvren {
 namespace {
 
 using Entry = CExtendedTable::Entry;
-
-std::uint32_t IdOf(const CExtendedTable& table, const CByteString& id) {
-  return static_cast<std::uint32_t>(&table.EntryOf(id) - table.entries.data());
-}
 
 // The pattern of a token: "<", "$", two hexadecimal digits, ">".
 bool FitsToken(char c, std::size_t at) {
@@ -62,82 +59,98 @@ bool SpellsItsCode(std::string_view word, std::string_view code) {
   return true;
 }
 
+// Codes with their entries, in code order.
+using Codes = std::vector<std::pair<std::string, std::uint32_t>>;
+
 // The entries whose code dump still reads, in code order.
-std::vector<std::pair<std::string, std::uint32_t>> LiveCodes(
-    const CExtendedTable& table, const CExtendedTable::Section& section) {
-  std::vector<std::pair<std::string, std::uint32_t>> codes;
+Codes LiveCodes(const CExtendedTable::Section& section) {
+  Codes codes;
   ForEachKey(*section.codes, [&](std::string_view code, const CByteString& id) {
-    codes.emplace_back(code, IdOf(table, id));
+    codes.emplace_back(code, CEntryId::Of(id).Index());
   });
   return codes;
 }
 
-std::optional<CAmbiguity> InSection(const CExtendedTable& table,
-                                    std::uint32_t index) {
-  const CExtendedTable::Section& section = table.sections[index];
-  const auto found = [index](CAmbiguity::Kind kind, std::uint32_t first,
-                             std::uint32_t second) {
-    return CAmbiguity{kind, index, first, second};
-  };
+using Words = std::vector<std::pair<std::string_view, std::uint32_t>>;
 
-  // Keys come in byte order, where a code that begins others comes right
-  // before the first of them.
-  const auto codes = LiveCodes(table, section);
+// Keys come in byte order, where a code that begins others comes right
+// before the first of them.
+std::optional<CAmbiguity> CodePrefix(const Codes& codes,
+                                     std::uint32_t section) {
   for (std::size_t i = 1; i < codes.size(); ++i) {
     if (codes[i].first.starts_with(codes[i - 1].first)) {
-      return found(CAmbiguity::Kind::kCodePrefix, codes[i - 1].second,
-                   codes[i].second);
+      return CAmbiguity{CAmbiguity::Kind::kCodePrefix, section,
+                        codes[i - 1].second, codes[i].second};
     }
   }
+  return std::nullopt;
+}
 
-  // Every entry a dump may show or an insert may write: those whose code
-  // dump reads, and those whose word insert reads.
+// Every entry a dump may show or an insert may write, switch codes aside:
+// those whose code dump reads, and those whose word insert reads. Their
+// words in order, or the first such entry with an empty word.
+std::variant<Words, CAmbiguity> LiveWords(const CExtendedTable& table,
+                                          std::uint32_t section,
+                                          const Codes& codes) {
   std::vector<std::uint32_t> ids;
   ids.reserve(codes.size());
   for (const auto& code : codes) ids.push_back(code.second);
-  ForEachKey(*section.words, [&](std::string_view word, const CByteString& id) {
-    const std::uint32_t entry = IdOf(table, id);
-    if (table.entries[entry].word == word) ids.push_back(entry);
-  });
+  ForEachKey(*table.sections[section].words,
+             [&](std::string_view word, const CByteString& id) {
+               const std::uint32_t entry = CEntryId::Of(id).Index();
+               if (table.EntryOf(CEntryId(entry)).word == word) {
+                 ids.push_back(entry);
+               }
+             });
   std::sort(ids.begin(), ids.end());
   ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
-  std::vector<std::pair<std::string_view, std::uint32_t>> words;
+  Words words;
   for (const std::uint32_t id : ids) {
-    const Entry& entry = table.entries[id];
+    const Entry& entry = table.EntryOf(CEntryId(id));
     if (entry.kind == EntryKind::kSwitch) continue;
     if (entry.word.empty()) {
-      return found(CAmbiguity::Kind::kEmptyText, id, id);
+      return CAmbiguity{CAmbiguity::Kind::kEmptyText, section, id, id};
     }
     words.emplace_back(entry.word, id);
   }
   std::sort(words.begin(), words.end());
+  return words;
+}
+
+// Two words alike, or one beginning another; `words` in order.
+std::optional<CAmbiguity> WordClash(const Words& words, std::uint32_t section) {
   for (std::size_t i = 1; i < words.size(); ++i) {
     if (words[i].first == words[i - 1].first) {
-      return found(CAmbiguity::Kind::kSameWord, words[i - 1].second,
-                   words[i].second);
+      return CAmbiguity{CAmbiguity::Kind::kSameWord, section,
+                        words[i - 1].second, words[i].second};
     }
     if (words[i].first.starts_with(words[i - 1].first)) {
-      return found(CAmbiguity::Kind::kWordPrefix, words[i - 1].second,
-                   words[i].second);
+      return CAmbiguity{CAmbiguity::Kind::kWordPrefix, section,
+                        words[i - 1].second, words[i].second};
     }
   }
+  return std::nullopt;
+}
 
-  // With unknown bytes kept as tokens, insert takes a token wherever one
-  // starts: a word must not start with one (an end code spelled by its own
-  // tokens is meant to), and no run of words may spell one.
+// With unknown bytes kept as tokens, insert takes a token wherever one
+// starts: a word must not start with one (an end code spelled by its own
+// tokens is meant to), and no run of words may spell one.
+std::optional<CAmbiguity> TokenClash(const CExtendedTable& table,
+                                     const Words& words,
+                                     std::uint32_t section) {
   std::vector<std::pair<std::size_t, std::uint32_t>> begun;
   for (const auto& [word, id] : words) {
-    const Entry& entry = table.entries[id];
+    const Entry& entry = table.EntryOf(CEntryId(id));
     const bool spelling =
         entry.kind == EntryKind::kEnd && SpellsItsCode(entry.word, entry.code);
     const std::size_t at = TokenAfter(word, 0);
     if (at == kByteTokenLength && !spelling) {
-      return found(CAmbiguity::Kind::kTokenWord, id, id);
+      return CAmbiguity{CAmbiguity::Kind::kTokenWord, section, id, id};
     }
     if (at > 0 && at < kByteTokenLength) begun.emplace_back(at, id);
   }
-  // Breadth first over how far into a token the words so far reach; each
-  // state keeps the word that began it.
+  // Depth first (a stack) over how far into a token the words so far
+  // reach, each depth taken once; each keeps the word that began it.
   std::vector<bool> reached(kByteTokenLength);
   while (!begun.empty()) {
     const auto [at, first] = begun.back();
@@ -146,7 +159,7 @@ std::optional<CAmbiguity> InSection(const CExtendedTable& table,
       const std::size_t next = TokenAfter(word, at);
       if (next == 0) continue;
       if (next == kByteTokenLength) {
-        return found(CAmbiguity::Kind::kTokenSpelled, first, id);
+        return CAmbiguity{CAmbiguity::Kind::kTokenSpelled, section, first, id};
       }
       if (!reached[next]) {
         reached[next] = true;
@@ -155,6 +168,17 @@ std::optional<CAmbiguity> InSection(const CExtendedTable& table,
     }
   }
   return std::nullopt;
+}
+
+std::optional<CAmbiguity> InSection(const CExtendedTable& table,
+                                    std::uint32_t section) {
+  const Codes codes = LiveCodes(table.sections[section]);
+  if (auto found = CodePrefix(codes, section)) return found;
+  auto live = LiveWords(table, section, codes);
+  if (auto* found = std::get_if<CAmbiguity>(&live)) return *found;
+  const Words& words = std::get<Words>(live);
+  if (auto found = WordClash(words, section)) return found;
+  return TokenClash(table, words, section);
 }
 
 }  // namespace

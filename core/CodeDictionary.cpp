@@ -1,9 +1,9 @@
 #include "core/CodeDictionary.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstdint>
 #include <cstring>
-#include <iostream>
 #include <limits>
 #include <ostream>
 #include <utility>
@@ -210,7 +210,10 @@ CWalkEnd WalkOn(const CCompiledTrie::View& trie, const First& first,
 // to go on because the walk has read too many bytes again.
 // Kept out of line, like the other paths: in one function together they
 // would compete for registers, and the walk's loop would lose its own.
+// One loop that keeps its state in registers: split into calls, it would
+// lose them as the paths would together.
 template <bool kHooked>
+// NOLINTNEXTLINE(readability-function-size): the translation's hot loop
 [[gnu::noinline]] std::size_t Walk(const CGreedyRun& run, char*& cursorRef,
                                    bool handOver) {
   using Step = CCompiledTrie::Step;
@@ -531,15 +534,13 @@ void WriteShortest(const CCompiledTrie& trie, const CMatchAutomaton& automaton,
 
 }  // namespace
 
-CCodeDictionary::CCodeDictionary() : trie(std::make_unique<CTrie>()) {}
+CCodeDictionary::CCodeDictionary() : trie_(std::make_unique<CTrie>()) {}
 
 CCodeDictionary::~CCodeDictionary() = default;
 
 bool CCodeDictionary::Insert(const CByteString& key, const CByteString& value) {
   bool replaced = false;
-  if (!Insert(key, value, replaced)) return false;
-  if (replaced) std::cerr << kReplacingNotice << std::endl;
-  return true;
+  return Insert(key, value, replaced);
 }
 
 bool CCodeDictionary::Insert(const CByteString& key, const CByteString& value,
@@ -549,7 +550,7 @@ bool CCodeDictionary::Insert(const CByteString& key, const CByteString& value,
   automatonReady_.store(nullptr, std::memory_order_relaxed);
   automaton_.reset();
   compiled_.reset();
-  CTrieNode* node = trie->root.get();
+  CTrieNode* node = trie_->root.get();
   for (const unsigned char b : key.Bytes()) {
     CTrieNode* next = node->Child(b);
     if (next == nullptr) {
@@ -567,12 +568,17 @@ bool CCodeDictionary::Insert(const CByteString& key, const CByteString& value,
 const CByteString* CCodeDictionary::Find(
     std::span<const unsigned char> key) const {
   if (key.empty()) return nullptr;
-  const CTrieNode* node = trie->root.get();
+  const CTrieNode* node = &Root();
   for (const unsigned char b : key) {
     node = node->Child(b);
     if (node == nullptr) return nullptr;
   }
   return node->value.get();
+}
+
+const CTrieNode& CCodeDictionary::Root() const {
+  assert(trie_ && trie_->root && trie_->root->value);
+  return *trie_->root;
 }
 
 const CCompiledTrie& CCodeDictionary::Compiled() const {
@@ -582,7 +588,7 @@ const CCompiledTrie& CCodeDictionary::Compiled() const {
   }
   const std::lock_guard<std::mutex> lock(compiling_);
   if (!compiled_) {
-    compiled_ = std::make_unique<CCompiledTrie>(*trie->root);
+    compiled_ = std::make_unique<CCompiledTrie>(Root());
     compiledReady_.store(compiled_.get(), std::memory_order_release);
   }
   return *compiled_;

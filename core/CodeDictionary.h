@@ -2,15 +2,17 @@
 // direction of conversion, held as a 256-way byte trie so that keys of
 // different lengths coexist and one key may be a prefix of another.
 //
-// Invariants: the dictionary owns its trie; a key exists only as the path of
-// nodes from the root to a node holding a value; the empty key is never
-// stored (the root's empty value is the trie's own marker, not a key).
+// Invariants: the dictionary owns its trie, which is private: it changes
+// only through Insert, and others read it through Root(), whose nodes give
+// no way to change it; a key exists only as the path of nodes from the root
+// to a node holding a value; the empty key is never stored (the root's empty
+// value is the trie's own marker, not a key).
 //
 // Translation does not walk the trie's nodes: it walks a compiled form of the
 // trie (CompiledTrie.h) and, where that could take long, an automaton of the
 // reversed keys (MatchAutomaton.h). Both are caches of the trie, made when a
 // translation first needs them after the dictionary changed, and dropped by
-// Insert; the trie must change only through Insert. Translations of one
+// Insert. Translations of one
 // dictionary may run at the same time on several threads (the first to need a
 // cache makes it under a lock, the others wait for it and share it), but
 // Insert, like any change, must not overlap with anything else done to the
@@ -31,9 +33,6 @@
 #include "core/Trie.h"
 
 namespace dalvren {
-
-// The line Insert writes to standard error when it replaces a value.
-inline constexpr std::string_view kReplacingNotice = "Replacing old value";
 
 // Optional steps a translation takes besides the dictionary's own. Both may
 // be empty; translation without them is the plain longest-match rule.
@@ -77,8 +76,9 @@ struct CTranslateTuning {
   std::size_t rereadSlack = std::size_t{16} * 1024;
   // The automaton finds the keys of this many positions at a time, or of
   // `blockPerLongestKey` times the longest key's length if that is more.
-  // Every block reads the longest key's length of input beyond its end
-  // again, so larger blocks waste less and take 8 bytes per position.
+  // Every block reads again the bytes beyond its end that a key starting in
+  // it may reach, one fewer than the longest key's length, so larger blocks
+  // waste less; they take 8 bytes per position.
   std::size_t block = std::size_t{16} * 1024;
   std::size_t blockPerLongestKey = 4;
 };
@@ -98,14 +98,14 @@ class CCodeDictionary {
 
   // Stores a copy of `value` under `key`; both stay the caller's. Returns
   // false, changing nothing, for an empty key. When the key already holds a
-  // value, writes the line "Replacing old value" to standard error (flushed)
-  // and the new value replaces the old: the last insertion wins. An empty
-  // value is stored as such and still marks a key end.
+  // value the new value replaces the old: the last insertion wins. An empty
+  // value is stored as such and still marks a key end. Writes nothing: a
+  // caller that tells of replacements uses the form below (the table
+  // loaders hand them to their CLoadObserver).
   bool Insert(const CByteString& key, const CByteString& value);
 
-  // As above, for a caller that reports replacements its own way: nothing is
-  // written to standard error, and `replaced` is set to whether the key
-  // already held a value (it is left alone when the key is refused).
+  // As above, and sets `replaced` to whether the key already held a value
+  // (it is left alone when the key is refused).
   bool Insert(const CByteString& key, const CByteString& value, bool& replaced);
 
   // The value stored under exactly `key`, or null when `key` is not a key.
@@ -181,7 +181,10 @@ class CCodeDictionary {
   [[nodiscard]] const CCompiledTrie& Compiled() const;
   [[nodiscard]] const CMatchAutomaton& Automaton() const;
 
-  std::unique_ptr<CTrie> trie;
+  // The root of the trie, for walks over the keys (core/KeyMatch.h) and for
+  // tests of its shape. Its value is the empty marker, never absent. Valid
+  // until the dictionary goes; what hangs from it changes only by Insert.
+  [[nodiscard]] const CTrieNode& Root() const;
 
  private:
   // The one greedy translation behind the public ones: the output goes to
@@ -192,6 +195,7 @@ class CCodeDictionary {
                    const CTranslateHooks* hooks,
                    const CTranslateTuning& tuning) const;
 
+  std::unique_ptr<CTrie> trie_;
   mutable std::mutex compiling_;
   mutable std::unique_ptr<CCompiledTrie> compiled_;
   mutable std::unique_ptr<CMatchAutomaton> automaton_;

@@ -43,14 +43,12 @@ class CCodeTable {
 // length and start with a hexadecimal digit; it is read pair by pair with
 // HexPairValue. The text is the whole rest of the line, unchanged, possibly
 // empty. Every other line is ignored. Each entry is inserted into `forward`
-// (code to text) and then into `reverse` (text to code); a later line wins,
-// and every replacement writes "Replacing old value" to standard error.
+// (code to text) and then into `reverse` (text to code); a later line wins.
+// Writes nothing: what the load has to tell goes to the observer below.
 [[nodiscard]] std::unique_ptr<CCodeTable> Load(std::istream& in);
 
 // As above, and reports each ignored, cut and loaded line and each
-// replacement to `observer` as it happens. An observer that takes
-// replacements (`onReplaced`) takes the place of the "Replacing old value"
-// lines; without one they are written as above.
+// replacement to `observer` as it happens.
 [[nodiscard]] std::unique_ptr<CCodeTable> Load(std::istream& in,
                                                const CLoadObserver& observer);
 

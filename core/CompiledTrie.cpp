@@ -1,6 +1,7 @@
 #include "core/CompiledTrie.h"
 
 #include <algorithm>
+#include <cassert>
 #include <deque>
 #include <utility>
 
@@ -15,6 +16,27 @@ CCompiledTrie::Step Numbered(std::uint8_t tag, std::uint32_t number) {
 }  // namespace
 
 CCompiledTrie::CCompiledTrie(const CTrieNode& root) {
+  const bool valuesFitOneByte = Flatten(root);
+  int mapped = 0;
+  for (int b = 0; b < 256; ++b) {
+    const std::optional<std::string_view> value =
+        SetFirst(static_cast<unsigned char>(b));
+    if (!value) continue;
+    mapValue_[b] = value->empty() ? '\0' : (*value)[0];
+    mapKeep_[b] = value->empty() ? 0 : 1;
+    mapped += value->size() == 1 ? 1 : 0;
+  }
+  byteMap_ = longestKey_ <= 1 && valuesFitOneByte;
+  fullByteMap_ = byteMap_ && mapped == 256;
+
+  nodes_.shrink_to_fit();
+  steps_.shrink_to_fit();
+  values_.shrink_to_fit();
+  pool_.shrink_to_fit();
+  assert(LayoutHolds());
+}
+
+bool CCompiledTrie::Flatten(const CTrieNode& root) {
   // Breadth first, so that the nodes near the root, which every walk
   // passes, sit together at the front.
   std::deque<std::pair<const CTrieNode*, std::size_t>> pending = {{&root, 0}};
@@ -55,44 +77,76 @@ CCompiledTrie::CCompiledTrie(const CTrieNode& root) {
       }
     });
   }
+  return valuesFitOneByte;
+}
 
-  int mapped = 0;
+std::optional<std::string_view> CCompiledTrie::SetFirst(unsigned char b) {
+  First& first = first_[b];
+  first = {};
+  first.length = First::kOther;
+  first.number = kNoValue;
+  const Step step = GetView().Next(nodes_[0], b);
+  if (Tag(step) == kNone) return std::nullopt;
+  if (Tag(step) == kNode) {
+    const Node& node = nodes_[Number(step)];
+    std::memcpy(first.bytes + First::kBaseAt, &node.base, sizeof node.base);
+    first.bytes[First::kLoAt] = static_cast<char>(node.lo);
+    first.bytes[First::kLastAt] = static_cast<char>(node.last);
+    std::memcpy(first.bytes + First::kValueAt, &node.value, sizeof node.value);
+    first.length = First::kToNode;
+    return std::nullopt;
+  }
+  const std::string_view value = *Find(std::span(&b, 1));
+  if (value.size() <= First::kInlineFirst) {
+    std::memcpy(first.bytes, value.data(), value.size());
+    first.length = static_cast<std::uint8_t>(value.size());
+  } else {
+    first.number = Number(step);
+  }
+  return value;
+}
+
+bool CCompiledTrie::LayoutHolds() const {
+  const auto valueHolds = [this](std::uint32_t index) {
+    if (index >= values_.size()) return false;
+    const Value& value = values_[index];
+    if (value.length <= Value::kInlineValue) return true;
+    std::uint64_t offset;
+    std::memcpy(&offset, value.bytes, sizeof offset);
+    return offset <= pool_.size() && value.length <= pool_.size() - offset;
+  };
+  for (std::uint32_t id = 0; id < nodes_.size(); ++id) {
+    const Node& node = nodes_[id];
+    if (std::size_t{node.base} + node.last >= steps_.size()) return false;
+    if (node.value != kNoValue && !valueHolds(node.value)) return false;
+    for (unsigned offset = 0; offset <= node.last; ++offset) {
+      const Step step = steps_[node.base + offset];
+      const std::uint8_t tag = Tag(step);
+      // Breadth first: a node's children come after it.
+      const bool holds =
+          tag <= kInlineLeaf || tag == kNone ||
+          (tag == kLeaf && valueHolds(Number(step))) ||
+          (tag == kNode && Number(step) > id && Number(step) < nodes_.size());
+      if (!holds) return false;
+    }
+  }
   const View view = GetView();
   for (int b = 0; b < 256; ++b) {
-    First& first = first_[b];
-    first = {};
-    first.length = First::kOther;
-    first.number = kNoValue;
-    const auto byte = static_cast<unsigned char>(b);
-    const Step step = view.Next(nodes_[0], byte);
-    if (Tag(step) == kNone) continue;
-    if (Tag(step) == kNode) {
-      const Node& node = nodes_[Number(step)];
-      std::memcpy(first.bytes, &node.base, sizeof node.base);
-      first.bytes[4] = static_cast<char>(node.lo);
-      first.bytes[5] = static_cast<char>(node.last);
-      std::memcpy(first.bytes + 6, &node.value, sizeof node.value);
-      first.length = First::kToNode;
-      continue;
+    const First& first = first_[b];
+    const Step step = view.Next(nodes_[0], static_cast<unsigned char>(b));
+    if ((first.length == First::kToNode) != (Tag(step) == kNode)) {
+      return false;
     }
-    const std::string_view value = *Find(std::span(&byte, 1));
-    if (value.size() <= First::kInlineFirst) {
-      std::memcpy(first.bytes, value.data(), value.size());
-      first.length = static_cast<std::uint8_t>(value.size());
-    } else {
-      first.number = Number(step);
+    if (first.length == First::kToNode &&
+        View::FirstValue(first) != nodes_[Number(step)].value) {
+      return false;
     }
-    mapValue_[b] = value.empty() ? '\0' : value[0];
-    mapKeep_[b] = value.empty() ? 0 : 1;
-    mapped += value.size() == 1 ? 1 : 0;
+    if (first.length == First::kOther && Tag(step) != kNone &&
+        first.number != Number(step)) {
+      return false;
+    }
   }
-  byteMap_ = longestKey_ <= 1 && valuesFitOneByte;
-  fullByteMap_ = byteMap_ && mapped == 256;
-
-  nodes_.shrink_to_fit();
-  steps_.shrink_to_fit();
-  values_.shrink_to_fit();
-  pool_.shrink_to_fit();
+  return true;
 }
 
 CCompiledTrie::Step CCompiledTrie::LeafStep(const CByteString& value) {

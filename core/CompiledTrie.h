@@ -106,8 +106,12 @@ class CCompiledTrie {
     // it is something else (a leaf with a longer value, or no key).
     static constexpr std::uint8_t kToNode = 0xFF;
     static constexpr std::uint8_t kOther = 0xFE;
-    // An inline value; for kToNode the node's base (4 bytes), lo, last and
-    // the index of its own key's value (4 bytes, kNoValue for none).
+    // An inline value; for kToNode the node's base, lo and last, and the
+    // index of its own key's value (kNoValue for none), at these offsets.
+    static constexpr std::size_t kBaseAt = 0;   // std::uint32_t
+    static constexpr std::size_t kLoAt = 4;     // std::uint8_t
+    static constexpr std::size_t kLastAt = 5;   // std::uint8_t
+    static constexpr std::size_t kValueAt = 6;  // std::uint32_t
     char bytes[kInlineFirst];
     std::uint8_t length;
     // For kOther the index of the value, or kNoValue when no key starts
@@ -115,6 +119,10 @@ class CCompiledTrie {
     std::uint32_t number;
   };
   static_assert(sizeof(First) == 16);
+  static_assert(First::kBaseAt + sizeof(std::uint32_t) <= First::kLoAt &&
+                First::kLoAt < First::kLastAt &&
+                First::kLastAt < First::kValueAt &&
+                First::kValueAt + sizeof(std::uint32_t) <= First::kInlineFirst);
 
   // The arrays, as plain pointers: a translation loop keeps a View in a
   // local variable, where the stores of its output bytes cannot be taken to
@@ -135,16 +143,17 @@ class CCompiledTrie {
     // kNoValue.
     [[nodiscard]] static std::uint32_t FirstValue(const First& first) {
       std::uint32_t value;
-      std::memcpy(&value, first.bytes + 6, sizeof value);
+      std::memcpy(&value, first.bytes + First::kValueAt, sizeof value);
       return value;
     }
     // The step by `b` from the node that `first` (kToNode) leads to.
     [[nodiscard]] Step NextAfter(const First& first, unsigned char b) const {
       std::uint32_t base;
-      std::memcpy(&base, first.bytes, sizeof base);
+      std::memcpy(&base, first.bytes + First::kBaseAt, sizeof base);
       const unsigned offset =
-          static_cast<unsigned>(b) - static_cast<unsigned char>(first.bytes[4]);
-      return offset <= static_cast<unsigned char>(first.bytes[5])
+          static_cast<unsigned>(b) -
+          static_cast<unsigned char>(first.bytes[First::kLoAt]);
+      return offset <= static_cast<unsigned char>(first.bytes[First::kLastAt])
                  ? steps[base + offset]
                  : kNoStep;
     }
@@ -194,6 +203,15 @@ class CCompiledTrie {
   void ForEachKey(Visit&& visit) const;
 
  private:
+  // Numbers the nodes of the trie under `root` and lays out their steps and
+  // values; returns whether every value is at most one byte long.
+  bool Flatten(const CTrieNode& root);
+  // Sets first_[b] from the root's step by `b`; returns the value of the key
+  // `b` when that step ends at a leaf.
+  std::optional<std::string_view> SetFirst(unsigned char b);
+  // Whether the layout holds the invariants at the top of this file (checked
+  // by assert when a form is made).
+  [[nodiscard]] bool LayoutHolds() const;
   // A step that ends at a key with `value` and goes no further.
   Step LeafStep(const CByteString& value);
   std::uint32_t AddValue(const CByteString& value);

@@ -1,5 +1,6 @@
 #include "core/ExtendedTable.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstring>
 #include <string>
@@ -209,14 +210,6 @@ std::string Tokens(std::string_view code, bool lower) {
   return out;
 }
 
-CByteString IdString(std::uint32_t id) {
-  CByteString s(4);
-  for (int i = 0; i < 4; ++i) {
-    s.data[i] = static_cast<char>((id >> (8 * i)) & 0xFF);
-  }
-  return s;
-}
-
 std::unique_ptr<CByteString> Bytes(std::string_view s) {
   return NewByteString(s.data(), static_cast<std::int32_t>(s.size()));
 }
@@ -231,11 +224,18 @@ class CTableBuilder {
   CTableBuilder& operator=(const CTableBuilder&) = delete;
 
   std::unique_ptr<CExtendedTable> Build() {
-    table_ = std::make_unique<CExtendedTable>();
     PlanSections();
     for (ParsedLine& line : lines_) Replay(line);
-    Finish();
-    return std::move(table_);
+    MarkCurrent();
+    auto [dumpText, insertCodes] = SimpleDictionaries();
+    for (std::size_t i = 0; i < sections_.size(); ++i) {
+      sections_[i].codes = std::move(dictionaries_[i].codes);
+      sections_[i].words = std::move(dictionaries_[i].words);
+      sections_[i].texts = std::move(dictionaries_[i].texts);
+    }
+    return std::make_unique<CExtendedTable>(
+        std::move(entries_), std::move(sections_), kStart, std::move(dumpText),
+        std::move(insertCodes));
   }
 
  private:
@@ -262,18 +262,18 @@ class CTableBuilder {
     for (const ParsedLine* line : planned_)
       AddSection(line->text, line->number);
     for (auto& [name, index] : names_) index += offset;
-    table_->start = 0;
-    current_ = unnamedStart ? 0 : kNoSection;
+    current_ = unnamedStart ? kStart : kNoSection;
   }
 
   void AddSection(std::string name, std::size_t line) {
     CExtendedTable::Section section;
     section.name = std::move(name);
     section.line = line;
-    section.codes = std::make_unique<CCodeDictionary>();
-    section.words = std::make_unique<CCodeDictionary>();
-    section.texts = std::make_unique<CCodeDictionary>();
-    table_->sections.push_back(std::move(section));
+    sections_.push_back(std::move(section));
+    Dictionaries& dictionaries = dictionaries_.emplace_back();
+    dictionaries.codes = std::make_unique<CCodeDictionary>();
+    dictionaries.words = std::make_unique<CCodeDictionary>();
+    dictionaries.texts = std::make_unique<CCodeDictionary>();
     primaries_.emplace_back();
   }
 
@@ -295,7 +295,7 @@ class CTableBuilder {
       case ParsedLine::Type::kSection: {
         const std::uint32_t index = names_.at(line.text);
         current_ = index;
-        if (table_->sections[index].line != line.number) {
+        if (sections_[index].line != line.number) {
           Ignore(line, LineFault::kSectionTwice);
         }
         if (observer_ != nullptr && observer_->onSection) {
@@ -349,9 +349,9 @@ class CTableBuilder {
   }
 
   void Store(CExtendedTable::Entry entry, bool textless) {
-    const auto id = static_cast<std::uint32_t>(table_->entries.size());
-    const CByteString idString = IdString(id);
-    CExtendedTable::Section& section = table_->sections[entry.section];
+    const CByteString idString =
+        CEntryId(static_cast<std::uint32_t>(entries_.size())).Value();
+    const Dictionaries& section = dictionaries_[entry.section];
     if (observer_ != nullptr && observer_->onEntryKind) {
       observer_->onEntryKind(entry.line, entry.kind);
     }
@@ -369,9 +369,7 @@ class CTableBuilder {
       auto& primaries = primaries_[entry.section];
       const bool fresh = primaries.insert(entry.word).second;
       const CExtendedTable::Entry* worded = Holder(*section.words, entry.word);
-      bool ignored = false;
-      if (section.words->Insert(*Bytes(entry.word), idString, ignored) &&
-          !fresh) {
+      if (section.words->Insert(*Bytes(entry.word), idString) && !fresh) {
         // A word written as such always holds its last entry's id.
         Replaced(TableDictionary::kReverse, entry, worded);
       }
@@ -379,8 +377,7 @@ class CTableBuilder {
         // A word of an entry of its own wins over a spelling that only
         // stands in for an end code followed by its line break.
         if (primaries.contains(key)) return;
-        bool overwritten = false;
-        (void)section.words->Insert(*Bytes(key), idString, overwritten);
+        (void)section.words->Insert(*Bytes(key), idString);
       };
       if (entry.kind == EntryKind::kEnd) {
         std::vector<std::string> spellings = {entry.word};
@@ -393,12 +390,10 @@ class CTableBuilder {
       }
       if (entry.kind == EntryKind::kText ||
           entry.kind == EntryKind::kLineBreak) {
-        bool overwritten = false;
-        (void)section.texts->Insert(*Bytes(entry.word), *Bytes(entry.code),
-                                    overwritten);
+        (void)section.texts->Insert(*Bytes(entry.word), *Bytes(entry.code));
       }
     }
-    table_->entries.push_back(std::move(entry));
+    entries_.push_back(std::move(entry));
   }
 
   // The entry whose id `dictionary` holds under `key`, or null.
@@ -406,7 +401,13 @@ class CTableBuilder {
                                       std::string_view key) const {
     const CByteString* id = dictionary.Find(
         {reinterpret_cast<const unsigned char*>(key.data()), key.size()});
-    return id == nullptr ? nullptr : &table_->EntryOf(*id);
+    return id == nullptr ? nullptr : &EntryOf(*id);
+  }
+
+  const CExtendedTable::Entry& EntryOf(const CByteString& id) const {
+    const std::uint32_t index = CEntryId::Of(id).Index();
+    assert(index < entries_.size());
+    return entries_[index];
   }
 
   // Reports that `entry` replaced `earlier` (the entry its code, forward,
@@ -429,54 +430,68 @@ class CTableBuilder {
                     .now = value(&entry)});
   }
 
-  void Finish() {
-    CExtendedTable& table = *table_;
-    bool startSwitches = false;
-    bool startParameters = false;
-    for (std::uint32_t id = 0; id < table.entries.size(); ++id) {
-      CExtendedTable::Entry& entry = table.entries[id];
-      CExtendedTable::Section& section = table.sections[entry.section];
-      const CByteString* stored = section.codes->Find(
+  // Marks the entries dump still reads for their codes, and lists each
+  // section's switch codes among them.
+  void MarkCurrent() {
+    for (std::uint32_t id = 0; id < entries_.size(); ++id) {
+      CExtendedTable::Entry& entry = entries_[id];
+      const CByteString* stored = dictionaries_[entry.section].codes->Find(
           {reinterpret_cast<const unsigned char*>(entry.code.data()),
            entry.code.size()});
-      entry.current = stored != nullptr && &table.EntryOf(*stored) == &entry;
-      if (!entry.current) continue;
-      if (entry.kind == EntryKind::kSwitch) {
-        section.switches.push_back(id);
-      }
-      const bool hasParameters =
-          entry.kind == EntryKind::kControl && entry.count > 0;
-      if (entry.section == table.start) {
-        startSwitches = startSwitches || entry.kind == EntryKind::kSwitch;
-        startParameters = startParameters || hasParameters;
+      entry.current = stored != nullptr && &EntryOf(*stored) == &entry;
+      if (entry.current && entry.kind == EntryKind::kSwitch) {
+        sections_[entry.section].switches.push_back(id);
       }
     }
-    // Insert first tries the plain longest-match translation through the
-    // start table's words, unless a control code there must be followed by
-    // its parameters; without switch codes either, dump is the plain
-    // translation too.
-    if (startParameters) return;
-    const CExtendedTable::Section& start = table.sections[table.start];
-    table.insertCodes = std::make_unique<CCodeDictionary>();
-    ForEachKey(*start.words, [&](std::string_view word, const CByteString& id) {
-      bool replaced = false;
-      (void)table.insertCodes->Insert(*Bytes(word),
-                                      *Bytes(table.EntryOf(id).code), replaced);
-    });
-    if (startSwitches) return;
-    table.dumpText = std::make_unique<CCodeDictionary>();
-    ForEachKey(*start.codes, [&](std::string_view code, const CByteString& id) {
-      bool replaced = false;
-      (void)table.dumpText->Insert(
-          *Bytes(code), *Bytes(DumpTextOf(table.EntryOf(id))), replaced);
-    });
   }
 
+  // Insert first tries the plain longest-match translation through the
+  // start table's words, unless a control code there must be followed by
+  // its parameters; without switch codes either, dump is the plain
+  // translation too. The two dictionaries, each null where it does not
+  // apply.
+  std::pair<std::unique_ptr<CCodeDictionary>, std::unique_ptr<CCodeDictionary>>
+  SimpleDictionaries() const {
+    const auto inStart = [this](EntryKind kind, bool parameters) {
+      return std::any_of(entries_.begin(), entries_.end(),
+                         [&](const CExtendedTable::Entry& entry) {
+                           return entry.current && entry.section == kStart &&
+                                  entry.kind == kind &&
+                                  (!parameters || entry.count > 0);
+                         });
+    };
+    if (inStart(EntryKind::kControl, true)) return {};
+    const Dictionaries& start = dictionaries_[kStart];
+    auto insertCodes = std::make_unique<CCodeDictionary>();
+    ForEachKey(*start.words, [&](std::string_view word, const CByteString& id) {
+      (void)insertCodes->Insert(*Bytes(word), *Bytes(EntryOf(id).code));
+    });
+    if (inStart(EntryKind::kSwitch, false)) {
+      return {nullptr, std::move(insertCodes)};
+    }
+    auto dumpText = std::make_unique<CCodeDictionary>();
+    ForEachKey(*start.codes, [&](std::string_view code, const CByteString& id) {
+      (void)dumpText->Insert(*Bytes(code), *Bytes(DumpTextOf(EntryOf(id))));
+    });
+    return {std::move(dumpText), std::move(insertCodes)};
+  }
+
+  // A section's dictionaries while they fill; the table gets them read-only.
+  struct Dictionaries {
+    std::unique_ptr<CCodeDictionary> codes;
+    std::unique_ptr<CCodeDictionary> words;
+    std::unique_ptr<CCodeDictionary> texts;
+  };
+
+  // The first section is the start table, named or not.
+  static constexpr std::uint32_t kStart = 0;
   static constexpr std::uint32_t kNoSection = UINT32_MAX;
 
   std::vector<ParsedLine>& lines_;
   const CLoadObserver* observer_;
-  std::unique_ptr<CExtendedTable> table_;
+  std::vector<CExtendedTable::Entry> entries_;
+  std::vector<CExtendedTable::Section> sections_;
+  std::vector<Dictionaries> dictionaries_;
   std::unordered_map<std::string, std::uint32_t> names_;
   std::vector<const ParsedLine*> planned_;
   // Per section, the words written as such, and the entry each names now.
@@ -512,21 +527,46 @@ std::unique_ptr<CExtendedTable> LoadWith(std::istream& in,
 
 }  // namespace
 
-const CExtendedTable::Entry& CExtendedTable::EntryOf(
-    const CByteString& id) const {
-  const std::uint32_t index = IdOf({id.data.get(), 4});
-  assert(index < entries.size());
-  return entries[index];
+CExtendedTable::CExtendedTable(std::vector<Entry> allEntries,
+                               std::vector<Section> allSections,
+                               std::uint32_t startSection,
+                               std::unique_ptr<const CCodeDictionary> dump,
+                               std::unique_ptr<const CCodeDictionary> insert)
+    : entries(std::move(allEntries)),
+      sections(std::move(allSections)),
+      start(startSection),
+      dumpText(std::move(dump)),
+      insertCodes(std::move(insert)) {
+  assert(InvariantsHold());
 }
 
-std::uint32_t CExtendedTable::IdOf(std::string_view id) {
-  assert(id.size() == 4);
-  std::uint32_t index = 0;
-  for (std::size_t i = 0; i < 4; ++i) {
-    index |= static_cast<std::uint32_t>(static_cast<unsigned char>(id[i]))
-             << (8 * i);
+const CExtendedTable::Entry& CExtendedTable::EntryOf(CEntryId id) const {
+  assert(id.Index() < entries.size());
+  return entries[id.Index()];
+}
+
+bool CExtendedTable::InvariantsHold() const {
+  if (sections.empty() || start >= sections.size()) return false;
+  if (dumpText != nullptr && insertCodes == nullptr) return false;
+  bool held = true;
+  for (std::uint32_t s = 0; s < sections.size(); ++s) {
+    const auto belongs = [&](std::string_view, const CByteString& id) {
+      const std::uint32_t index = CEntryId::Of(id).Index();
+      held = held && index < entries.size() && entries[index].section == s;
+    };
+    ForEachKey(*sections[s].codes, belongs);
+    ForEachKey(*sections[s].words, belongs);
+    for (const std::uint32_t id : sections[s].switches) {
+      held = held && id < entries.size() && entries[id].current &&
+             entries[id].kind == EntryKind::kSwitch && entries[id].section == s;
+    }
   }
-  return index;
+  return held &&
+         std::all_of(entries.begin(), entries.end(), [&](const Entry& entry) {
+           return entry.section < sections.size() &&
+                  (entry.kind != EntryKind::kSwitch ||
+                   entry.target < sections.size());
+         });
 }
 
 std::string DumpTextOf(const CExtendedTable::Entry& entry) {

@@ -31,11 +31,15 @@
 // earlier one with the same code (forward) or the same text (reverse), as in
 // the plain syntax; sections never replace each other's entries.
 //
-// Invariants:
+// Invariants, checked when a table is made (assert, in debug and sanitizer
+// builds); a table never changes afterwards, its parts are const:
 //   - `sections` is never empty and `start` indexes one of them.
-//   - Every id stored in a section's dictionaries indexes `entries`, and
-//     that entry belongs to the section.
-//   - A switch entry's `target` indexes `sections`.
+//   - Every value of a section's `codes` and `words` is an entry id
+//     (core/EntryId.h) that indexes `entries`, and that entry belongs to the
+//     section.
+//   - A switch entry's `target` indexes `sections`; a section's `switches`
+//     are current switch entries of that section.
+//   - `insertCodes` is present wherever `dumpText` is.
 #pragma once
 
 #include <algorithm>
@@ -49,6 +53,7 @@
 #include <vector>
 
 #include "core/CodeDictionary.h"
+#include "core/EntryId.h"
 #include "core/LoadObserver.h"
 
 namespace dalvren {
@@ -83,32 +88,45 @@ class CExtendedTable {
     std::string name;
     // The line of its "@"; 0 for the unnamed start table.
     std::size_t line = 0;
-    // Each code to its entry id (four bytes, little-endian).
-    std::unique_ptr<CCodeDictionary> codes;
+    // Each code to its entry id.
+    std::unique_ptr<const CCodeDictionary> codes;
     // Each word insert reads to its entry id: the entries' words, and for
     // end codes the word followed by the line break dump adds (LF, or CR LF
     // from an editor), and a token spelling also in lower case.
-    std::unique_ptr<CCodeDictionary> words;
+    std::unique_ptr<const CCodeDictionary> words;
     // The texts of text and line-break entries to their codes: the cut that
     // --optimal shortens.
-    std::unique_ptr<CCodeDictionary> texts;
+    std::unique_ptr<const CCodeDictionary> texts;
     // The switch codes of the section that are still in `codes`, by entry
     // id, in file order.
     std::vector<std::uint32_t> switches;
   };
 
-  CExtendedTable() = default;
+  // The table of these parts, which LoadExtended puts together; they must
+  // hold the invariants above. `dumpText` and `insertCodes` only for a
+  // simple table (see Simple).
+  CExtendedTable(std::vector<Entry> entries, std::vector<Section> sections,
+                 std::uint32_t start,
+                 std::unique_ptr<const CCodeDictionary> dumpText,
+                 std::unique_ptr<const CCodeDictionary> insertCodes);
 
   // Owns its sections' dictionaries.
   CExtendedTable(const CExtendedTable&) = delete;
   CExtendedTable& operator=(const CExtendedTable&) = delete;
 
-  // The entry an id from a section's `codes` or `words` names.
-  [[nodiscard]] const Entry& EntryOf(const CByteString& id) const;
+  // The entry `id` names; it must index `entries` (checked in debug builds).
+  [[nodiscard]] const Entry& EntryOf(CEntryId id) const;
 
-  // The entry number an id's bytes hold (four bytes, little-endian), as the
-  // dictionaries' compiled forms give them back.
-  [[nodiscard]] static std::uint32_t IdOf(std::string_view id);
+  // The entry a value of a section's `codes` or `words` names.
+  [[nodiscard]] const Entry& EntryOf(const CByteString& id) const {
+    return EntryOf(CEntryId::Of(id));
+  }
+
+  // The entry number an id's bytes hold, as the dictionaries' compiled forms
+  // give them back: CEntryId::Of(id).Index().
+  [[nodiscard]] static std::uint32_t IdOf(std::string_view id) {
+    return CEntryId::Of(id).Index();
+  }
 
   // True when translation never leaves the start table and needs no state:
   // the start table has no switch code and no control code with parameter
@@ -123,15 +141,19 @@ class CExtendedTable {
   }
 
   // Every entry loaded, in file order, replaced ones included.
-  std::vector<Entry> entries;
-  std::vector<Section> sections;
-  std::uint32_t start = 0;
+  const std::vector<Entry> entries;
+  const std::vector<Section> sections;
+  const std::uint32_t start;
 
   // Only for a simple table: the start table's codes to what dump writes
   // for them. For every table whose start table has no control code with
   // parameter bytes: every word of the start table to its code.
-  std::unique_ptr<CCodeDictionary> dumpText;
-  std::unique_ptr<CCodeDictionary> insertCodes;
+  const std::unique_ptr<const CCodeDictionary> dumpText;
+  const std::unique_ptr<const CCodeDictionary> insertCodes;
+
+ private:
+  // Whether the invariants at the top of this file hold; for assert.
+  [[nodiscard]] bool InvariantsHold() const;
 };
 
 // What dump writes for `entry`, apart from a control code's parameters: its
@@ -141,8 +163,7 @@ class CExtendedTable {
 // Reads a table in the extended syntax from `in` and returns it, owned by the
 // caller. Never fails: a stream already in a failed state, an empty one or
 // one without a usable line gives a table with one empty start table.
-// Replacements write "Replacing old value" to standard error, as the plain
-// loader does.
+// Writes nothing, as the plain loader.
 [[nodiscard]] std::unique_ptr<CExtendedTable> LoadExtended(std::istream& in);
 
 // As above, and reports to `observer` every ignored and cut line, every

@@ -120,7 +120,6 @@ CGreedyReading::Outcome CGreedyReading::Apply(
                           : tokens);
     q += parameters.size() * kByteTokenLength;
   }
-  const CExtendedTable::Entry& entry = table_.entries[read];
   state = states_.Forget(states_.WriteCode(states_.Forget(state), read));
   steps.push_back({StepKind::kCode, 0, read, pos, pos + word.length});
   for (std::size_t i = 0; i < parameters.size(); ++i) {

@@ -128,14 +128,16 @@ void CInsertReport::Dropped(std::size_t offset) {
       return;
     }
   }
-  Add({Finding::Kind::kDropped, c.start, c.end});
+  Add({Finding::Kind::kDropped, c.start, c.end, {}});
 }
 
 void CInsertReport::Inexact(std::size_t offset, bool bounded) {
   if (offset < tokenTo_) return;
   ++inexact_;
-  Add({bounded ? Finding::Kind::kGaveUp : Finding::Kind::kInexact, offset,
-       offset});
+  Add({bounded ? Finding::Kind::kGaveUp : Finding::Kind::kInexact,
+       offset,
+       offset,
+       {}});
 }
 
 std::string CInsertReport::Describe(const Finding& finding) {

@@ -8,7 +8,7 @@ namespace dalvren {
 CKeyMatch LongestKeyAt(const CCodeDictionary& dict,
                        std::span<const unsigned char> input) {
   CKeyMatch best;
-  const CTrieNode* node = dict.trie->root.get();
+  const CTrieNode* node = &dict.Root();
   for (std::size_t i = 0; i < input.size(); ++i) {
     node = node->Child(input[i]);
     if (node == nullptr) break;
@@ -28,7 +28,7 @@ void ForEachKey(const CCodeDictionary& dict,
     std::size_t depth;
     unsigned char byte;
   };
-  std::vector<Pending> pending = {{dict.trie->root.get(), 0, 0}};
+  std::vector<Pending> pending = {{&dict.Root(), 0, 0}};
   std::vector<Pending> children;
   std::string key;
   while (!pending.empty()) {

@@ -15,6 +15,10 @@
 
 namespace dalvren {
 
+// The line that tells of one replaced entry without naming it, for a caller
+// that writes one per onReplaced.
+inline constexpr std::string_view kReplacingNotice = "Replacing old value";
+
 // Why a non-empty line was not loaded.
 enum class LineFault {
   kNoEquals,          // no "=" in the line
@@ -104,8 +108,9 @@ struct CLoadObserver {
   // with those bytes on purpose.
   std::function<void()> onByteOrderMark;
   // The entry of `line` replaced a value already stored in `dictionary`.
-  // When this or onReplacement is given, the replacement is reported there
-  // only: the loader does not write its "Replacing old value" line.
+  // Without this and onReplacement, a replacement goes untold: the loaders
+  // write nothing themselves (a caller that wants the classic line writes
+  // kReplacingNotice here).
   std::function<void(std::size_t line, TableDictionary dictionary)> onReplaced;
   // The same replacement, with the key, what it held and since which line.
   // Called before onReplaced when both are given. Keeping the lines costs
@@ -120,8 +125,7 @@ struct CLoadObserver {
 }
 
 // Reports `replacement` to `observer`'s onReplacement and onReplaced, those
-// it has; with neither, as the dictionaries' own "Replacing old value" line
-// on standard error.
+// it has (onReplacement first); `observer` may be null.
 void ReportReplaced(const CLoadObserver* observer,
                     const CReplacement& replacement);
 

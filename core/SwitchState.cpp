@@ -12,6 +12,7 @@ void CSwitchState::Return() {
   assert(CanReturn());
   frames_.pop_back();
   DropExhausted();
+  assert(Holds());
 }
 
 bool CSwitchState::Matched(const CExtendedTable::Entry& entry) {
@@ -26,14 +27,17 @@ bool CSwitchState::Matched(const CExtendedTable::Entry& entry) {
     const Frame opened{.section = entry.target,
                        .left = entry.count,
                        .counted = entry.count > 0};
-    if (frames_.size() > kMaxDepth) {
+    const bool replaced = frames_.size() > kMaxDepth;
+    if (replaced) {
       frames_.back() = opened;
-      return true;
+    } else {
+      frames_.push_back(opened);
     }
-    frames_.push_back(opened);
-    return false;
+    assert(Holds());
+    return replaced;
   }
   DropExhausted();
+  assert(Holds());
   return false;
 }
 
@@ -53,6 +57,7 @@ void CSwitchState::JoinAlike() {
     frames_[kept++] = frame;
   }
   frames_.resize(kept);
+  assert(Holds());
 }
 
 void CSwitchState::DropExhausted() {
@@ -60,6 +65,12 @@ void CSwitchState::DropExhausted() {
          frames_.back().left == 0) {
     frames_.pop_back();
   }
+}
+
+bool CSwitchState::Holds() const {
+  return !frames_.empty() && !frames_.front().counted &&
+         frames_.size() <= kMaxDepth + 1 &&
+         !(frames_.back().counted && frames_.back().left == 0);
 }
 
 }  // namespace dalvren

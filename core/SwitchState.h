@@ -78,6 +78,8 @@ class CSwitchState {
 
  private:
   void DropExhausted();
+  // Whether the invariants at the top of this file hold; for assert.
+  [[nodiscard]] bool Holds() const;
 
   std::vector<Frame> frames_;
 };

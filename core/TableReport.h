@@ -55,8 +55,7 @@ class CTableReport {
   // A UTF-8 byte-order mark, which the loader skips, is a note, not a
   // warning.
   // Line numbers are 1-based physical lines, as an editor shows them; empty
-  // lines are not reported. Replacements are kept for Finish and are not
-  // written as the loader's "Replacing old value" lines.
+  // lines are not reported. Replacements are kept for Finish.
   [[nodiscard]] CLoadObserver Observer(
       const std::function<void(std::size_t line, std::string& text)>&
           convertText = {});

@@ -13,7 +13,9 @@
 #pragma once
 
 #include <array>
+#include <cassert>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "core/ByteString.h"
@@ -38,10 +40,15 @@ class CTrieNode {
   // returns false, stores nothing, and `child` stays with the caller.
   bool Attach(std::unique_ptr<CTrieNode>&& child, int index);
 
-  // The child reached by byte `b`, or null.
-  [[nodiscard]] CTrieNode* Child(unsigned char b) const {
+  // The child reached by byte `b`, or null; from a const node, a const one,
+  // so that a trie handed out read-only cannot be changed through it.
+  [[nodiscard]] const CTrieNode* Child(unsigned char b) const {
+    assert(!children || !loneChild_);
     if (children) return (*children)[b].get();
     return loneIndex_ == b ? loneChild_.get() : nullptr;
+  }
+  [[nodiscard]] CTrieNode* Child(unsigned char b) {
+    return const_cast<CTrieNode*>(std::as_const(*this).Child(b));
   }
 
   // Whether any child hangs from this node.
@@ -66,7 +73,8 @@ class CTrieNode {
 
   // The value of the key that ends here; null when no key ends here.
   std::unique_ptr<CByteString> value;
-  // The node this one hangs from; null for a root.
+  // The node this one hangs from; null for a root. Attach keeps it; nothing
+  // in the program reads it (tests check the shape with it).
   CTrieNode* parent = nullptr;
 
  private:

@@ -1,6 +1,6 @@
 #include "framework/DataExchange.h"
 
-#include "framework/Afx.h"
+#include "framework/StandardIds.h"
 #include "framework/Wnd.h"
 
 namespace dalvren {

@@ -1,6 +1,6 @@
 #include "framework/Dialog.h"
 
-#include "framework/Afx.h"
+#include "framework/ModalHooks.h"
 
 namespace dalvren {
 

@@ -2,10 +2,10 @@
 
 #include <QFileInfo>
 
-#include "framework/Afx.h"
 #include "framework/Document.h"
 #include "framework/FrameWnd.h"
 #include "framework/Resource.h"
+#include "framework/StandardIds.h"
 #include "framework/View.h"
 #include "framework/WinApp.h"
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "framework/Afx.h"
+#include "framework/ModalHooks.h"
 
 namespace dalvren {
 

@@ -10,8 +10,8 @@
 #include <QMimeData>
 #include <QShortcut>
 
-#include "framework/Afx.h"
 #include "framework/Document.h"
+#include "framework/StandardIds.h"
 #include "framework/StatusBar.h"
 #include "framework/View.h"
 #include "framework/WinApp.h"

@@ -5,8 +5,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include "framework/Afx.h"
 #include "framework/Resource.h"
+#include "framework/StandardIds.h"
 
 namespace dalvren {
 

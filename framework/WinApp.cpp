@@ -8,11 +8,11 @@
 #include <QStandardPaths>
 #include <iostream>
 
-#include "framework/Afx.h"
 #include "framework/CommandLineInfo.h"
 #include "framework/DocTemplate.h"
 #include "framework/Document.h"
 #include "framework/FrameWnd.h"
+#include "framework/ModalHooks.h"
 #include "framework/Resource.h"
 #include "framework/ShellRegistration.h"
 

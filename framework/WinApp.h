@@ -107,4 +107,7 @@ class CWinApp {
 // Returns the process's exit status.
 int AfxWinMain(int argc, char** argv);
 
+// The one application object, or null before it is made.
+[[nodiscard]] CWinApp* AfxGetApp();
+
 }  // namespace dalvren

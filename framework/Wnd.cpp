@@ -11,10 +11,10 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 
-#include "framework/Afx.h"
 #include "framework/DataExchange.h"
 #include "framework/EditField.h"
 #include "framework/FieldText.h"
+#include "framework/StandardIds.h"
 
 namespace dalvren {
 

@@ -19,14 +19,15 @@ CPatternSearch::CPatternSearch(std::span<const std::string> patterns) {
     (void)keys_.Insert(*key, *index, replaced);
     longest_ = std::max(longest_, pattern.size());
   }
-  compiled_ = std::make_unique<CCompiledTrie>(*keys_.trie->root);
-  automaton_ = std::make_unique<CMatchAutomaton>(*compiled_);
+  // The dictionary's own automaton, made now rather than by the first
+  // search.
+  keys_.Compile(/*automaton=*/true);
 }
 
 CError CPatternSearch::Search(
     std::istream& in, const CRomSearchOptions& options,
     const std::function<void(const Hit&)>& onHit) const {
-  const CMatchAutomaton::View reversed = automaton_->GetView();
+  const CMatchAutomaton::View reversed = keys_.Automaton().GetView();
   const std::size_t reachBeyond = longest_ > 0 ? longest_ - 1 : 0;
   // The longest key that starts at each position of the window.
   std::vector<std::uint32_t> keyAt(std::max<std::size_t>(options.block, 1));

@@ -10,12 +10,10 @@
 #include <cstdint>
 #include <functional>
 #include <istream>
-#include <memory>
 #include <span>
 #include <string>
 
 #include "core/CodeDictionary.h"
-#include "core/CompiledTrie.h"
 #include "core/Error.h"
 #include "core/MatchAutomaton.h"
 #include "rom/RomScan.h"
@@ -54,8 +52,6 @@ class CPatternSearch {
 
  private:
   CCodeDictionary keys_;
-  std::unique_ptr<CCompiledTrie> compiled_;
-  std::unique_ptr<CMatchAutomaton> automaton_;
   std::size_t longest_ = 0;
 };
 

@@ -6,7 +6,8 @@
 #   framework/ Qt and itself; no core/, cli/ or app/
 #   app/       the core, rom/, the framework and itself; no cli/
 # Project includes must name their layer ("core/CodeTable.h") and a file that
-# exists. Usage: scripts/check-layers.sh [ROOT] (default: the repository).
+# exists. The core and rom/ print nothing: what they have to tell goes to an
+# observer or a returned value, so they name no standard stream. Usage: scripts/check-layers.sh [ROOT] (default: the repository).
 set -euo pipefail
 cd "${1:-$(dirname "$0")/..}"
 
@@ -69,4 +70,8 @@ for layer in core rom cli framework app; do
     done <"$file"
   done < <(find "$layer" -type f \( -name '*.h' -o -name '*.cpp' \) -print0)
 done
+while IFS= read -r hit; do
+  fail "$hit: core/ and rom/ write to no standard stream"
+done < <(grep -rnE --include='*.h' --include='*.cpp' \
+  'std::(cerr|cout|clog)\b|(^|[^n])\b(printf|puts|perror)\(' core rom || true)
 exit $status

@@ -11,6 +11,9 @@ SCREENSHOT_PACKAGES=(xvfb xauth fonts-vlgothic)
 BENCH_PACKAGES=(libbenchmark-dev)
 # The static analysis test.sh runs over the sources.
 TIDY_PACKAGES=(clang-tidy-14)
+# The formatting check test.sh runs over the sources, and the coverage
+# summary of the coverage preset.
+CHECK_PACKAGES=(clang-format-14 gcovr)
 # The Debian package (scripts/package.sh): dpkg-shlibdeps works out what it
 # depends on.
 PACKAGE_PACKAGES=(dpkg-dev)

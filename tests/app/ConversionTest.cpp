@@ -25,7 +25,7 @@ CConverted Convert(const CCodeTable* table, ConvertDirection direction,
   CConvertOptions options;
   options.sourceHex = sourceHex;
   options.targetHex = targetHex;
-  const CStatus status =
+  const CError status =
       ConvertText(table, direction, source, options, &result.text);
   result.refusal = status.Message();
   return result;

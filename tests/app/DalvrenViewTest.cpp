@@ -265,6 +265,28 @@ TEST_F(DalvrenViewTest, LargeHexResultShowsInRowsAndConvertsBack) {
   EXPECT_TRUE(modal.messages.empty());
 }
 
+// A hex result that fills its last row exactly ends there: no line break
+// after it, and so no empty row below it.
+TEST_F(DalvrenViewTest, HexResultThatFillsItsLastRowEndsWithoutABreak) {
+  running.Click(kIdcDumpHex);
+  for (const int bytes : {1, 1023, 1024, 1025, 2048}) {
+    SCOPED_TRACE(bytes);
+    std::string rom;
+    std::string rows;
+    for (int i = 0; i < bytes; ++i) {
+      rom += "41 ";
+      if (i > 0 && i % 1024 == 0) rows += '\n';
+      rows += "41";
+    }
+    running.View()->SetDlgItemTextA(kIdcRom, rom);
+    running.Click(kIdcRomToDump);
+    EXPECT_EQ(running.Bytes(kIdcDump), rows);
+    EXPECT_EQ(running.Field(kIdcDump)->document()->blockCount(),
+              (bytes + 1023) / 1024);
+  }
+  EXPECT_TRUE(modal.messages.empty());
+}
+
 // Fields keep every byte: what one conversion puts into a field, the other
 // reads back exactly.
 class FieldBytesTest : public testing::Test {

@@ -1,11 +1,9 @@
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "cli/HexWriteBuf.h"
 #include "cli/Plural.h"
 #include "cli/TableCheck.h"
 #include "core/CodeTable.h"
@@ -26,9 +24,7 @@ Checked Check(const std::string& file) {
   std::istringstream in(file);
   std::ostringstream report;
   CTableCheck check(report);
-  testing::internal::CaptureStderr();
   const auto table = check.Run(in);
-  testing::internal::GetCapturedStderr();
   EXPECT_NE(table, nullptr);
   return {report.str(),   check.entries,  check.ignored,
           check.cut,      check.aliases,  check.duplicates,
@@ -440,45 +436,6 @@ TEST(TableCheckReplacements, JudgesOnWhatTheLoaderStored) {
             "2 entries, 0 ignored lines, 0 cut lines, 0 aliases, 0 "
             "duplicates, 1 replacement\n");
   EXPECT_FALSE(check.Clean());
-}
-
-TEST(QuotedText, EscapesWhatATerminalWouldMangle) {
-  const struct {
-    std::string bytes;
-    std::string quoted;
-  } cases[] = {
-      {"", "\"\""},
-      {"Hero ", "\"Hero \""},
-      {"\xe5\x8b\x87", "\"\xe5\x8b\x87\""},  // UTF-8 passes unchanged
-      {"a\"b\\c", "\"a\\\"b\\\\c\""},
-      {"\0\t\x1b\x7f"s, "\"\\x00\\x09\\x1B\\x7F\""},
-  };
-  for (const auto& c : cases) EXPECT_EQ(QuotedText(c.bytes), c.quoted);
-}
-
-TEST(HexWriteBuf, PiecesJoinToExactlyTheCoreRendering) {
-  std::mt19937 random(7);
-  std::string bytes(200000, '\0');
-  for (char& b : bytes) b = static_cast<char>(random());
-  const std::string whole = test::MakeString(bytes)->ToHex().get();
-  // Single bytes, odd pieces and one piece larger than the internal one.
-  for (const std::size_t piece :
-       {std::size_t{1}, std::size_t{777}, std::size_t{70000}, bytes.size()}) {
-    std::stringbuf sink;
-    CHexWriteBuf hex(sink);
-    std::ostream out(&hex);
-    for (std::size_t at = 0; at < bytes.size(); at += piece) {
-      if (piece == 1) {
-        out.put(bytes[at]);
-      } else {
-        out.write(bytes.data() + at, static_cast<std::streamsize>(
-                                         std::min(piece, bytes.size() - at)));
-      }
-    }
-    out.flush();
-    EXPECT_TRUE(out.good());
-    EXPECT_EQ(sink.str(), whole) << "piece " << piece;
-  }
 }
 
 }  // namespace

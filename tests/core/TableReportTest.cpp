@@ -1,50 +1,17 @@
 // The table report as the core writes it, apart from any program: the guess
 // at a character set through conversions its caller hands in.
-#include <map>
 #include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
 
-#include "core/CharsetGuess.h"
 #include "core/TableReport.h"
+#include "tests/support/FakeCharsets.h"
 
 namespace dalvren {
 namespace {
 
-// Conversions from the sets named in `unreadable` only: a set reads a text
-// that holds none of the bytes its entry lists, and makes it `output`.
-CCharsetGuess::ConverterFor FakeSets(
-    const std::map<std::string, std::string>& unreadable,
-    const std::string& output = "ok") {
-  return [unreadable, output](const std::string& name) {
-    const auto it = unreadable.find(name);
-    if (it == unreadable.end()) return CCharsetGuess::Converter();
-    const std::string bad = it->second;
-    return CCharsetGuess::Converter([bad, output](std::string& text) {
-      if (text.find_first_of(bad) != std::string::npos) return false;
-      text = output;
-      return true;
-    });
-  };
-}
-
-TEST(CharsetGuess, PrefersTheEarliestSetThatReadsEveryText) {
-  CCharsetGuess guess(FakeSets(
-      {{"EUC-JP", "\x81"}, {"Shift_JIS", "\xA1"}, {"windows-1252", ""}}));
-  EXPECT_EQ(guess.Tried(), "EUC-JP, Shift_JIS or windows-1252");
-  EXPECT_EQ(guess.Guess(), "");
-  guess.Observe("\xA1\xA2");
-  EXPECT_EQ(guess.Guess(), "EUC-JP");
-  guess.Observe("\x81\x40");
-  EXPECT_EQ(guess.Guess(), "windows-1252");
-}
-
-TEST(CharsetGuess, RefusesASetThatGivesC1Controls) {
-  CCharsetGuess guess(FakeSets({{"EUC-JP", ""}, {"CP932", ""}}, "\xC2\x85"));
-  guess.Observe("\x85");
-  EXPECT_EQ(guess.Guess(), "");
-}
+using test::FakeSets;
 
 TEST(TableReport, WithoutConversionsMakesNoGuess) {
   std::istringstream in("41=A\n42=\xE9\n");

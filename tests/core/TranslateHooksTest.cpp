@@ -187,7 +187,6 @@ TEST(CodeDictionaryTranslateShortest, MatchesBruteForceOnRandomDictionaries) {
   for (int round = 0; round < 1500; ++round) {
     Model model;
     CCodeDictionary dict;
-    testing::internal::CaptureStderr();
     const int keys = 1 + static_cast<int>(rng() % 7);
     for (int i = 0; i < keys; ++i) {
       const std::string key = word(4, 1);
@@ -195,7 +194,6 @@ TEST(CodeDictionaryTranslateShortest, MatchesBruteForceOnRandomDictionaries) {
       model[key] = value;
       Put(dict, key, value);
     }
-    testing::internal::GetCapturedStderr();
     const std::string input = word(12, 0);
     const Cost optimal = BruteForceCost(model, input, 0);
     const Cost shortest = CostOf(dict, input, true);
@@ -302,7 +300,6 @@ TEST(CodeDictionaryTranslateShortest, MatchesBruteForceOnMultiByteCharacters) {
   for (int round = 0; round < 1500; ++round) {
     Model model;
     CCodeDictionary dict;
-    testing::internal::CaptureStderr();
     const int keys = 1 + static_cast<int>(rng() % 8);
     for (int i = 0; i < keys; ++i) {
       const std::string source = text(3).bytes + "a";
@@ -312,7 +309,6 @@ TEST(CodeDictionaryTranslateShortest, MatchesBruteForceOnMultiByteCharacters) {
       model[key] = value;
       Put(dict, key, value);
     }
-    testing::internal::GetCapturedStderr();
     const CharText input = text(6);
     ModelCut current;
     ModelCut best;
@@ -338,7 +334,6 @@ TEST(CodeDictionaryTranslateShortest, MatchesBruteForceOnKeysThatEndAlike) {
     Model model;
     CCodeDictionary dict;
     const std::string ending = round % 2 == 0 ? "b" : "ab";
-    testing::internal::CaptureStderr();
     const int keys = 2 + static_cast<int>(rng() % 6);
     for (int i = 0; i < keys; ++i) {
       std::string key(rng() % 7, ' ');
@@ -348,7 +343,6 @@ TEST(CodeDictionaryTranslateShortest, MatchesBruteForceOnKeysThatEndAlike) {
       model[key] = value;
       Put(dict, key, value);
     }
-    testing::internal::GetCapturedStderr();
     CharText input;
     for (std::size_t i = 0, n = rng() % 15; i < n; ++i) {
       input.bytes += "ab"[rng() % 2];

@@ -138,7 +138,6 @@ TEST(CodeDictionaryTranslate, AgreesWithNaiveLongestMatchOnRandomDictionaries) {
   for (int round = 0; round < 2000; ++round) {
     std::map<std::string, std::string> model;
     CCodeDictionary dict;
-    testing::internal::CaptureStderr();
     const int keys = static_cast<int>(rng() % 8);
     for (int i = 0; i < keys; ++i) {
       const std::string key = randomString(4);
@@ -146,7 +145,6 @@ TEST(CodeDictionaryTranslate, AgreesWithNaiveLongestMatchOnRandomDictionaries) {
       model[key] = value;
       Put(dict, key, value);
     }
-    testing::internal::GetCapturedStderr();
     for (int i = 0; i < 5; ++i) {
       const std::string input = randomString(20);
       const std::string expected = NaiveLongestMatch(model, input);

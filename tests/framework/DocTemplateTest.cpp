@@ -11,12 +11,12 @@
 
 #include <gtest/gtest.h>
 
-#include "framework/Afx.h"
 #include "framework/CommandLineInfo.h"
 #include "framework/DocTemplate.h"
 #include "framework/Document.h"
 #include "framework/FormView.h"
 #include "framework/FrameWnd.h"
+#include "framework/StandardIds.h"
 #include "framework/WinApp.h"
 #include "tests/support/ModalRecorder.h"
 #include "tests/support/TempFiles.h"

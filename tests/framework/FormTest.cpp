@@ -8,12 +8,12 @@
 
 #include <gtest/gtest.h>
 
-#include "framework/Afx.h"
 #include "framework/DataExchange.h"
 #include "framework/Dialog.h"
 #include "framework/Document.h"
 #include "framework/EditField.h"
 #include "framework/FormView.h"
+#include "framework/ModalHooks.h"
 #include "tests/support/ControlFit.h"
 #include "tests/support/ModalRecorder.h"
 

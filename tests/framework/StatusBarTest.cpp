@@ -10,9 +10,9 @@
 
 #include <gtest/gtest.h>
 
-#include "framework/Afx.h"
 #include "framework/Dialog.h"
 #include "framework/EditField.h"
+#include "framework/ModalHooks.h"
 #include "framework/StatusBar.h"
 #include "tests/support/ModalRecorder.h"
 

@@ -34,7 +34,8 @@ expect 0 "" \
   'framework/Wnd.cpp:#include <QWidget>' \
   'app/View.cpp:#include "framework/Wnd.h"' 'app/View.cpp:#include "core/Table.h"' \
   'rom/Image.cpp:#include "core/Table.h"' 'cli/Tool.cpp:#include "rom/Image.h"' \
-  'app/View.cpp:#include "rom/Image.h"'
+  'app/View.cpp:#include "rom/Image.h"' \
+  'cli/Tool.cpp:  std::cerr << "x";' 'core/Table.cpp:  std::snprintf(s, 4, "%d", 1);'
 expect 1 "core/ uses the C++ standard library only" \
   'core/Table.cpp:#include <QString>'
 expect 1 "core/ uses the C++ standard library only" \
@@ -57,6 +58,9 @@ expect 1 "framework/ may not include app/" \
   'framework/Wnd.cpp:#include "app/View.h"'
 expect 1 "app/ may not include cli/" 'app/View.cpp:#include "cli/Tool.h"'
 expect 1 "names its layer" 'app/View.cpp:#include "View.h"'
+expect 1 "write to no standard stream" 'core/Table.cpp:  std::cerr << "x";'
+expect 1 "write to no standard stream" 'rom/Image.cpp:  std::cout << 1;'
+expect 1 "write to no standard stream" 'core/Table.cpp:  printf("%d", 1);'
 expect 1 "names its layer" 'app/View.cpp:#include "app/Missing.h"'
 
 [ "$failures" -eq 0 ] && echo "all cases passed"

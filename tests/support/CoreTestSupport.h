@@ -51,6 +51,26 @@ inline bool Put(CCodeDictionary& dict, std::string_view key,
   return dict.Insert(*MakeString(key), *MakeString(value));
 }
 
+// As Put, and appends the line a replacement was once told by (the notice
+// and a line feed) to `notices` when the key already held a value.
+inline bool PutNoting(CCodeDictionary& dict, std::string_view key,
+                      std::string_view value, std::string& notices) {
+  bool replaced = false;
+  const bool stored =
+      dict.Insert(*MakeString(key), *MakeString(value), replaced);
+  if (stored && replaced) (notices += kReplacingNotice) += '\n';
+  return stored;
+}
+
+// An observer that appends that line to `notices` for each replacement.
+inline CLoadObserver NoticeObserver(std::string& notices) {
+  CLoadObserver observer;
+  observer.onReplaced = [&notices](std::size_t, TableDictionary) {
+    (notices += kReplacingNotice) += '\n';
+  };
+  return observer;
+}
+
 inline std::string TranslateToString(const CCodeDictionary& dict,
                                      std::string_view input) {
   std::ostringstream out;

@@ -74,6 +74,19 @@ inline std::vector<std::string> Describe(const CExtendedTable& table) {
   }
   return out;
 }
+// A game's table: Latin letters in the start table, kana reached by a
+// switch that lasts until a byte the kana do not cover, kanji for one code
+// or two, an end code that ends a string in the kanji table too.
+inline constexpr const char* kGameTable =
+    "41=A\n42=B\n20= \n*FE\n/FF=[END]\n/FD\n$F5=<color>,1\n$F6=<wait>,0\n"
+    "!F0=Kana,0\n!F1=Kanji,1\n!F3=Kana,2\n"
+    "@Kana\n41=ア\n42=イ\n*FE\n!F2=Kanji,1\n"
+    "@Kanji\n4141=亜\n4142=唖\n/FC=<k-end>\n";
+
+// `bytes` in hex, as the test tables write codes.
+inline std::string HexOf(const std::string& bytes) {
+  return MakeString(bytes)->ToHex().get();
+}
 
 inline std::string DumpToString(const CExtendedTable& table,
                                 std::string_view rom, bool tokens = true) {

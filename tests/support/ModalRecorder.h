@@ -10,8 +10,8 @@
 #include <functional>
 #include <vector>
 
-#include "framework/Afx.h"
 #include "framework/Dialog.h"
+#include "framework/ModalHooks.h"
 
 namespace dalvren::test {
 

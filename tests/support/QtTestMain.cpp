@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include "framework/Afx.h"
 #include "framework/Dialog.h"
+#include "framework/ModalHooks.h"
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {

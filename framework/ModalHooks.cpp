@@ -1,4 +1,4 @@
-#include "framework/Afx.h"
+#include "framework/ModalHooks.h"
 
 #include <QApplication>
 #include <QFileDialog>

@@ -1,14 +1,17 @@
-// The outcome of an operation of the layers above the core (the converter
-// and the window): ok, or a failure with the exit status a program ends with
-// and a message for the user. The core's own operations keep their contract
-// (an absent pointer, false); callers above it turn those into a status
-// where the user must hear of them. Cheap to return: an ok status holds an
-// empty string.
+// The outcome of an operation of the converter: ok, or a failure with the
+// exit status the program ends with and a message for the user. The core
+// and the whole-ROM layer know nothing of processes: their operations that
+// must say why they fail return a CError (core/Error.h), which StatusOf
+// below maps to an exit status, the one place that does. Cheap to return:
+// an ok status holds an empty string.
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <utility>
+
+#include "cli/ExitStatus.h"
+#include "core/Error.h"
 
 namespace dalvren {
 
@@ -23,10 +26,10 @@ class [[nodiscard]] CStatus {
     return CStatus(exitStatus, std::move(message), false);
   }
 
-  // A command line the program cannot take: exit status 2, and the program
+  // A command line the program cannot take: kExitError, and the program
   // shows how it is used after the message.
   [[nodiscard]] static CStatus UsageError(std::string message) {
-    return CStatus(2, std::move(message), true);
+    return CStatus(kExitError, std::move(message), true);
   }
 
   [[nodiscard]] bool IsOk() const { return exitStatus_ == 0; }
@@ -50,5 +53,16 @@ class [[nodiscard]] CStatus {
   std::string message_;
   bool usage_ = false;
 };
+
+// The status a failure of the core or the whole-ROM layer ends the
+// converter with: kExitNoRoom when the work could not be done as asked (text
+// that does not fit, a target too large for a patch format), kExitError for
+// anything else; its message as it is.
+[[nodiscard]] inline CStatus StatusOf(const CError& error) {
+  if (error.IsOk()) return {};
+  return CStatus::Failure(
+      error.GetKind() == CError::Kind::kNoRoom ? kExitNoRoom : kExitError,
+      error.Message());
+}
 
 }  // namespace dalvren

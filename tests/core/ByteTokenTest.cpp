@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include "cli/SpacedHex.h"
 #include "core/ByteToken.h"
 #include "core/CodeTable.h"
 #include "tests/support/CoreTestSupport.h"
@@ -65,13 +64,6 @@ TEST(ByteToken, HooksWriteAndReadTokensThroughTheCoreTranslation) {
             "\x00"
             "A<\xFF"
             "B"s);
-}
-
-TEST(SpacedHex, ShowsPairsAndMarksWhatIsLeftOut) {
-  EXPECT_EQ(SpacedHex(""), "");
-  EXPECT_EQ(SpacedHex("\x00\x0A\xFF"s), "00 0A FF");
-  EXPECT_EQ(SpacedHex("ABCDE", 4), "41 42 43 44 ...");
-  EXPECT_EQ(SpacedHex("ABCD", 4), "41 42 43 44");
 }
 
 }  // namespace
