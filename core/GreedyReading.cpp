@@ -108,6 +108,9 @@ CGreedyReading::Outcome CGreedyReading::Apply(
     // code of the same label may take no more than there are.
     if (tokens < table_.entries[read].count &&
         q + tokens * kByteTokenLength < script_.size()) {
+      // A text whose code a control code took is no label: the script
+      // lacks no token, the text just cannot be written that way.
+      if (meant.kind != EntryKind::kControl) return Outcome::kBlocked;
       const std::uint32_t fewer = ControlOfAtMost(meant, tokens);
       if (fewer == kNoControl) {
         result.fault = {pos, read, tokens};

@@ -188,6 +188,22 @@ TEST(InsertReadsBack, AGreedyLabelTriesEverySectionThatHoldsIt) {
       << HexOf(inserted.bytes);
 }
 
+TEST(InsertReadsBack, ATextWhoseCodeAControlCodeTookIsNoMissingToken) {
+  // "a" was 1010's text until a control code of two parameters took 1010.
+  // Where greedy reading meets "a" without tokens after it, that is a text
+  // it cannot write so, not a label whose tokens the script lacks.
+  const auto table = test::LoadExtendedFromString(
+      Lines({"@S0", "!11=S1,0", "$82=<a>,1", "13=aa", "1010=a", "1010=ア",
+             "$1010=<a>,2", "13=$", "$13=<a>,0", "@S1", "13=a", "$13=<a>,0",
+             "$12=<xxx>,2", "12=aaa", "@S2", "$12=<xxx>,2"}));
+  const std::string script =
+      DumpToString(*table, Hex("11 12 13 00 00 10 10 10 10"));
+  CExtendedInsertOptions options = test::WithTokens();
+  options.openChoices = 1;
+  const test::Inserted inserted = InsertToString(*table, script, options);
+  EXPECT_TRUE(inserted.ok) << testing::PrintToString(script);
+}
+
 TEST(InsertReadsBack, TheLineBreakAfterATextlessEndCodeIsTheEndCodes) {
   // From an editor (CR LF), or with the end code's tokens in lower case,
   // the line break still belongs to the end code: no line-break code FE.
