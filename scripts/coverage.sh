@@ -8,7 +8,12 @@ cd "$(dirname "$0")/.."
 build=${1:-build/coverage}
 # Counts from an earlier run would add to this one's.
 find "$build" -name '*.gcda' -delete
-"$build/tests/core/core_tests" --gtest_brief=1
+# The counts are updated atomically (the coverage preset's flags), since the
+# thread tests run translations at once; the random-table property suites
+# add little coverage for most of the step's time, so they are left to the
+# other presets.
+"$build/tests/core/core_tests" --gtest_brief=1 \
+  --gtest_filter='-ExtendedPromise*:ExtendedPaths*'
 "$build/tests/rom/rom_tests" --gtest_brief=1
 summary=$(mktemp)
 trap 'rm -f "$summary"' EXIT
