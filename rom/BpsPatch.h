@@ -1,4 +1,4 @@
-// BPS patches, after their published specification: "BPS1", the source,
+// BPS patches, as the format is published: "BPS1", the source,
 // target and metadata sizes as variable-length numbers, the metadata, the
 // actions (SourceRead, TargetRead, SourceCopy, TargetCopy) and the CRC-32
 // of the source, the target and the patch itself, little-endian.

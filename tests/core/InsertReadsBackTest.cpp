@@ -40,6 +40,17 @@ void ExpectReadBack(const std::string& file, const char* rom,
       << HexOf(inserted.bytes);
 }
 
+// Options that keep a single reading open, so that the search reaches its
+// bounds at once; `bounded` is set when insert says it gave up somewhere.
+CExtendedInsertOptions OneReadingKept(bool* bounded = nullptr) {
+  CExtendedInsertOptions options = test::WithTokens();
+  options.openChoices = 1;
+  if (bounded != nullptr) {
+    options.onInexact = [bounded](std::size_t, bool b) { *bounded = b; };
+  }
+  return options;
+}
+
 TEST(InsertReadsBack, ACountedSwitchLeftOnlyThroughAnOpenOne) {
   // "a" needs K, counted 2; "B" is the start table's, which K reaches only
   // once its count runs out: through J (counted 1) and J's switch back to
@@ -81,10 +92,8 @@ TEST(InsertReadsBack, ParameterTokensAfterTheSearchGaveUpAreParameters) {
              "$11=<>éx>,2", "80=\\naa", "$81=<ア>,0"}));
   const std::string script =
       DumpToString(*table, Hex("81 81 81 0A 3C 82 F0 0A 12 F1 FF 12 0A"));
-  CExtendedInsertOptions options = test::WithTokens();
-  options.openChoices = 1;
   bool bounded = false;
-  options.onInexact = [&bounded](std::size_t, bool b) { bounded = b; };
+  const CExtendedInsertOptions options = OneReadingKept(&bounded);
   const test::Inserted inserted = InsertToString(*table, script, options);
   ASSERT_TRUE(inserted.ok);
   EXPECT_TRUE(bounded);
@@ -127,10 +136,8 @@ TEST(InsertReadsBack, AControlCodeLeftShortByTheBoundsIsReadAgain) {
   const std::string script = DumpToString(
       *table,
       Hex("11 12 F1 FF 10 81 3C F1 24 F1 24 82 80 80 81 10 10 10 10 10"));
-  CExtendedInsertOptions options = test::WithTokens();
-  options.openChoices = 1;
   bool bounded = false;
-  options.onInexact = [&bounded](std::size_t, bool b) { bounded = b; };
+  const CExtendedInsertOptions options = OneReadingKept(&bounded);
   const test::Inserted inserted = InsertToString(*table, script, options);
   ASSERT_TRUE(inserted.ok);
   EXPECT_TRUE(bounded);
@@ -148,8 +155,7 @@ TEST(InsertReadsBack, AGreedyLabelShortOfTokensTakesItsControlCodeOfFewer) {
   const std::string script =
       DumpToString(*table, Hex("12 F1 12 12 10 11 10 10 11 00 00 13 3C 12 12 "
                                "12 12 F1 12 12 12 12"));
-  CExtendedInsertOptions options = test::WithTokens();
-  options.openChoices = 1;
+  const CExtendedInsertOptions options = OneReadingKept();
   const test::Inserted inserted = InsertToString(*table, script, options);
   ASSERT_TRUE(inserted.ok) << testing::PrintToString(script);
   EXPECT_NE(HexOf(inserted.bytes).find("133C"), std::string::npos)
@@ -180,8 +186,7 @@ TEST(InsertReadsBack, AGreedyLabelTriesEverySectionThatHoldsIt) {
              "$1010=<a>,0"}));
   const std::string script =
       DumpToString(*table, Hex("00 10 11 10 10 FF 12 12 12 12 12 12 12 12 12"));
-  CExtendedInsertOptions options = test::WithTokens();
-  options.openChoices = 1;
+  const CExtendedInsertOptions options = OneReadingKept();
   const test::Inserted inserted = InsertToString(*table, script, options);
   ASSERT_TRUE(inserted.ok) << testing::PrintToString(script);
   EXPECT_EQ(DumpToString(*table, inserted.bytes), script)
@@ -198,8 +203,7 @@ TEST(InsertReadsBack, ATextWhoseCodeAControlCodeTookIsNoMissingToken) {
              "$12=<xxx>,2", "12=aaa", "@S2", "$12=<xxx>,2"}));
   const std::string script =
       DumpToString(*table, Hex("11 12 13 00 00 10 10 10 10"));
-  CExtendedInsertOptions options = test::WithTokens();
-  options.openChoices = 1;
+  const CExtendedInsertOptions options = OneReadingKept();
   const test::Inserted inserted = InsertToString(*table, script, options);
   EXPECT_TRUE(inserted.ok) << testing::PrintToString(script);
 }

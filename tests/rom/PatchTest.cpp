@@ -212,7 +212,7 @@ TEST(IpsPatch, RefusesAMalformedPatchNamingTheByte) {
   }
 }
 
-// A BPS patch built by hand after the published specification, so that the
+// A BPS patch built by hand after the format as published, so that the
 // reader is checked against the format and not against the writer.
 class HandBps {
  public:
@@ -256,7 +256,7 @@ class HandBps {
   std::string bytes_ = "BPS1";
 };
 
-TEST(BpsPatch, ReadsEachOfTheFourActionsAsTheSpecificationSays) {
+TEST(BpsPatch, ReadsEachOfTheFourActionsAsTheFormatSays) {
   const std::string source = "abcdefgh";
   // SourceRead "ab", TargetRead "XY", SourceCopy "gh" (from +6), SourceCopy
   // "cd" (back 6 from where the last copy ended), TargetCopy 5 bytes from 6
