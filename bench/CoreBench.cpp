@@ -13,6 +13,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench/HeapProbe.h"
 #include "bench/TableGenerator.h"
 #include "cli/TableCheck.h"
 #include "cli/TableEncoding.h"
@@ -20,6 +21,9 @@
 
 namespace dalvren {
 namespace {
+
+using bench::CHeapProbe;
+using bench::HeapInUse;
 
 using bench::GeneratedEntry;
 
@@ -35,14 +39,6 @@ std::unique_ptr<CCodeTable> LoadQuietly(const std::string& file) {
   auto table = Load(in);
   std::cerr.rdbuf(saved);
   return table;
-}
-
-// Bytes of heap in use, from the allocator's own accounting (includes its
-// per-block overhead, so it is what the table really costs). Blocks beyond
-// the allocator's mmap threshold (128 KiB) are counted apart by it.
-std::size_t HeapInUse() {
-  const struct mallinfo2 info = mallinfo2();
-  return info.uordblks + info.hblkhd;
 }
 
 // Resident set size of the process in bytes.
@@ -200,24 +196,6 @@ void BM_TranslateForwardSingleByteFreshStream(benchmark::State& state) {
 }
 BENCHMARK(BM_TranslateForwardSingleByteFreshStream)
     ->Unit(benchmark::kMillisecond);
-
-// Discards what is written to it, noting the heap in use whenever output
-// arrives: the shortest translation writes while it holds its choices for
-// the whole input, so the largest note is its peak.
-class CHeapProbe : public std::streambuf {
- public:
-  std::size_t peak = 0;
-
- protected:
-  int_type overflow(int_type c) override {
-    peak = std::max(peak, HeapInUse());
-    return traits_type::not_eof(c);
-  }
-  std::streamsize xsputn(const char*, std::streamsize n) override {
-    peak = std::max(peak, HeapInUse());
-    return n;
-  }
-};
 
 // The shortest translation of `input`: its speed, and the heap it takes
 // beyond the input (which is the caller's) per input byte.

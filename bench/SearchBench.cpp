@@ -19,6 +19,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench/HeapProbe.h"
 #include "bench/TableGenerator.h"
 #include "core/CodeTable.h"
 #include "rom/PatternSearch.h"
@@ -29,6 +30,8 @@ extern char** environ;
 
 namespace dalvren {
 namespace {
+
+using bench::HeapInUse;
 
 namespace fs = std::filesystem;
 
@@ -93,12 +96,6 @@ class CMemoryBuf : public std::streambuf {
     setg(data, data, data + bytes.size());
   }
 };
-
-// Heap in use, from the allocator's own accounting.
-std::size_t HeapInUse() {
-  const struct mallinfo2 info = mallinfo2();
-  return info.uordblks + info.hblkhd;
-}
 
 #ifdef DALVREN_CONVERT
 // The converter itself on the 64 MiB image in a file, its hits to

@@ -15,6 +15,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench/HeapProbe.h"
 #include "core/ByteToken.h"
 #include "core/CodeTable.h"
 #include "core/ExtendedDump.h"
@@ -23,6 +24,9 @@
 
 namespace dalvren {
 namespace {
+
+using bench::CHeapProbe;
+using bench::HeapInUse;
 
 std::span<const unsigned char> AsBytes(const std::string& s) {
   return {reinterpret_cast<const unsigned char*>(s.data()), s.size()};
@@ -72,28 +76,6 @@ std::string Dump(const CExtendedTable& table, const std::string& rom) {
   DumpExtended(table, out, AsBytes(rom), options);
   return out.str();
 }
-
-std::size_t HeapInUse() {
-  const struct mallinfo2 info = mallinfo2();
-  return info.uordblks + info.hblkhd;
-}
-
-// Discards what is written to it, noting the heap in use whenever output
-// arrives (insert hands it on in blocks as its readings agree).
-class CHeapProbe : public std::streambuf {
- public:
-  std::size_t peak = 0;
-
- protected:
-  int_type overflow(int_type c) override {
-    peak = std::max(peak, HeapInUse());
-    return traits_type::not_eof(c);
-  }
-  std::streamsize xsputn(const char*, std::streamsize n) override {
-    peak = std::max(peak, HeapInUse());
-    return n;
-  }
-};
 
 // Times the extended insert of `script`, with its heap beyond the input.
 void InsertBench(benchmark::State& state, const CExtendedTable& table,
