@@ -144,6 +144,42 @@ CTranslateHooks PlainHooks(const CExtendedTable& table, bool tokens) {
   return hooks;
 }
 
+// Gathers what is written to it up to `most` bytes, and refuses the rest.
+class CBoundedBuf : public std::streambuf {
+ public:
+  explicit CBoundedBuf(std::size_t most) : most_(most) {}
+
+  std::string bytes;
+  // Whether more than `most` bytes were written.
+  bool over = false;
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (traits_type::eq_int_type(c, traits_type::eof())) {
+      return traits_type::not_eof(c);
+    }
+    if (bytes.size() >= most_) {
+      over = true;
+      return traits_type::eof();
+    }
+    bytes.push_back(traits_type::to_char_type(c));
+    return c;
+  }
+  std::streamsize xsputn(const char* s, std::streamsize n) override {
+    const std::size_t room = most_ - bytes.size();
+    if (static_cast<std::size_t>(n) > room) {
+      over = true;
+      bytes.append(s, room);
+      return static_cast<std::streamsize>(room);
+    }
+    bytes.append(s, static_cast<std::size_t>(n));
+    return n;
+  }
+
+ private:
+  std::size_t most_;
+};
+
 // The start table's greedy (or shortest) reading, when its bytes dump back
 // to exactly the script; nothing otherwise.
 bool InsertPlain(const CExtendedTable& table, std::ostream& out,
@@ -151,18 +187,20 @@ bool InsertPlain(const CExtendedTable& table, std::ostream& out,
                  const CExtendedInsertOptions& options) {
   if (table.insertCodes == nullptr) return false;
   const CTranslateHooks hooks = PlainHooks(table, options.tokens);
-  std::ostringstream read;
+  // Checking costs a dump of the bytes, while the search costs in step with
+  // the script: where long codes make the bytes many times the script, the
+  // search is the cheaper way to the same reading, and the bytes are not
+  // gathered past that.
+  constexpr std::size_t kMostBytesPerScriptByte = 4;
+  CBoundedBuf gathered(kMostBytesPerScriptByte * script.size());
+  std::ostream read(&gathered);
   if (options.optimal) {
     table.insertCodes->TranslateShortest(read, script, hooks);
   } else {
     table.insertCodes->Translate(read, script, hooks);
   }
-  const std::string bytes = std::move(read).str();
-  // Checking costs a dump of the bytes, while the search costs in step with
-  // the script: where long codes make the bytes many times the script, the
-  // search is the cheaper way to the same reading.
-  constexpr std::size_t kMostBytesPerScriptByte = 4;
-  if (bytes.size() > kMostBytesPerScriptByte * script.size()) return false;
+  if (gathered.over) return false;
+  const std::string& bytes = gathered.bytes;
   CExtendedDumpOptions dump;
   if (options.tokens) {
     dump.onSkip = [](std::size_t, unsigned char byte, std::string& emit) {
