@@ -285,9 +285,20 @@ case_TableEncodingsWindowsLacksAreClearErrors() {
     fail "the message lists '$names', the manual '$manual'"
   IFS=', ' read -r -a names <<<"$names"
   [ "${#names[@]}" -ge 10 ] || fail "only ${#names[@]} names listed"
+  local status
   for name in "${names[@]}"; do
-    r=$(windows -t ascii.tbl --table-encoding "$name" check 2>&1) ||
-      fail "$name, listed, does not load a table: $r"
+    r=$(windows -t ascii.tbl --table-encoding "$name" check 2>&1)
+    status=$?
+    # The converter never fails without a message, but Wine once did here,
+    # in one run that repeating the case hundreds of times did not bring
+    # back: such a run is reported and made once more.
+    if [ $status != 0 ] && [ -z "$r" ]; then
+      echo "$name: Wine ended with status $status and no output; once more" >&2
+      r=$(windows -t ascii.tbl --table-encoding "$name" check 2>&1)
+      status=$?
+    fi
+    [ $status = 0 ] ||
+      fail "$name, listed, does not load a table (status $status): $r"
   done
   both utf-16 -t ascii.tbl --table-encoding UTF-16 check
   both sjis -t ascii.tbl --table-encoding sjis check
