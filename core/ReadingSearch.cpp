@@ -282,7 +282,9 @@ class CReadingSearch::CImpl {
       // place: taking it again would go on from it twice.) While the
       // position goes on, only a reading as good as every one that has
       // gone on may do so, such as a return from the best, which costs
-      // nothing; the others would only churn.
+      // nothing, or a move of a reading as good as the best, without which
+      // the best could not go on through a switch code; the others would
+      // only churn.
       auto worst = std::max_element(
           bucket.items.begin(), bucket.items.end(),
           [](const Arrival& a, const Arrival& b) {
@@ -291,7 +293,7 @@ class CReadingSearch::CImpl {
           });
       bounded_ = true;
       if (worst->expanded || !better(*worst)) return;
-      if (pos == current_ &&
+      if (pos == current_ && !fromBest_ &&
           std::any_of(bucket.items.begin(), bucket.items.end(),
                       [&arrival](const Arrival& a) {
                         return a.expanded && a.cost < arrival.cost;
@@ -383,6 +385,9 @@ class CReadingSearch::CImpl {
       a->expanded = true;
       // Copied: arrivals at `q` may move the bucket's storage.
       const Arrival from = *a;
+      // The queue hands out the best first.
+      if (tried == 1) best_ = from.cost;
+      fromBest_ = from.cost == best_;
       const bool read = ReadOn(q, from);
       if (states_.Get(from.state).parametersLeft == 0 && here_.dead == 0) {
         SwitchOrReturn(q, from, read);
@@ -478,9 +483,8 @@ class CReadingSearch::CImpl {
     // Toward a section that reads the text here, by a shortest way; or by
     // way of a counted section, which also decides where the codes after
     // the text are read.
-    // Counted sections only as the first switch code after a piece of
-    // script: a chain of them through sections that switch to themselves
-    // would multiply without end.
+    // A chain of counted switch codes through sections that switch to
+    // themselves would multiply without end, but for kMostHops.
     for (const std::uint32_t target : here_.targets) {
       add(index_.FirstSwitches(top, target));
       for (const std::uint32_t id : index_.CountedSwitches(top)) {
@@ -532,11 +536,17 @@ class CReadingSearch::CImpl {
     }
     ++poppedMark_;
     bool led = false;
-    for (std::size_t depth = 1; depth < frames.size(); ++depth) {
-      const CSwitchState::Frame& above = frames[frames.size() - depth];
-      if (above.counted) break;
-      popped_[above.section] = poppedMark_;
-      const CSwitchState::Frame& frame = frames[frames.size() - depth - 1];
+    // A return leaves an N = 0 frame and every counted frame below it that
+    // has no codes left; it stops at a counted frame that has some.
+    std::size_t times = 0;
+    for (std::size_t i = frames.size() - 1; i > 0 && !frames[i].counted;) {
+      popped_[frames[i].section] = poppedMark_;
+      std::size_t below = i - 1;
+      while (below > 0 && frames[below].counted && frames[below].left == 0) {
+        --below;
+      }
+      ++times;
+      const CSwitchState::Frame& frame = frames[below];
       const bool left = popped_[frame.section] == poppedMark_;
       const bool target = !left && IsTarget(frame.section);
       const bool skips = here_.token && frame.counted;
@@ -545,10 +555,10 @@ class CReadingSearch::CImpl {
       // section below that leads toward the text is as good as any deeper.
       const bool leads = !led && LeadsToTarget(frame.section);
       led = led || leads;
-      const bool bottom = depth + 1 == frames.size();
-      const bool filler = depth == 1 && !read;
+      const bool bottom = below == 0;
+      const bool filler = times == 1 && !read;
       if (target || skips || leads || (bottom && here_.token) || filler) {
-        const Id at = states_.ReturnTimes(a.state, depth);
+        const Id at = states_.ReturnTimes(a.state, times);
         // Only a reading that can go on here is worth keeping: by what it
         // was left for.
         if (at != CReadingStates::kBlocked &&
@@ -558,6 +568,7 @@ class CReadingSearch::CImpl {
         }
       }
       if (target || skips) return;
+      i = below;
     }
   }
 
@@ -751,6 +762,10 @@ class CReadingSearch::CImpl {
   std::size_t arrivals_ = 0;
   std::function<void(std::size_t, bool)> inexact_;
   std::size_t current_ = SIZE_MAX;
+  // The cost of the best reading at the position expanded, and whether the
+  // reading going on is as good.
+  Cost best_;
+  bool fromBest_ = false;
   std::priority_queue<std::pair<Cost, std::uint64_t>,
                       std::vector<std::pair<Cost, std::uint64_t>>,
                       std::greater<>>

@@ -172,6 +172,30 @@ TEST(InsertReadsBack, ReadingsThatHaveNotGoneOnMakeRoomForABetterOne) {
                  "FE F0 41 42 FD 41");
 }
 
+TEST(InsertReadsBack, ACountedSectionThatSwitchesToItselfLeavesRoom) {
+  // Kanji, counted 1, covers none of the tokens' bytes, and its switch
+  // code to itself could stand before each of them: were it tried at each,
+  // the readings would multiply past the position's room, and the one that
+  // enters Kanji by F1 would be lost. Fewer tokens never filled it.
+  const auto file =
+      Lines({"41=A", "!F1=Kanji,1", "!F3=Kana,2", "@Kana", "41=ア",
+             "!F0=Kanji,1", "@Kanji", "!F0=Kanji,2", "42=B"});
+  ExpectReadBack(file, "F1 71 73 41 42 F3 41 41 41");
+  ExpectReadBack(file,
+                 "F1 71 71 71 71 71 71 71 71 71 71 71 71 73 41 42 F3 "
+                 "41 41 41");
+}
+
+TEST(InsertReadsBack, AReturnGoesOnPastACountedFrameWithNoCodesLeft) {
+  // The last code of S1's count is its switch to S2 with N = 0: a byte S2
+  // does not cover leaves both, and the token is written where a return
+  // past both lands. The byte of the first token must be read in S1, three
+  // switch codes in, with the counted one second.
+  ExpectReadBack(
+      Lines({"/F0", "!10=S2,0", "@S1", "!13=S2,0", "@S2", "!13=S1,2"}),
+      "10 13 13 F0 13 0A 13");
+}
+
 TEST(InsertReadsBack, AGreedyLabelTriesEverySectionThatHoldsIt) {
   // "<xxx>" is S1's with two parameters and S2's with none, both one switch
   // code away from S0. Where the search's bounds leave the labels to
