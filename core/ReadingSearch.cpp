@@ -472,10 +472,18 @@ class CReadingSearch::CImpl {
       AddSwitches(q, a, switches_);
       return;
     }
+    // Each switch code once, marked by entry: a section may have hundreds.
+    if (added_.size() < table_.entries.size()) {
+      added_.assign(table_.entries.size(), 0);
+    }
+    if (++addedMark_ == 0) {
+      std::fill(added_.begin(), added_.end(), 0);
+      addedMark_ = 1;
+    }
     const auto add = [this](std::span<const std::uint32_t> ids) {
       for (const std::uint32_t id : ids) {
-        if (std::find(switches_.begin(), switches_.end(), id) ==
-            switches_.end()) {
+        if (added_[id] != addedMark_) {
+          added_[id] = addedMark_;
           switches_.push_back(id);
         }
       }
@@ -772,6 +780,9 @@ class CReadingSearch::CImpl {
       queue_;
   Here here_;
   std::vector<std::uint32_t> switches_;
+  // The switch codes in `switches_`, marked with `addedMark_`.
+  std::vector<std::uint32_t> added_;
+  std::uint32_t addedMark_ = 0;
   // The sections a return has left, marked with `poppedMark_`.
   std::vector<std::uint32_t> popped_;
   std::uint32_t poppedMark_ = 0;
