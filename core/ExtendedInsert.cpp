@@ -240,7 +240,7 @@ enum class Inside {
 Inside StoppedInside(CReadingStates& states, CStepWriter& writer,
                      std::span<const unsigned char> script,
                      const CExtendedInsertOptions& options,
-                     CReadingSearch::Outcome& reached,
+                     CReadingSearch::Outcome& reached, bool gaveUp,
                      CReadingStates::Id& from) {
   unsigned char parameter = 0;
   if (ReadByteToken(script.subspan(reached.pos), parameter)) {
@@ -254,7 +254,9 @@ Inside StoppedInside(CReadingStates& states, CStepWriter& writer,
     reached.pos += kByteTokenLength;
     return Inside::kSearch;
   }
-  if (!reached.bounded) return Inside::kFault;
+  // Once the search has given up, a reading taken since may be what left
+  // the control code short: greedy reading tries again.
+  if (!reached.bounded && !gaveUp) return Inside::kFault;
   const CStepWriter::Retracted back = writer.Retract();
   reached.pos = back.from;
   from = back.state;
@@ -288,6 +290,7 @@ bool InsertExtended(const CExtendedTable& table, std::ostream& out,
   // stretch is searched again with every switch code tried, a little past
   // where the first search stopped.
   constexpr std::size_t kWiderBy = 64;
+  bool gaveUp = false;
   while (true) {
     CReadingSearch::Outcome reached = search.Run(pos, state, 0, true);
     if (reached.retry) {
@@ -300,7 +303,8 @@ bool InsertExtended(const CExtendedTable& table, std::ostream& out,
     if (at.parametersLeft > 0) {
       const std::uint32_t control = at.control;
       const std::size_t have = table.entries[control].count - at.parametersLeft;
-      switch (StoppedInside(states, writer, script, options, reached, from)) {
+      switch (StoppedInside(states, writer, script, options, reached, gaveUp,
+                            from)) {
         case Inside::kSearch:
           pos = reached.pos;
           state = from;
@@ -314,6 +318,7 @@ bool InsertExtended(const CExtendedTable& table, std::ostream& out,
       }
     }
     if (options.onInexact) options.onInexact(reached.pos, reached.bounded);
+    gaveUp = true;
     steps.clear();
     const CGreedyReading::Result read = greedy.Step(reached.pos, from, steps);
     for (const CReadingStep& step : steps) writer.Write(step);

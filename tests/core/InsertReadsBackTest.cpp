@@ -46,7 +46,9 @@ CExtendedInsertOptions OneReadingKept(bool* bounded = nullptr) {
   CExtendedInsertOptions options = test::WithTokens();
   options.openChoices = 1;
   if (bounded != nullptr) {
-    options.onInexact = [bounded](std::size_t, bool b) { *bounded = b; };
+    options.onInexact = [bounded](std::size_t, bool b) {
+      *bounded = *bounded || b;
+    };
   }
   return options;
 }
@@ -194,6 +196,34 @@ TEST(InsertReadsBack, AReturnGoesOnPastACountedFrameWithNoCodesLeft) {
   ExpectReadBack(
       Lines({"/F0", "!10=S2,0", "@S1", "!13=S2,0", "@S2", "!13=S1,2"}),
       "10 13 13 F0 13 0A 13");
+}
+
+TEST(InsertReadsBack, AControlCodeLeftShortAfterTheSearchGaveUpIsNoFault) {
+  // With a single reading kept, the search gives up inside the tokens of
+  // "<a>"'s parameters, and greedy reading goes on through them as texts;
+  // a later search that is not bounded itself then stops inside a control
+  // code. That is the earlier giving up, not a token missing from the
+  // script, so greedy reading takes the code back instead of failing.
+  const auto table =
+      test::LoadExtendedFromString(Lines({"@S0",         "$11=<\\n[E]a>,0",
+                                          "82=$",        "$82=<a>,2",
+                                          "13=aa",       "!1010=S0,0",
+                                          "1310=<",      "10=a",
+                                          "$81=<x>,0",   "$F0=<aaa>,0",
+                                          "$13=<a>,0",   "@S1",
+                                          "$13=<a>,0",   "$80=<a>,0",
+                                          "1313=ab",     "$1313=<a>,1",
+                                          "13=aa",       "1010=a",
+                                          "@S2",         "10=ア",
+                                          "$1010=<a>,2", "13=$",
+                                          "$13=<a>,0",   "$13=<a>,0"}));
+  const std::string script =
+      DumpToString(*table, Hex("00 13 00 13 00 12 82 82 82 82 82 82 11 82 3C"));
+  bool bounded = false;
+  const test::Inserted inserted =
+      InsertToString(*table, script, OneReadingKept(&bounded));
+  EXPECT_TRUE(inserted.ok) << HexOf(inserted.bytes);
+  EXPECT_TRUE(bounded);
 }
 
 TEST(InsertReadsBack, AGreedyLabelTriesEverySectionThatHoldsIt) {
