@@ -254,9 +254,9 @@ Inside StoppedInside(CReadingStates& states, CStepWriter& writer,
     reached.pos += kByteTokenLength;
     return Inside::kSearch;
   }
-  // Once the search has given up, a reading taken since may be what left
-  // the control code short: greedy reading tries again.
-  if (!reached.bounded && !gaveUp) return Inside::kFault;
+  // Once the search has given up, here or before, a reading it took since
+  // may be what left the control code short: greedy reading tries again.
+  if (!gaveUp) return Inside::kFault;
   const CStepWriter::Retracted back = writer.Retract();
   reached.pos = back.from;
   from = back.state;
@@ -297,6 +297,7 @@ bool InsertExtended(const CExtendedTable& table, std::ostream& out,
       reached = search.Run(reached.from, reached.fromState,
                            reached.pos + kWiderBy, false);
     }
+    gaveUp = gaveUp || reached.bounded;
     if (reached.pos == script.size()) break;
     CReadingStates::Id from = reached.state;
     const CReadingStates::State& at = states.Get(reached.state);

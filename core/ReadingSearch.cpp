@@ -197,6 +197,13 @@ struct Bucket {
     index.clear();
   }
 
+  // How many readings here cost less than `cost`.
+  [[nodiscard]] std::size_t Cheaper(const Cost& cost) const {
+    return static_cast<std::size_t>(
+        std::count_if(items.begin(), items.end(),
+                      [&cost](const Arrival& a) { return a.cost < cost; }));
+  }
+
   // Up to this many, a search by looking at each is quicker than a hash.
   static constexpr std::size_t kIndexed = 8;
 };
@@ -280,11 +287,12 @@ class CReadingSearch::CImpl {
       // Full: the new reading takes the place of the worst that has not
       // gone on yet, if it is better. (One that has gone on keeps its
       // place: taking it again would go on from it twice.) While the
-      // position goes on, only a reading as good as every one that has
-      // gone on may do so, such as a return from the best, which costs
-      // nothing, or a move of a reading as good as the best, without which
-      // the best could not go on through a switch code; the others would
-      // only churn.
+      // position goes on, only a move of a reading as good as the best, or
+      // a reading in the better half of those there, may do so: the best
+      // and the readings close to it must be able to go on through switch
+      // codes even where worse readings of ever deeper stacks fill the
+      // position, while letting in every move would only churn at its
+      // bottom.
       auto worst = std::max_element(
           bucket.items.begin(), bucket.items.end(),
           [](const Arrival& a, const Arrival& b) {
@@ -294,10 +302,7 @@ class CReadingSearch::CImpl {
       bounded_ = true;
       if (worst->expanded || !better(*worst)) return;
       if (pos == current_ && !fromBest_ &&
-          std::any_of(bucket.items.begin(), bucket.items.end(),
-                      [&arrival](const Arrival& a) {
-                        return a.expanded && a.cost < arrival.cost;
-                      })) {
+          bucket.Cheaper(arrival.cost) >= bounds_.states / 2) {
         return;
       }
       old = &*worst;

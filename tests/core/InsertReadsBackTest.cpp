@@ -174,18 +174,25 @@ TEST(InsertReadsBack, ReadingsThatHaveNotGoneOnMakeRoomForABetterOne) {
                  "FE F0 41 42 FD 41");
 }
 
-TEST(InsertReadsBack, ACountedSectionThatSwitchesToItselfLeavesRoom) {
-  // Kanji, counted 1, covers none of the tokens' bytes, and its switch
-  // code to itself could stand before each of them: were it tried at each,
-  // the readings would multiply past the position's room, and the one that
-  // enters Kanji by F1 would be lost. Fewer tokens never filled it.
-  const auto file =
+TEST(InsertReadsBack, CountedSectionsThatSwitchToThemselvesLeaveRoom) {
+  // Counted switch codes could stand before each token, whose bytes the
+  // sections do not cover: the readings with ever deeper stacks of them
+  // fill each position, and the one that reads back must still find room
+  // there. Fewer tokens never filled it.
+  // Kanji, counted 1, switches to itself; the reading enters it by F1.
+  const auto kanji =
       Lines({"41=A", "!F1=Kanji,1", "!F3=Kana,2", "@Kana", "41=ア",
              "!F0=Kanji,1", "@Kanji", "!F0=Kanji,2", "42=B"});
-  ExpectReadBack(file, "F1 71 73 41 42 F3 41 41 41");
-  ExpectReadBack(file,
+  ExpectReadBack(kanji, "F1 71 73 41 42 F3 41 41 41");
+  ExpectReadBack(kanji,
                  "F1 71 71 71 71 71 71 71 71 71 71 71 71 73 41 42 F3 "
                  "41 41 41");
+  // Kanji and Kana switch to each other, counted; the best reading writes
+  // the last token's 41 in the start table, where 亜 would join it, and the
+  // one just behind it, in Kana, must go on through F2.
+  ExpectReadBack(Lines({"@Kanji", "!F3=Kana,2", "@Kana", "!F2=Kanji,1",
+                        "@Kanji", "4141=亜"}),
+                 "03 41 F1 41 41 42 FD F3 41 F2 41 41");
 }
 
 TEST(InsertReadsBack, AReturnGoesOnPastACountedFrameWithNoCodesLeft) {
@@ -199,31 +206,45 @@ TEST(InsertReadsBack, AReturnGoesOnPastACountedFrameWithNoCodesLeft) {
 }
 
 TEST(InsertReadsBack, AControlCodeLeftShortAfterTheSearchGaveUpIsNoFault) {
-  // With a single reading kept, the search gives up inside the tokens of
-  // "<a>"'s parameters, and greedy reading goes on through them as texts;
-  // a later search that is not bounded itself then stops inside a control
-  // code. That is the earlier giving up, not a token missing from the
-  // script, so greedy reading takes the code back instead of failing.
-  const auto table =
-      test::LoadExtendedFromString(Lines({"@S0",         "$11=<\\n[E]a>,0",
-                                          "82=$",        "$82=<a>,2",
-                                          "13=aa",       "!1010=S0,0",
-                                          "1310=<",      "10=a",
-                                          "$81=<x>,0",   "$F0=<aaa>,0",
-                                          "$13=<a>,0",   "@S1",
-                                          "$13=<a>,0",   "$80=<a>,0",
-                                          "1313=ab",     "$1313=<a>,1",
-                                          "13=aa",       "1010=a",
-                                          "@S2",         "10=ア",
-                                          "$1010=<a>,2", "13=$",
-                                          "$13=<a>,0",   "$13=<a>,0"}));
-  const std::string script =
-      DumpToString(*table, Hex("00 13 00 13 00 12 82 82 82 82 82 82 11 82 3C"));
-  bool bounded = false;
-  const test::Inserted inserted =
-      InsertToString(*table, script, OneReadingKept(&bounded));
-  EXPECT_TRUE(inserted.ok) << HexOf(inserted.bytes);
-  EXPECT_TRUE(bounded);
+  // With a single reading kept, the search gives up among the tokens of a
+  // control code's parameters, and goes on through them as texts (greedy
+  // reading) or as parameters; a later search that is not bounded itself
+  // then stops inside a control code. That is the earlier giving up, not a
+  // token missing from the script, so greedy reading takes the code back
+  // instead of failing.
+  struct Case {
+    std::initializer_list<const char*> lines;
+    const char* rom;
+  };
+  const Case cases[] = {
+      {{"@S0",         "$11=<\\n[E]a>,0",
+        "82=$",        "$82=<a>,2",
+        "13=aa",       "!1010=S0,0",
+        "1310=<",      "10=a",
+        "$81=<x>,0",   "$F0=<aaa>,0",
+        "$13=<a>,0",   "@S1",
+        "$13=<a>,0",   "$80=<a>,0",
+        "1313=ab",     "$1313=<a>,1",
+        "13=aa",       "1010=a",
+        "@S2",         "10=ア",
+        "$1010=<a>,2", "13=$",
+        "$13=<a>,0",   "$13=<a>,0"},
+       "00 13 00 13 00 12 82 82 82 82 82 82 11 82 3C"},
+      {{"@S0", "11=a", "10=<c", "/10", "!8110=S0,0", "$1010=<a>,0",
+        "$13=<aaa>,0", "$13=<a>,2", "$12=<xxx>,2", "12=bbb", "$10=<aac>,2",
+        "@S1", "$12=<xxx>,2", "$12=<xxx>,2", "$12=<xxx>,2", "10=a", "@S2",
+        "1010=ab", "$1010=<a>,2"},
+       "F1 00 00 00 00 FF 13 10 10 10 10 10 10 10 10 10 10 10 10 10 10 10 10"},
+  };
+  for (const Case& c : cases) {
+    const auto table = test::LoadExtendedFromString(Lines(c.lines));
+    const std::string script = DumpToString(*table, Hex(c.rom));
+    bool bounded = false;
+    const test::Inserted inserted =
+        InsertToString(*table, script, OneReadingKept(&bounded));
+    EXPECT_TRUE(inserted.ok) << c.rom << "\n" << HexOf(inserted.bytes);
+    EXPECT_TRUE(bounded) << c.rom;
+  }
 }
 
 TEST(InsertReadsBack, AGreedyLabelTriesEverySectionThatHoldsIt) {
