@@ -14,7 +14,7 @@ if [ ! -x "$linux" ]; then
   exit 1
 fi
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap 'cat "$work/wine-again.log" 2>/dev/null >&2; rm -rf "$work"' EXIT
 failures=0
 fail() {
   echo "FAIL: $*" >&2
@@ -70,8 +70,9 @@ for system in linux windows; do
   cp -r "$source_dir/examples" "$work/$system/run/"
 done
 printf '#!/bin/sh\nexec %q "$@"\n' "$linux" >"$work/linux/bin/dalvren-convert"
-printf '#!/bin/sh\nexec %q %q "$@"\n' "$wine" "$exe" \
-  >"$work/windows/bin/dalvren-convert"
+# A run Wine ends before it starts is made again (scripts/wine-run.sh).
+printf '#!/bin/sh\nDALVREN_WINE_AGAIN=1 WINE_AGAIN_LOG=%q exec %q %q "$@"\n' \
+  "$work/wine-again.log" "$wine" "$exe" >"$work/windows/bin/dalvren-convert"
 chmod +x "$work"/*/bin/dalvren-convert
 n=0
 while IFS= read -r command; do
