@@ -771,25 +771,25 @@ class CReadingSearch::CImpl {
   std::uint32_t root_ = kNoNode;
   bool bounded_ = false;
   bool toldBounded_ = false;
+  // Whether the reading going on is as good as the best at its position.
+  bool fromBest_ = false;
   // The readings in the ring, at every position.
   std::size_t arrivals_ = 0;
   std::function<void(std::size_t, bool)> inexact_;
   std::size_t current_ = SIZE_MAX;
-  // The cost of the best reading at the position expanded, and whether the
-  // reading going on is as good.
+  // The cost of the best reading at the position expanded.
   Cost best_;
-  bool fromBest_ = false;
   std::priority_queue<std::pair<Cost, std::uint64_t>,
                       std::vector<std::pair<Cost, std::uint64_t>>,
                       std::greater<>>
       queue_;
   Here here_;
   std::vector<std::uint32_t> switches_;
-  // The switch codes in `switches_`, marked with `addedMark_`.
+  // The switch codes in `switches_`, marked with `addedMark_`; the sections
+  // a return has left, marked with `poppedMark_`.
   std::vector<std::uint32_t> added_;
-  std::uint32_t addedMark_ = 0;
-  // The sections a return has left, marked with `poppedMark_`.
   std::vector<std::uint32_t> popped_;
+  std::uint32_t addedMark_ = 0;
   std::uint32_t poppedMark_ = 0;
   // CanSwitch's answer about any switch code, by section and pending codes.
   std::unordered_map<std::uint64_t, bool> switchable_;
