@@ -290,6 +290,9 @@ bool InsertExtended(const CExtendedTable& table, std::ostream& out,
   // stretch is searched again with every switch code tried, a little past
   // where the first search stopped.
   constexpr std::size_t kWiderBy = 64;
+  // Whether the search's bounds dropped readings anywhere so far, and
+  // whether it gave up on any piece of the script.
+  bool bounded = false;
   bool gaveUp = false;
   while (true) {
     CReadingSearch::Outcome reached = search.Run(pos, state, 0, true);
@@ -297,6 +300,7 @@ bool InsertExtended(const CExtendedTable& table, std::ostream& out,
       reached = search.Run(reached.from, reached.fromState,
                            reached.pos + kWiderBy, false);
     }
+    bounded = bounded || reached.bounded;
     gaveUp = gaveUp || reached.bounded;
     if (reached.pos == script.size()) break;
     CReadingStates::Id from = reached.state;
@@ -321,7 +325,8 @@ bool InsertExtended(const CExtendedTable& table, std::ostream& out,
     if (options.onInexact) options.onInexact(reached.pos, reached.bounded);
     gaveUp = true;
     steps.clear();
-    const CGreedyReading::Result read = greedy.Step(reached.pos, from, steps);
+    const CGreedyReading::Result read =
+        greedy.Step(reached.pos, from, steps, bounded);
     for (const CReadingStep& step : steps) writer.Write(step);
     if (!read.ok) {
       writer.Stop();

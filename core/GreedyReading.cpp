@@ -207,7 +207,8 @@ bool CGreedyReading::AnySwitchChain(
 }
 
 CGreedyReading::Result CGreedyReading::Step(std::size_t pos, Id state,
-                                            std::vector<CReadingStep>& steps) {
+                                            std::vector<CReadingStep>& steps,
+                                            bool dropFaults) {
   // The sections dump would read from at `pos`: the top one, and each one
   // below it that leaving a switch with N = 0 reaches.
   std::vector<Id> levels = {states_.Forget(state)};
@@ -240,7 +241,7 @@ CGreedyReading::Result CGreedyReading::Step(std::size_t pos, Id state,
         });
     if (switched) return result;
   }
-  if (fault) return {false, pos, state, *fault};
+  if (fault && !dropFaults) return {false, pos, state, *fault};
   // Nothing is written, so what the codes before must not be followed by
   // still holds.
   steps.push_back({StepKind::kDrop, 0, 0, pos, pos + 1});

@@ -38,9 +38,13 @@ class CGreedyReading {
                  std::span<const unsigned char> script, bool tokens);
 
   // Reads one piece of the script at `pos` in `state` (at least one byte,
-  // dropped if need be), appending its steps to `steps`.
+  // dropped if need be), appending its steps to `steps`. With
+  // `dropFaults`, a label whose parameter tokens are missing is dropped like
+  // a character no section takes: where insert's search gave up, the
+  // reading that led there may be what keeps the label from its tokens.
   [[nodiscard]] Result Step(std::size_t pos, Id state,
-                            std::vector<CReadingStep>& steps);
+                            std::vector<CReadingStep>& steps,
+                            bool dropFaults = false);
 
  private:
   enum class Outcome { kOk, kBlocked, kFault };

@@ -211,7 +211,7 @@ TEST(InsertReadsBack, AControlCodeLeftShortAfterTheSearchGaveUpIsNoFault) {
   // reading) or as parameters; a later search that is not bounded itself
   // then stops inside a control code. That is the earlier giving up, not a
   // token missing from the script, so greedy reading takes the code back
-  // instead of failing.
+  // instead of failing, and drops the label where it cannot be written.
   struct Case {
     std::initializer_list<const char*> lines;
     const char* rom;
@@ -235,6 +235,33 @@ TEST(InsertReadsBack, AControlCodeLeftShortAfterTheSearchGaveUpIsNoFault) {
         "@S1", "$12=<xxx>,2", "$12=<xxx>,2", "$12=<xxx>,2", "10=a", "@S2",
         "1010=ab", "$1010=<a>,2"},
        "F1 00 00 00 00 FF 13 10 10 10 10 10 10 10 10 10 10 10 10 10 10 10 10"},
+      // Greedy reading enters S2 counted 3, where "<cab>" takes two
+      // parameters and one token follows: the label is dropped, and said.
+      {{"@S0",
+        "80=<éx",
+        "F0F1=éa",
+        "!1010=S2,3",
+        "!1013=S2,1",
+        "!13=S0,2",
+        "$10=<cab>,1",
+        "81=イ\\n",
+        "*13",
+        "!82=S2,0",
+        "@S1",
+        "*10",
+        "$82F0=<\\n[E]b>,0",
+        "!F1=S0,3",
+        "!10F0=S0,2",
+        "/F1=b",
+        "!80=S2,1",
+        "12=$",
+        "/F1",
+        "80=abc",
+        "@S2",
+        "$13=<cab>,2",
+        "!1180=S2,1",
+        "11=<$4"},
+       "24 11 3C 82 11 00 13 00 00 10 F0 13 F1 24 11 FF 13"},
   };
   for (const Case& c : cases) {
     const auto table = test::LoadExtendedFromString(Lines(c.lines));
