@@ -466,9 +466,12 @@ class CReadingSearch::CImpl {
     if (wide_ && a.hops == 0) {
       // A switch code with N = 0 into the section already read, from a
       // frame that is not counted, changes nothing dump does, unless it
-      // stands between two codes that would join.
+      // stands between two codes that would join: the code written before
+      // and what is read here, or another switch code.
       const bool useless =
-          !state.frames.Top().counted && (read || state.pending.empty());
+          !state.frames.Top().counted &&
+          (state.pending.empty() ||
+           (read && !AnyBlocked(a.state, index_.Switches(top))));
       for (const std::uint32_t id : index_.Switches(top)) {
         const CExtendedTable::Entry& entry = table_.entries[id];
         if (useless && entry.target == top && entry.count == 0) continue;
@@ -526,11 +529,21 @@ class CReadingSearch::CImpl {
       add(index_.ClosableSwitches(top));
       add(index_.SilentCodes(top));
     }
-    // Where nothing could be read because the bytes would join a code
-    // written before into a longer one, any switch code may stand between
-    // them.
-    if (blocked_ && !state.pending.empty()) add(index_.Switches(top));
+    // Where nothing could be read, or no switch code written, because the
+    // bytes would join a code written before into a longer one, any switch
+    // code may stand between them.
+    if (!state.pending.empty() &&
+        (blocked_ || AnyBlocked(a.state, switches_))) {
+      add(index_.Switches(top));
+    }
     AddSwitches(q, a, switches_);
+  }
+
+  // Whether a code written before `state` would join any of `ids`.
+  bool AnyBlocked(Id state, std::span<const std::uint32_t> ids) const {
+    return std::any_of(ids.begin(), ids.end(), [&](std::uint32_t id) {
+      return states_.Blocks(state, id);
+    });
   }
 
   // Leaving N = 0 switches. A frame left is worth a reading of its own

@@ -274,6 +274,15 @@ TEST(InsertReadsBack, AControlCodeLeftShortAfterTheSearchGaveUpIsNoFault) {
   }
 }
 
+TEST(InsertReadsBack, ASwitchCodeThatWouldJoinTheCodeBeforeGetsOneBetween) {
+  // "ab" is S1's, and the switch code 1010 would join the "a" before it
+  // into F010; the start table's switch to itself, which changes nothing
+  // else, stands between them.
+  ExpectReadBack(Lines({"@S0", "!11=S0,0", "F0=a", "F010=\\n", "!1010=S1,0",
+                        "@S1", "10=ab"}),
+                 "F0 11 10 10 10");
+}
+
 TEST(InsertReadsBack, AGreedyLabelTriesEverySectionThatHoldsIt) {
   // "<xxx>" is S1's with two parameters and S2's with none, both one switch
   // code away from S0. Where the search's bounds leave the labels to
