@@ -137,6 +137,33 @@ class CStepTree {
   std::vector<std::uint32_t> climbed_;
 };
 
+// Marks on the numbers below a size, all cleared at once by starting a new
+// round instead of by a walk over them.
+class CMarks {
+ public:
+  // Clears every mark, and makes room for the numbers below `size`.
+  void Clear(std::size_t size) {
+    if (marks_.size() < size) marks_.resize(size, 0);
+    if (++round_ == 0) {
+      std::fill(marks_.begin(), marks_.end(), 0);
+      round_ = 1;
+    }
+  }
+
+  // Marks `i`; false when it was marked already.
+  bool Mark(std::size_t i) {
+    if (marks_[i] == round_) return false;
+    marks_[i] = round_;
+    return true;
+  }
+
+  [[nodiscard]] bool Marked(std::size_t i) const { return marks_[i] == round_; }
+
+ private:
+  std::vector<std::uint32_t> marks_;
+  std::uint32_t round_ = 0;
+};
+
 // A reading at a script position.
 struct Arrival {
   Id state = 0;
@@ -481,19 +508,10 @@ class CReadingSearch::CImpl {
       return;
     }
     // Each switch code once, marked by entry: a section may have hundreds.
-    if (added_.size() < table_.entries.size()) {
-      added_.assign(table_.entries.size(), 0);
-    }
-    if (++addedMark_ == 0) {
-      std::fill(added_.begin(), added_.end(), 0);
-      addedMark_ = 1;
-    }
+    added_.Clear(table_.entries.size());
     const auto add = [this](std::span<const std::uint32_t> ids) {
       for (const std::uint32_t id : ids) {
-        if (added_[id] != addedMark_) {
-          added_[id] = addedMark_;
-          switches_.push_back(id);
-        }
+        if (added_.Mark(id)) switches_.push_back(id);
       }
     };
     // Toward a section that reads the text here, by a shortest way; or by
@@ -557,23 +575,20 @@ class CReadingSearch::CImpl {
     // returned to: a stack of many N = 0 frames is walked once.
     const std::span<const CSwitchState::Frame> frames =
         states_.Get(a.state).frames.Frames();
-    if (popped_.size() < table_.sections.size()) {
-      popped_.assign(table_.sections.size(), 0);
-    }
-    ++poppedMark_;
+    popped_.Clear(table_.sections.size());
     bool led = false;
     // A return leaves an N = 0 frame and every counted frame below it that
     // has no codes left; it stops at a counted frame that has some.
     std::size_t times = 0;
     for (std::size_t i = frames.size() - 1; i > 0 && !frames[i].counted;) {
-      popped_[frames[i].section] = poppedMark_;
+      popped_.Mark(frames[i].section);
       std::size_t below = i - 1;
       while (below > 0 && frames[below].counted && frames[below].left == 0) {
         --below;
       }
       ++times;
       const CSwitchState::Frame& frame = frames[below];
-      const bool left = popped_[frame.section] == poppedMark_;
+      const bool left = popped_.Marked(frame.section);
       const bool target = !left && IsTarget(frame.section);
       const bool skips = here_.token && frame.counted;
       // A switch code from there stands between the bytes before and the
@@ -798,12 +813,9 @@ class CReadingSearch::CImpl {
       queue_;
   Here here_;
   std::vector<std::uint32_t> switches_;
-  // The switch codes in `switches_`, marked with `addedMark_`; the sections
-  // a return has left, marked with `poppedMark_`.
-  std::vector<std::uint32_t> added_;
-  std::vector<std::uint32_t> popped_;
-  std::uint32_t addedMark_ = 0;
-  std::uint32_t poppedMark_ = 0;
+  // The switch codes in `switches_`, and the sections a return has left.
+  CMarks added_;
+  CMarks popped_;
   // CanSwitch's answer about any switch code, by section and pending codes.
   std::unordered_map<std::uint64_t, bool> switchable_;
   std::vector<std::uint32_t> live_;
